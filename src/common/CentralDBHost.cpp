@@ -1,0 +1,5 @@
+#include "common/CentralDBHost.h"
+
+#include "common/BuiltInValues.h"
+
+std::string CentralDBHost() { return builtin::kCentralDBHost; }

@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datalayer/AdoConstants.h"
+#include "datalayer/Value.h"
+
+namespace ado {
+
+class Recordset;
+
+// One column of a recordset: its description and, through its recordset, the value
+// in the current record (or in the record being added or edited).
+class Field {
+public:
+    const std::string& Name() const { return name_; }
+    int Type() const { return type_; }
+    std::int32_t DefinedSize() const { return definedSize_; }
+    int Attributes() const { return attributes_; }
+
+    // Raises 3021 when the recordset has no current record.
+    const Value& GetValue() const;
+    // Assigns the value of the current record; AddNew/Update or an edit decide where it goes.
+    // Raises 3021 when there is no current record.
+    void SetValue(Value value);
+
+private:
+    friend class Recordset;
+    friend class Fields;
+    Field(Recordset* owner, int index, std::string name, int type, std::int32_t definedSize, int attributes)
+        : owner_(owner), index_(index), name_(std::move(name)), type_(type), definedSize_(definedSize),
+          attributes_(attributes) {}
+
+    Recordset* owner_;
+    int index_;
+    std::string name_;
+    int type_;
+    std::int32_t definedSize_;
+    int attributes_;
+};
+
+// The fields of a recordset, by 0-based position or by name (names match without
+// regard to ASCII case, as the server's column names do).
+class Fields {
+public:
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Raise 3265 when the position or name is not in the collection.
+    Field& Item(int index);
+    Field& Item(const std::string& name);
+    const Field& Item(int index) const;
+    const Field& Item(const std::string& name) const;
+    Field& operator[](int index) { return Item(index); }
+    Field& operator[](const std::string& name) { return Item(name); }
+    // The position of a name, or -1.
+    int IndexOf(const std::string& name) const;
+
+    // Adds a field to a closed recordset built in memory. A name already present raises 3367.
+    void Append(const std::string& name, int type, std::int32_t definedSize = 0, int attributes = adFldUnspecified);
+
+private:
+    friend class Recordset;
+    explicit Fields(Recordset* owner) : owner_(owner) {}
+    Recordset* owner_;
+    std::vector<Field> items_;
+};
+
+}  // namespace ado

@@ -1,0 +1,87 @@
+#include "support/TestEnvironment.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+bool Save(const char* name, std::string& old) {
+    const char* value = std::getenv(name);
+    if (value) old = value;
+    return value != nullptr;
+}
+void Restore(const char* name, bool had, const std::string& old) {
+    if (had)
+        ::setenv(name, old.c_str(), 1);
+    else
+        ::unsetenv(name);
+}
+}  // namespace
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "nutv-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Tests may leave read-only files and folders behind; make them removable first.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+IsolatedEnvironment::IsolatedEnvironment() {
+    hadSysIni_ = Save("ODBCSYSINI", oldSysIni_);
+    hadHome_ = Save("HOME", oldHome_);
+    hadConfig_ = Save("XDG_CONFIG_HOME", oldConfig_);
+    std::filesystem::create_directories(dir_ / "odbc");
+    std::filesystem::create_directories(dir_ / "home");
+    std::filesystem::create_directories(dir_ / "config");
+    WriteFile(OdbcIniPath(), "");
+    WriteFile(dir_ / "odbc/odbcinst.ini", "");
+    ::setenv("ODBCSYSINI", (dir_ / "odbc").c_str(), 1);
+    ::setenv("HOME", (dir_ / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+}
+
+IsolatedEnvironment::~IsolatedEnvironment() {
+    Restore("ODBCSYSINI", hadSysIni_, oldSysIni_);
+    Restore("HOME", hadHome_, oldHome_);
+    Restore("XDG_CONFIG_HOME", hadConfig_, oldConfig_);
+}
+
+std::string IsolatedEnvironment::OdbcIniPath() const { return dir_ / "odbc/odbc.ini"; }
+std::string IsolatedEnvironment::UserOdbcIniPath() const { return dir_ / "home/.odbc.ini"; }
+std::string IsolatedEnvironment::ConfigHome() const { return dir_ / "config"; }
+
+void IsolatedEnvironment::WriteDataSource(const std::string& dsn, const std::string& server,
+                                          const std::string& database, const std::string& user) const {
+    std::ofstream out(OdbcIniPath(), std::ios::app);
+    out << "[" << dsn << "]\nDriver=" << kOdbcDriverPath << "\nSERVER=" << server << "\nDATABASE=" << database
+        << "\nUID=" << user << "\nPORT=3306\n\n";
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace testsupport

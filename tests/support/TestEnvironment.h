@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+
+namespace testsupport {
+
+// A temporary folder, removed with everything in it at the end of its scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Gives the test its own system odbc.ini (ODBCSYSINI, an empty odbc.ini created),
+// user odbc.ini (HOME) and settings folder (XDG_CONFIG_HOME); restores the old values.
+// unixODBC reads ODBCSYSINI once per process: create this before the first ODBC call.
+class IsolatedEnvironment {
+public:
+    IsolatedEnvironment();
+    ~IsolatedEnvironment();
+    IsolatedEnvironment(const IsolatedEnvironment&) = delete;
+    IsolatedEnvironment& operator=(const IsolatedEnvironment&) = delete;
+
+    std::string OdbcIniPath() const;       // the system odbc.ini
+    std::string UserOdbcIniPath() const;   // $HOME/.odbc.ini
+    std::string ConfigHome() const;        // $XDG_CONFIG_HOME
+    const TempDir& dir() const { return dir_; }
+
+    // Writes a data source into the system odbc.ini, driver given by its library path.
+    void WriteDataSource(const std::string& dsn, const std::string& server, const std::string& database,
+                         const std::string& user) const;
+
+private:
+    TempDir dir_;
+    std::string oldSysIni_, oldHome_, oldConfig_;
+    bool hadSysIni_, hadHome_, hadConfig_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
+// The MariaDB ODBC driver library of this machine.
+inline constexpr const char* kOdbcDriverPath = "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so";
+
+}  // namespace testsupport

@@ -1,0 +1,38 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+// The test run's MariaDB server (started by the `mariadb` CTest fixture), reached as its
+// administrator straight through the client library, to prepare and inspect databases.
+namespace testsupport {
+
+inline constexpr const char* kCentralHost = "127.0.0.1";
+inline constexpr const char* kCustomerHostA = "127.0.0.2";
+inline constexpr const char* kCustomerHostB = "127.0.0.3";
+inline constexpr const char* kRootPassword = "qorvmtnex7..";
+inline constexpr const char* kInhousePassword = "tkxq3851";
+inline constexpr const char* kCustomerPassword = "zq418263";
+
+using Row = std::vector<std::optional<std::string>>;
+
+// Runs statements (several allowed, separated by ';') as root; throws with the server's
+// text on failure.
+void AdminSql(const std::string& sql, const std::string& database = {});
+// Runs one query as root and returns its rows as text (NULL as nullopt).
+std::vector<Row> AdminQuery(const std::string& sql, const std::string& database = {});
+// The first column of the first row as text ("" for NULL or no row).
+std::string AdminScalar(const std::string& sql, const std::string& database = {});
+// Quotes a text as a MySQL string literal / an identifier.
+std::string SqlQuote(const std::string& text);
+std::string SqlIdent(const std::string& name);
+
+// A name unique to the running test (letters, digits and '_'), for databases and IDs.
+std::string UniqueName(const std::string& prefix);
+
+// Creates (afresh) the database and the customer account `id` with the customer password.
+void CreateCustomerDatabase(const std::string& id, const std::string& database);
+// Registers a customer database on the central administration database.
+void RegisterCustomer(const std::string& id, const std::string& database, const std::string& host);
+
+}  // namespace testsupport
