@@ -3,7 +3,13 @@
 // The published ADO numbers that callers and stored logic rely on.
 namespace ado {
 
-enum CursorType { adOpenUnspecified = -1, adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum CursorType {
+    adOpenUnspecified = -1,
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
 enum LockType {
     adLockUnspecified = -1,
     adLockReadOnly = 1,

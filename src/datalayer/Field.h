@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datalayer/AdoConstants.h"
@@ -29,7 +30,11 @@ private:
     friend class Recordset;
     friend class Fields;
     Field(Recordset* owner, int index, std::string name, int type, std::int32_t definedSize, int attributes)
-        : owner_(owner), index_(index), name_(std::move(name)), type_(type), definedSize_(definedSize),
+        : owner_(owner),
+          index_(index),
+          name_(std::move(name)),
+          type_(type),
+          definedSize_(definedSize),
           attributes_(attributes) {}
 
     Recordset* owner_;
@@ -61,6 +66,10 @@ public:
 private:
     friend class Recordset;
     explicit Fields(Recordset* owner) : owner_(owner) {}
+    // Describes a column of a recordset opened over a connection.
+    void Add(std::string name, int type, std::int32_t definedSize, int attributes);
+    void Clear() { items_.clear(); }
+
     Recordset* owner_;
     std::vector<Field> items_;
 };

@@ -38,7 +38,11 @@ public:
     void MoveNext();
     void AddNew();
     void Update();
+    // Changes are written to the database by Update itself; UpdateBatch only completes a
+    // record still being added or edited.
     void UpdateBatch(int affect = adAffectAll);
+    // Drops the record being added or the changes to the current record.
+    void CancelUpdate();
 
     Fields& GetFields() { return fields_; }
     const Fields& GetFields() const { return fields_; }
@@ -49,9 +53,13 @@ public:
 
 private:
     friend class Field;
+    friend class Fields;
     friend class Connection;
     const Value& CurrentValue(int index) const;
     void Assign(int index, Value value);
+    void RequireOpen() const;
+    void FetchNext();
+    void DetachFromConnection();
 
     Fields fields_;
     std::unique_ptr<Impl> impl_;

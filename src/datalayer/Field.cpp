@@ -1,0 +1,80 @@
+#include "datalayer/Field.h"
+
+#include "datalayer/AdoErrors.h"
+#include "datalayer/Recordset.h"
+#include "datalayer/RecordsetImpl.h"
+
+namespace ado {
+
+namespace {
+
+constexpr const char* kSource = "ado.Fields";
+
+// Column names compare without regard to ASCII case, as the server compares them;
+// bytes outside ASCII (Korean names) must match exactly.
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+[[noreturn]] void NotFound() {
+    Raise(vberr::kItemNotFound, kSource, vberr::kItemNotFoundText);
+}
+
+}  // namespace
+
+const Value& Field::GetValue() const {
+    return owner_->CurrentValue(index_);
+}
+
+void Field::SetValue(Value value) {
+    owner_->Assign(index_, std::move(value));
+}
+
+int Fields::IndexOf(const std::string& name) const {
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (SameName(items_[i].name_, name)) return static_cast<int>(i);
+    return -1;
+}
+
+Field& Fields::Item(int index) {
+    if (index < 0 || index >= Count()) NotFound();
+    return items_[static_cast<std::size_t>(index)];
+}
+
+const Field& Fields::Item(int index) const {
+    if (index < 0 || index >= Count()) NotFound();
+    return items_[static_cast<std::size_t>(index)];
+}
+
+Field& Fields::Item(const std::string& name) {
+    int index = IndexOf(name);
+    if (index < 0) NotFound();
+    return items_[static_cast<std::size_t>(index)];
+}
+
+const Field& Fields::Item(const std::string& name) const {
+    int index = IndexOf(name);
+    if (index < 0) NotFound();
+    return items_[static_cast<std::size_t>(index)];
+}
+
+void Fields::Append(const std::string& name, int type, std::int32_t definedSize, int attributes) {
+    // Only a closed recordset that was never tied to a connection is built field by field.
+    if (owner_->impl_->open || owner_->impl_->connected)
+        Raise(err::kNotAllowedInContext, kSource, err::kNotAllowedInContextText);
+    if (IndexOf(name) >= 0) Raise(err::kAlreadyInCollection, kSource, err::kAlreadyInCollectionText);
+    items_.push_back(Field(owner_, Count(), name, type, definedSize, attributes));
+}
+
+void Fields::Add(std::string name, int type, std::int32_t definedSize, int attributes) {
+    items_.push_back(Field(owner_, Count(), std::move(name), type, definedSize, attributes));
+}
+
+}  // namespace ado

@@ -1,0 +1,202 @@
+#include "datalayer/Recordset.h"
+
+#include "datalayer/AdoErrors.h"
+#include "datalayer/Connection.h"
+#include "datalayer/RecordsetImpl.h"
+
+namespace ado {
+
+namespace {
+
+constexpr const char* kSource = "ado.Recordset";
+
+bool IsStringType(int type) {
+    switch (type) {
+        case adBSTR:
+        case adChar:
+        case adWChar:
+        case adVarChar:
+        case adLongVarChar:
+        case adVarWChar:
+        case adLongVarWChar:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+Recordset::Recordset() : fields_(this), impl_(std::make_unique<Impl>()) {}
+
+Recordset::~Recordset() {
+    try {
+        Close();
+    } catch (...) {
+        // A destructor cannot report; closing only releases what the recordset holds.
+    }
+}
+
+void Recordset::Open() {
+    if (impl_->open) Raise(err::kObjectOpen, kSource, err::kObjectOpenText);
+    Impl& s = *impl_;
+    s.rows.clear();
+    s.position = 0;
+    s.edit = Impl::Edit::None;
+    s.forwardOnly = false;
+    s.updatable = true;
+    s.open = true;
+}
+
+int Recordset::State() const {
+    return impl_->open ? adStateOpen : adStateClosed;
+}
+
+void Recordset::Close() {
+    Impl& s = *impl_;
+    if (!s.open) return;
+    // A pending AddNew or edit is dropped: closing never writes.
+    s.edit = Impl::Edit::None;
+    s.buffer.clear();
+    s.assigned.clear();
+    s.source.reset();
+    s.writer.reset();
+    s.rows.clear();
+    s.position = 0;
+    s.rowsRead = 0;
+    s.open = false;
+    if (s.connected) {
+        fields_.Clear();
+        s.connected = false;
+        DetachFromConnection();
+    }
+}
+
+void Recordset::RequireOpen() const {
+    if (!impl_->open) Raise(err::kObjectClosed, kSource, err::kObjectClosedText);
+}
+
+bool Recordset::Eof() const {
+    RequireOpen();
+    const Impl& s = *impl_;
+    if (s.edit == Impl::Edit::Adding) return false;
+    return s.position >= s.rows.size();
+}
+
+bool Recordset::Bof() const {
+    RequireOpen();
+    const Impl& s = *impl_;
+    if (s.edit == Impl::Edit::Adding) return false;
+    // There is no moving backwards: only an empty recordset is before its first row.
+    return s.rows.empty() && (!s.forwardOnly || s.rowsRead == 0);
+}
+
+void Recordset::MoveFirst() {
+    RequireOpen();
+    Impl& s = *impl_;
+    if (s.edit != Impl::Edit::None) Update();
+    if (s.forwardOnly) {
+        if (s.rowsRead > 1 || (s.rowsRead == 1 && s.rows.empty())) {
+            // A forward-only cursor cannot go back: the query runs again.
+            s.source->Restart();
+            s.rowsRead = 0;
+            FetchNext();
+        }
+        if (s.rows.empty()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+        return;
+    }
+    if (s.rows.empty()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    s.position = 0;
+}
+
+void Recordset::MoveNext() {
+    RequireOpen();
+    Impl& s = *impl_;
+    if (s.edit != Impl::Edit::None) Update();
+    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    if (s.forwardOnly)
+        FetchNext();
+    else
+        ++s.position;
+}
+
+void Recordset::FetchNext() {
+    Impl& s = *impl_;
+    s.position = 0;
+    if (s.rows.empty()) s.rows.emplace_back();
+    if (s.source->Next(s.rows.front()))
+        ++s.rowsRead;
+    else
+        s.rows.clear();
+}
+
+void Recordset::AddNew() {
+    RequireOpen();
+    Impl& s = *impl_;
+    if (!s.updatable) Raise(err::kNotUpdatable, kSource, err::kNotUpdatableText);
+    if (s.edit != Impl::Edit::None) Update();
+    s.buffer.assign(static_cast<std::size_t>(fields_.Count()), Value());
+    s.assigned.assign(s.buffer.size(), 0);
+    s.edit = Impl::Edit::Adding;
+}
+
+void Recordset::Update() {
+    RequireOpen();
+    Impl& s = *impl_;
+    if (s.edit == Impl::Edit::Adding) {
+        // A failed write leaves the record pending, as it was; CancelUpdate drops it.
+        if (s.writer) s.writer->Insert(s.buffer, s.assigned);
+        s.rows.push_back(std::move(s.buffer));
+        s.position = s.rows.size() - 1;
+    } else if (s.edit == Impl::Edit::Editing) {
+        if (s.writer) s.writer->Update(s.rows[s.position], s.buffer, s.assigned);
+        s.rows[s.position] = std::move(s.buffer);
+    } else {
+        return;
+    }
+    s.edit = Impl::Edit::None;
+    s.buffer.clear();
+    s.assigned.clear();
+}
+
+void Recordset::UpdateBatch(int /*affect*/) {
+    // Changes are written when each record is updated, so a batch holds at most the
+    // record still being edited.
+    Update();
+}
+
+void Recordset::CancelUpdate() {
+    RequireOpen();
+    Impl& s = *impl_;
+    s.edit = Impl::Edit::None;
+    s.buffer.clear();
+    s.assigned.clear();
+}
+
+const Value& Recordset::CurrentValue(int index) const {
+    RequireOpen();
+    const Impl& s = *impl_;
+    if (s.edit != Impl::Edit::None) return s.buffer[static_cast<std::size_t>(index)];
+    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    return s.rows[s.position][static_cast<std::size_t>(index)];
+}
+
+void Recordset::Assign(int index, Value value) {
+    RequireOpen();
+    Impl& s = *impl_;
+    if (s.edit == Impl::Edit::None) {
+        if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+        if (!s.updatable) Raise(err::kNotUpdatable, kSource, err::kNotUpdatableText);
+        s.buffer = s.rows[s.position];
+        s.assigned.assign(s.buffer.size(), 0);
+        s.edit = Impl::Edit::Editing;
+    }
+    const auto i = static_cast<std::size_t>(index);
+    // A record built in memory holds what its field type holds: string fields keep text.
+    if (!s.connected && IsStringType(fields_.Item(index).Type()) && !value.IsNull() && !value.IsText())
+        value = Value(value.Text());
+    s.buffer[i] = std::move(value);
+    s.assigned[i] = 1;
+}
+
+}  // namespace ado

@@ -1,0 +1,99 @@
+#include "datalayer/Value.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "datalayer/AdoErrors.h"
+
+namespace ado {
+
+namespace {
+
+constexpr const char* kSource = "ado.Value";
+
+std::string DoubleText(double number) {
+    // Shortest text that reads back as the same double (what a round trip needs).
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, number);
+    if (ec != std::errc()) return std::to_string(number);
+    return std::string(buffer, end);
+}
+
+std::int32_t RoundToLong(double number) {
+    if (!std::isfinite(number)) Raise(err::kOverflow, kSource, err::kOverflowText);
+    // The classic conversion rounds halves to the even neighbour: 2.5 -> 2, 3.5 -> 4.
+    const double rounded = std::nearbyint(number);
+    if (rounded < static_cast<double>(std::numeric_limits<std::int32_t>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        Raise(err::kOverflow, kSource, err::kOverflowText);
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::int32_t NarrowToLong(std::int64_t number) {
+    if (number < std::numeric_limits<std::int32_t>::min() || number > std::numeric_limits<std::int32_t>::max())
+        Raise(err::kOverflow, kSource, err::kOverflowText);
+    return static_cast<std::int32_t>(number);
+}
+
+std::int32_t TextToLong(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    std::size_t last = text.find_last_not_of(" \t");
+    if (first == std::string::npos) Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last + 1;
+    if (*begin == '+') ++begin;  // from_chars takes a '-' but not a '+'
+    if (begin == end) Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+
+    // Whole numbers exactly, so large integers near the limits are judged without rounding.
+    std::int64_t whole = 0;
+    auto [wend, wec] = std::from_chars(begin, end, whole);
+    if (wend == end) {
+        if (wec == std::errc::result_out_of_range) Raise(err::kOverflow, kSource, err::kOverflowText);
+        if (wec == std::errc()) return NarrowToLong(whole);
+    }
+    double number = 0;
+    auto [dend, dec] = std::from_chars(begin, end, number);
+    if (dend != end || (dec != std::errc() && dec != std::errc::result_out_of_range))
+        Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+    if (dec == std::errc::result_out_of_range) Raise(err::kOverflow, kSource, err::kOverflowText);
+    return RoundToLong(number);
+}
+
+}  // namespace
+
+std::string Value::Text() const {
+    switch (v_.index()) {
+        case 0:
+            Raise(vberr::kInvalidUseOfNull, kSource, vberr::kInvalidUseOfNullText);
+        case 1:
+            return AsText();
+        case 2:
+            return std::to_string(AsInteger());
+        case 3:
+            return DoubleText(AsDouble());
+        default:
+            return AsBytes().data;
+    }
+}
+
+std::int32_t Value::ToLong() const {
+    switch (v_.index()) {
+        case 0:
+            Raise(vberr::kInvalidUseOfNull, kSource, vberr::kInvalidUseOfNullText);
+        case 1:
+            return TextToLong(AsText());
+        case 2:
+            return NarrowToLong(AsInteger());
+        case 3:
+            return RoundToLong(AsDouble());
+        default:
+            Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+    }
+}
+
+bool Value::IsEmptyText() const {
+    return IsText() && AsText().empty();
+}
+
+}  // namespace ado
