@@ -1,0 +1,149 @@
+// cMySQL: construction and release of the connection record, real_connect, the error
+// members and the reader of library texts.
+#include "mysqlclient/cMySQL.h"
+
+#include <errmsg.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "common/MsgBox.h"
+#include "common/VbError.h"
+#include "mysqlclient/cMySQLImpl.h"
+
+namespace {
+constexpr const char* kCrLf = "\r\n";
+
+// libmariadb reports a server host it cannot reach over TCP as 2002 with this text (its
+// own header calls 2003 "never sent to a client, message only"); 2002 through a local
+// socket reads "Can't connect to local server through socket ...".
+constexpr std::string_view kHostUnreachableText = "Can't connect to server on ";
+
+bool ServerHostUnreachable(std::int32_t number, const std::string& libraryText) {
+    return number == CR_CONN_HOST_ERROR ||
+           (number == CR_CONNECTION_ERROR && libraryText.starts_with(kHostUnreachableText));
+}
+
+// What the user is told below the library's text when a connect fails.
+std::string ConnectAdvice(bool serverHostUnreachable) {
+    std::string advice = "데이터베이스 서버에 접속할 수 없습니다.";
+    if (serverHostUnreachable) {
+        advice += std::string(kCrLf) + kCrLf + "인터넷이 연결되어 있는지 확인 해 주세요." + kCrLf + kCrLf +
+                  "인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요." +
+                  kCrLf + "관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다.";
+    }
+    return advice;
+}
+}  // namespace
+
+// --- The record -------------------------------------------------------------------
+
+cMySQL::Impl::Impl() = default;
+
+cMySQL::Impl::~Impl() {
+    current.reset();
+    Close();
+}
+
+MYSQL* cMySQL::Impl::Record() {
+    if (state != State::Closed) return &record;
+    if (!mysql_init(&record)) {
+        throw VbError(512, "cMysql::Initialize", "Cannot Initialize a mysql record::Fatal");
+    }
+    state = State::Fresh;
+    // Korean text must arrive intact whatever the server's default character set is.
+    mysql_options(&record, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    return &record;
+}
+
+MYSQL* cMySQL::Impl::RecordForConnect() {
+    // A connected record is closed first (the new values win over the old connection);
+    // a failed one has lost its options inside the library.
+    if (state != State::Fresh) Close();
+    return Record();
+}
+
+void cMySQL::Impl::Close() {
+    if (state == State::Closed) return;
+    mysql_close(&record);
+    state = State::Closed;
+}
+
+void cMySQL::Impl::RaiseLibraryError(const char* source) {
+    const auto number = static_cast<std::int32_t>(mysql_errno(&record));
+    std::string description = cstr_to_string(mysql_error(&record));
+    throw VbError(number, source, std::move(description));
+}
+
+const char* mysqlclient::CString(const std::string& text, const char* source) {
+    if (text.find('\0') != std::string::npos) throw VbError(kInvalidArgument, source, kInvalidArgumentText);
+    return text.c_str();
+}
+
+// --- Construction and release -------------------------------------------------------
+
+cMySQL::cMySQL() : impl_(std::make_unique<Impl>()) {
+    impl_->Record();
+    NoErrMsg_ = false;
+}
+
+cMySQL::~cMySQL() = default;
+
+// --- Connection ----------------------------------------------------------------------
+
+bool cMySQL::real_connect(const std::string& host, const std::string& user, const std::string& passwd,
+                          const std::string& db, std::int32_t port, const std::string& unix_socket,
+                          std::int32_t clientflag, bool NoErrMsg) {
+    static constexpr const char* kSource = "cMysql::real_connect";
+    if (!host.empty()) host_ = host;
+    if (!user.empty()) user_ = user;
+    if (!passwd.empty()) password_ = passwd;
+    if (!db.empty()) db_ = db;
+    if (!unix_socket.empty()) unix_socket_ = unix_socket;
+    if (port != 3306) port_ = port;
+    if (clientflag != 0) ClientFlags_ = clientflag;
+    NoErrMsg_ = NoErrMsg;
+    try {
+        using mysqlclient::CString;
+        const char* hostZ = CString(host_, kSource);
+        const char* userZ = CString(user_, kSource);
+        const char* passwordZ = CString(password_, kSource);
+        const char* dbZ = CString(db_, kSource);
+        const char* socketZ = CString(unix_socket_, kSource);
+        MYSQL* record = impl_->RecordForConnect();
+        // The port argument, not the property: the property only records unusual ports.
+        if (mysql_real_connect(record, hostZ, userZ, passwordZ, dbZ, static_cast<unsigned int>(port), socketZ,
+                               static_cast<unsigned long>(static_cast<std::uint32_t>(ClientFlags_)))) {
+            impl_->state = Impl::State::Connected;
+            return true;
+        }
+        impl_->state = Impl::State::Failed;
+        const auto number = static_cast<std::int32_t>(mysql_errno(record));
+        const std::string text = cstr_to_string(mysql_error(record));
+        throw VbError(number, kSource, text + kCrLf + kCrLf + ConnectAdvice(ServerHostUnreachable(number, text)));
+    } catch (const VbError& error) {
+        if (!NoErrMsg_) MsgBox("Error " + std::to_string(error.number()) + " " + error.description(), mb::kOkOnly);
+        return false;
+    }
+}
+
+std::int32_t cMySQL::err_no() const {
+    return static_cast<std::int32_t>(mysql_errno(impl_->Record()));
+}
+
+std::string cMySQL::err_description() const {
+    return cstr_to_string(mysql_error(impl_->Record()));
+}
+
+// --- Text reader ---------------------------------------------------------------------
+
+std::string cMySQL::cstr_to_string(const char* text) {
+    if (!text) return {};
+    // Texts cross the library boundary as UTF-8 (the session speaks utf8mb4), so the
+    // bytes are the string; only U+0020 is trimmed, which in UTF-8 is the byte 0x20.
+    std::string_view bytes(text, std::strlen(text));
+    const auto first = bytes.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = bytes.find_last_not_of(' ');
+    return std::string(bytes.substr(first, last - first + 1));
+}

@@ -1,0 +1,126 @@
+// cMySQL: statements, listings and the counts of the latest result.
+#include <errmsg.h>
+
+#include <string>
+
+#include "common/MsgBox.h"
+#include "common/VbError.h"
+#include "datalayer/Recordset.h"
+#include "mysqlclient/cMySQL.h"
+#include "mysqlclient/cMySQLImpl.h"
+
+namespace {
+// Sends a statement (its full length, so a NUL inside cannot cut it short) and takes
+// its stored result. A statement without rows gives nullptr; a statement with rows whose
+// result cannot be read (lost connection, no memory) raises like a failed statement.
+ResultPtr Execute(cMySQL::Impl& impl, const char* data, std::size_t length, const char* source) {
+    MYSQL* record = impl.Record();
+    if (mysql_real_query(record, data, static_cast<unsigned long>(length)) != 0) impl.RaiseLibraryError(source);
+    ResultPtr result(mysql_store_result(record));
+    if (!result && mysql_field_count(record) != 0) impl.RaiseLibraryError(source);
+    return result;
+}
+
+// The text quoted as an SQL string literal for the session's character set.
+std::string QuoteLiteral(MYSQL* record, const std::string& text) {
+    std::string escaped(2 * text.size() + 1, '\0');
+    escaped.resize(
+        mysql_real_escape_string(record, escaped.data(), text.data(), static_cast<unsigned long>(text.size())));
+    return "'" + escaped + "'";
+}
+}  // namespace
+
+std::shared_ptr<ado::Recordset> cMySQL::TakeResult(st_mysql_res* result) {
+    if (!result) return nullptr;
+    impl_->current.reset(result);
+    return make_recordset();
+}
+
+std::shared_ptr<ado::Recordset> cMySQL::query(const std::string& SQL) {
+    static constexpr const char* kSource = "cMysql::query";
+    bool retried = false;
+    for (;;) {
+        try {
+            return TakeResult(Execute(*impl_, SQL.data(), SQL.size(), kSource).release());
+        } catch (const VbError& error) {
+            const bool connectionLost = error.number() == CR_SERVER_LOST || error.number() == CR_SERVER_GONE_ERROR;
+            if (!connectionLost || retried) {
+                MsgBox("Error " + std::to_string(error.number()) + " (" + error.description() + ")", mb::kOkOnly);
+                return nullptr;
+            }
+            const unsigned long lostThread = mysql_thread_id(impl_->Record());
+            impl_->Close();
+            if (!real_connect(host_, user_, password_, db_, 3306, {}, 0, NoErrMsg_)) return nullptr;
+            // The lost session may still hold locks on the server.
+            mysql_kill(impl_->Record(), lostThread);
+            retried = true;
+            // Resume by sending the statement once more on the new session: a session the
+            // server dropped while idle never ran it, and the callers' statements are reads.
+            // A second loss ends in the message box above.
+        }
+    }
+}
+
+std::shared_ptr<ado::Recordset> cMySQL::real_query(const std::string& query, std::int32_t length) {
+    static constexpr const char* kSource = "cMysql::real_query";
+    if (length < 0 || static_cast<std::size_t>(length) > query.size())
+        throw VbError(mysqlclient::kInvalidArgument, kSource, mysqlclient::kInvalidArgumentText);
+    return TakeResult(Execute(*impl_, query.data(), static_cast<std::size_t>(length), kSource).release());
+}
+
+// libmariadb's mysql_list_dbs and mysql_list_tables paste the pattern into their SHOW
+// statement unescaped; the statements are built here with the pattern quoted instead.
+std::shared_ptr<ado::Recordset> cMySQL::list_dbs(const std::string& wild) {
+    const std::string sql = "SHOW DATABASES LIKE " + QuoteLiteral(impl_->Record(), wild);
+    ResultPtr result;
+    try {
+        result = Execute(*impl_, sql.data(), sql.size(), "cMysql::list_dbs");
+    } catch (const VbError&) {
+        return nullptr;
+    }
+    return TakeResult(result.release());
+}
+
+std::shared_ptr<ado::Recordset> cMySQL::list_tables(const std::string& wild) {
+    const std::string sql = "SHOW TABLES LIKE " + QuoteLiteral(impl_->Record(), wild);
+    ResultPtr result;
+    try {
+        result = Execute(*impl_, sql.data(), sql.size(), "cMysql::list_tables");
+    } catch (const VbError&) {
+        return nullptr;
+    }
+    return TakeResult(result.release());
+}
+
+std::shared_ptr<ado::Recordset> cMySQL::list_fields(const std::string& table, const std::string& wild) {
+    // Table and pattern travel as data of the field-list command, not inside SQL text;
+    // a NUL would cut them short, and no table has one in its name.
+    if (table.find('\0') != std::string::npos || wild.find('\0') != std::string::npos) return nullptr;
+    return TakeResult(mysql_list_fields(impl_->Record(), table.c_str(), wild.c_str()));
+}
+
+std::shared_ptr<ado::Recordset> cMySQL::list_processes() {
+    return TakeResult(mysql_list_processes(impl_->Record()));
+}
+
+std::int32_t cMySQL::affected_rows() const {
+    return mysqlclient::Narrow(mysql_affected_rows(impl_->Record()));
+}
+
+std::int32_t cMySQL::insert_id() const {
+    return mysqlclient::Narrow(mysql_insert_id(impl_->Record()));
+}
+
+std::int32_t cMySQL::num_rows() const {
+    return impl_->current ? mysqlclient::Narrow(mysql_num_rows(impl_->current.get())) : 0;
+}
+
+std::int32_t cMySQL::num_fields() const {
+    return impl_->current ? static_cast<std::int32_t>(mysql_num_fields(impl_->current.get())) : 0;
+}
+
+bool cMySQL::eof() const {
+    return impl_->current && mysql_eof(impl_->current.get()) != 0;
+}
+
+void cMySQL::free_result() {}

@@ -1,0 +1,146 @@
+// query's single reconnect after the server lost the object's session.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "MySQLTestSupport.h"
+#include "support/ScriptedMsgBox.h"
+
+using namespace mysqltest;
+using ::testing::ElementsAre;
+using testsupport::AdminScalar;
+using testsupport::AdminSql;
+
+namespace {
+void KillFromAnotherSession(std::int64_t thread) {
+    AdminSql("KILL " + std::to_string(thread));
+    ASSERT_TRUE(ThreadGoneWithin(thread));
+}
+
+// Kills, as root, every session of `account` that is running a statement, for as long
+// as it lives; counts the kills.
+class SessionKiller {
+public:
+    explicit SessionKiller(std::string account) : account_(std::move(account)), worker_([this] { Run(); }) {}
+    ~SessionKiller() {
+        stop_ = true;
+        worker_.join();
+    }
+    int Kills() const { return kills_; }
+
+private:
+    void Run() {
+        while (!stop_) {
+            try {
+                for (const auto& row :
+                     testsupport::AdminQuery("SELECT ID FROM information_schema.PROCESSLIST WHERE USER = " +
+                                             testsupport::SqlQuote(account_) + " AND COMMAND = 'Query'")) {
+                    AdminSql("KILL " + *row[0]);
+                    ++kills_;
+                }
+            } catch (const std::exception&) {
+                // The session ended by itself meanwhile.
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    std::string account_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> kills_{0};
+    std::thread worker_;
+};
+}  // namespace
+
+TEST(QueryReconnect, LostSessionIsReestablishedWithTheStoredAccountAndTheStatementAnswered) {
+    const Customer c = NewCustomer();
+    testsupport::ScriptedMsgBox boxes;
+    cMySQL m;
+    ASSERT_TRUE(Connect(m, c));
+    const std::int32_t lost = m.thread_id();
+    KillFromAnotherSession(lost);
+
+    auto rs = m.query("SELECT CONNECTION_ID() AS cid, DATABASE() AS db, SUBSTRING_INDEX(USER(), '@', 1) AS who");
+    ASSERT_NE(rs, nullptr);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_NE((*rs)["cid"].GetValue().Text(), std::to_string(lost));
+    EXPECT_EQ((*rs)["cid"].GetValue().Text(), std::to_string(m.thread_id()));
+    EXPECT_EQ((*rs)["db"].GetValue().Text(), c.database);
+    EXPECT_EQ((*rs)["who"].GetValue().Text(), c.account);
+    EXPECT_FALSE(ThreadExists(lost));
+    EXPECT_EQ(m.port(), 0);
+    // The object stays usable.
+    EXPECT_NE(m.query("SELECT 1"), nullptr);
+}
+
+TEST(QueryReconnect, SecondLossInTheSameCallEndsInOneMessageBox) {
+    const Customer c = NewCustomer();
+    testsupport::ScriptedMsgBox boxes;
+    cMySQL m;
+    ASSERT_TRUE(Connect(m, c));
+    int kills = 0;
+    {
+        SessionKiller killer(c.account);
+        EXPECT_EQ(m.query("SELECT SLEEP(30)"), nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a third attempt would be killed too
+        kills = killer.Kills();
+    }
+    EXPECT_EQ(kills, 2);  // the statement went out twice, no more
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_THAT(boxes.Boxes()[0].prompt, ::testing::MatchesRegex("Error 20(06|13) \\(.+\\)"));
+    EXPECT_EQ(boxes.Boxes()[0].prompt, "Error " + std::to_string(m.err_no()) + " (" + m.err_description() + ")");
+}
+
+TEST(QueryReconnect, FailedReconnectIsReportedByRealConnectUnlessNoErrMsgWasStored) {
+    for (bool noErrMsg : {false, true}) {
+        const Customer c = NewCustomer(noErrMsg ? "quiet" : "loud");
+        testsupport::ScriptedMsgBox boxes;
+        cMySQL m;
+        ASSERT_TRUE(Connect(m, c, noErrMsg));
+        AdminSql("ALTER USER " + testsupport::SqlQuote(c.account) + "@'127.0.0.%' IDENTIFIED BY 'changed'");
+        KillFromAnotherSession(m.thread_id());
+
+        EXPECT_EQ(m.query("SELECT 1"), nullptr);
+        EXPECT_EQ(m.err_no(), 1045);
+        if (noErrMsg) {
+            EXPECT_TRUE(boxes.Boxes().empty());
+        } else {
+            EXPECT_THAT(boxes.Prompts(),
+                        ElementsAre("Error 1045 " + m.err_description() + "\r\n\r\n" + kCannotConnect));
+        }
+    }
+}
+
+TEST(QueryReconnect, RejectedDatabaseNameOfSelectDbIsWhatTheReconnectAsksFor) {
+    testsupport::ScriptedMsgBox boxes;
+    cMySQL m;
+    ASSERT_TRUE(m.real_connect(testsupport::kCentralHost, "root", testsupport::kRootPassword, "app_admin"));
+    const std::string missing = testsupport::UniqueName("missing");
+    EXPECT_EQ(RaisedBy([&] { m.select_db(missing); }).number(), 1049);
+    KillFromAnotherSession(m.thread_id());
+
+    EXPECT_EQ(m.query("SELECT 1"), nullptr);
+    EXPECT_THAT(boxes.Prompts(), ElementsAre("Error 1049 Unknown database '" + missing + "'\r\n\r\n" + kCannotConnect));
+}
+
+TEST(QueryReconnect, NeverConnectedObjectTriesTheStoredValuesOnce) {
+    const Customer c = NewCustomer();
+    testsupport::ScriptedMsgBox boxes;
+    cMySQL m;
+    // Without real_connect the first query finds no server and connects with the properties.
+    m.SetHost(testsupport::kCentralHost);
+    m.SetUser(c.account);
+    m.SetPassword(testsupport::kCustomerPassword);
+    m.SetDb(c.database);
+    auto rs = m.query("SELECT DATABASE() AS db");
+    ASSERT_NE(rs, nullptr);
+    EXPECT_EQ((*rs)["db"].GetValue().Text(), c.database);
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    cMySQL empty;
+    EXPECT_EQ(empty.query("SELECT 1"), nullptr);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);  // real_connect's report, once
+    EXPECT_EQ(boxes.Boxes()[0].prompt.rfind("Error 2002 ", 0), 0u) << boxes.Boxes()[0].prompt;
+}
