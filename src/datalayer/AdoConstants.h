@@ -21,7 +21,14 @@ enum CommandType { adCmdUnspecified = -1, adCmdText = 1, adCmdTable = 2 };
 enum CursorLocation { adUseServer = 2, adUseClient = 3 };
 enum ObjectState { adStateClosed = 0, adStateOpen = 1 };
 enum Affect { adAffectCurrent = 1, adAffectGroup = 2, adAffectAll = 3, adAffectAllChapters = 4 };
-enum FieldAttribute { adFldUnspecified = -1 };
+enum FieldAttribute {
+    adFldUnspecified = -1,
+    adFldUpdatable = 0x4,
+    adFldFixed = 0x10,
+    adFldIsNullable = 0x20,
+    adFldMayBeNull = 0x40,
+    adFldLong = 0x80
+};
 
 enum DataType {
     adEmpty = 0,

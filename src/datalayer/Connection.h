@@ -31,12 +31,16 @@ public:
     std::shared_ptr<Recordset> Execute(const std::string& sql, std::int64_t* recordsAffected = nullptr,
                                        int options = adCmdUnspecified);
     int State() const;
+    // Closes the connection and every recordset still open over it. Raises 3704 when
+    // it is already closed.
     void Close();
 
     struct Impl;
     Impl& impl() { return *impl_; }
 
 private:
+    void Disconnect() noexcept;
+
     std::int32_t connectionTimeout_ = 15;
     int cursorLocation_ = adUseServer;
     std::unique_ptr<Impl> impl_;

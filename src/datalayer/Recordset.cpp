@@ -30,11 +30,7 @@ bool IsStringType(int type) {
 Recordset::Recordset() : fields_(this), impl_(std::make_unique<Impl>()) {}
 
 Recordset::~Recordset() {
-    try {
-        Close();
-    } catch (...) {
-        // A destructor cannot report; closing only releases what the recordset holds.
-    }
+    Release();
 }
 
 void Recordset::Open() {
@@ -53,6 +49,11 @@ int Recordset::State() const {
 }
 
 void Recordset::Close() {
+    RequireOpen();
+    Release();
+}
+
+void Recordset::Release() noexcept {
     Impl& s = *impl_;
     if (!s.open) return;
     // A pending AddNew or edit is dropped: closing never writes.

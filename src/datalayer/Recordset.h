@@ -9,6 +9,9 @@
 namespace ado {
 
 class Connection;
+namespace odbc {
+class Statement;
+}
 
 // A set of records with a current position, in the manner of an ADO recordset.
 // Opened over a connection on a table (adCmdTable) or an SQL text (adCmdText), or
@@ -30,6 +33,8 @@ public:
     // Opens a recordset built in memory from the appended fields.
     void Open();
     int State() const;
+    // Closes the recordset, dropping a record still being added or edited. Raises 3704
+    // when it is already closed.
     void Close();
 
     bool Eof() const;
@@ -59,7 +64,12 @@ private:
     void Assign(int index, Value value);
     void RequireOpen() const;
     void FetchNext();
-    void DetachFromConnection();
+    void FetchFirst();
+    // Closing without the closed-object check; never raises.
+    void Release() noexcept;
+    void OpenResult(odbc::Statement&& statement, const std::string& sql, Connection& connection);
+    void AttachToConnection(Connection& connection, std::shared_ptr<Connection> shared);
+    void DetachFromConnection() noexcept;
 
     Fields fields_;
     std::unique_ptr<Impl> impl_;

@@ -1,17 +1,109 @@
+// Recordsets over a connection: opening on a table or an SQL text, and the results of
+// Connection::Execute.
+#include <sqlext.h>
+
 #include "datalayer/AdoErrors.h"
 #include "datalayer/Connection.h"
+#include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/Columns.h"
+#include "datalayer/odbc/RowReader.h"
+#include "datalayer/odbc/SqlText.h"
+#include "datalayer/odbc/Statement.h"
+#include "datalayer/odbc/TableWriter.h"
 
 namespace ado {
 
-void Recordset::Open(const std::string&, const std::shared_ptr<Connection>& connection, int, int, int) {
-    if (impl_->open) Raise(err::kObjectOpen, "ado.Recordset", err::kObjectOpenText);
+namespace {
+constexpr const char* kSource = "ado.Recordset";
+}  // namespace
+
+void Recordset::Open(const std::string& source, const std::shared_ptr<Connection>& connection, int cursorType,
+                     int lockType, int options) {
+    if (impl_->open) Raise(err::kObjectOpen, kSource, err::kObjectOpenText);
     if (!connection || connection->State() != adStateOpen)
-        Raise(err::kConnectionUnusable, "ado.Recordset", err::kConnectionUnusableText);
+        Raise(err::kConnectionUnusable, kSource, err::kConnectionUnusableText);
+
+    const bool table = options != adCmdUnspecified && (options & 0xFF) == adCmdTable;
+    const std::string sql = table ? "SELECT * FROM " + odbc::QuoteIdentifier(source) : source;
+    // Only a table names the rows to write back to; a text query stays read-only.
+    const bool updatable = table && lockType != adLockUnspecified && lockType != adLockReadOnly;
+    // Keyset and dynamic cursors are served as static ones, and so is an updatable
+    // forward-only request, as ADO does when a provider cannot supply a combination.
+    const bool forwardOnly = !updatable && (cursorType == adOpenUnspecified || cursorType == adOpenForwardOnly);
+
+    odbc::Statement statement(connection->impl().dbc.get());
+    statement.ExecDirect(sql);
+    if (statement.ResultColumns() == 0) return;  // no rows to hold: the recordset stays closed
+
+    std::vector<odbc::Column> columns = odbc::DescribeResult(statement, updatable);
+    Impl& s = *impl_;
+    fields_.Clear();
+    for (const auto& c : columns) fields_.Add(c.name, c.adoType, c.definedSize, c.attributes);
+    s.connected = true;
+    s.updatable = updatable;
+    s.forwardOnly = forwardOnly;
+    s.rows.clear();
+    s.position = 0;
+    s.rowsRead = 0;
+    try {
+        if (updatable) {
+            std::vector<std::string> names;
+            for (const auto& c : columns) names.push_back(c.name);
+            s.writer = std::make_unique<odbc::TableWriter>(connection->impl().dbc.get(), source, std::move(names));
+        }
+        if (forwardOnly) {
+            s.source = std::make_unique<odbc::ForwardRows>(std::move(statement), sql, std::move(columns));
+        } else {
+            // Static: every row is read now (the driver holds the whole result in memory
+            // anyway) and the statement is done with.
+            odbc::RowReader reader(statement, columns);
+            Row row;
+            while (reader.Next(row)) s.rows.push_back(std::move(row));
+        }
+    } catch (...) {
+        s.writer.reset();
+        s.source.reset();
+        s.rows.clear();
+        fields_.Clear();
+        s.connected = false;
+        throw;
+    }
+    AttachToConnection(*connection, connection);
+    if (forwardOnly) FetchFirst();
 }
 
-void Recordset::DetachFromConnection() {
+void Recordset::OpenResult(odbc::Statement&& statement, const std::string& sql, Connection& connection) {
+    std::vector<odbc::Column> columns = odbc::DescribeResult(statement, false);
+    Impl& s = *impl_;
+    for (const auto& c : columns) fields_.Add(c.name, c.adoType, c.definedSize, c.attributes);
+    s.connected = true;
+    s.updatable = false;
+    s.forwardOnly = true;
+    s.source = std::make_unique<odbc::ForwardRows>(std::move(statement), sql, std::move(columns));
+    AttachToConnection(connection, connection.weak_from_this().lock());
+    FetchFirst();
+}
+
+void Recordset::FetchFirst() {
+    try {
+        FetchNext();
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+void Recordset::AttachToConnection(Connection& connection, std::shared_ptr<Connection> shared) {
+    impl_->connection = &connection;
+    impl_->connectionRef = std::move(shared);
+    connection.impl().Attach(this);
+    impl_->open = true;
+}
+
+void Recordset::DetachFromConnection() noexcept {
+    if (impl_->connection) impl_->connection->impl().Detach(this);
     impl_->connection = nullptr;
     impl_->connectionRef.reset();
 }

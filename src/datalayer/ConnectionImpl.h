@@ -1,0 +1,26 @@
+#pragma once
+// Internal to the data layer: the ODBC handles behind a Connection, and the recordsets
+// open over it, which must release their statements before it disconnects.
+#include <sql.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "datalayer/Connection.h"
+#include "datalayer/odbc/Handle.h"
+
+namespace ado {
+
+struct Connection::Impl {
+    odbc::EnvHandle env;
+    odbc::DbcHandle dbc;
+    bool connected = false;
+    std::vector<Recordset*> recordsets;
+
+    void Attach(Recordset* recordset) { recordsets.push_back(recordset); }
+    void Detach(Recordset* recordset) {
+        recordsets.erase(std::remove(recordsets.begin(), recordsets.end(), recordset), recordsets.end());
+    }
+};
+
+}  // namespace ado

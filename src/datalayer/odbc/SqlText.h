@@ -1,0 +1,15 @@
+#pragma once
+// Internal: the only places where names and values become part of a text sent to the
+// driver.
+#include <string>
+
+namespace ado::odbc {
+
+// A MySQL identifier in backticks, backticks inside doubled: `a``b`.
+std::string QuoteIdentifier(const std::string& name);
+
+// A connection-string attribute value, braced when it holds characters that would end
+// or confuse it (';', '{', '}', '=', surrounding blanks), with '}' doubled inside.
+std::string ConnectionStringValue(const std::string& value);
+
+}  // namespace ado::odbc

@@ -1,0 +1,92 @@
+#include "datalayer/odbc/Statement.h"
+
+#include <sqlext.h>
+
+#include "datalayer/odbc/Diagnostics.h"
+
+namespace ado::odbc {
+
+namespace {
+constexpr const char* kSource = "ado.Statement";
+
+SQLCHAR* SqlText(const std::string& sql) {
+    return reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str()));
+}
+}  // namespace
+
+Statement::Statement(SQLHDBC dbc) : handle_(dbc) {}
+
+void Statement::ExecDirect(const std::string& sql) {
+    CheckStmt(SQLExecDirect(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
+}
+
+void Statement::Prepare(const std::string& sql) {
+    CheckStmt(SQLPrepare(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
+}
+
+void Statement::Execute(const std::vector<const Value*>& parameters) {
+    if (slots_.size() < parameters.size()) slots_.resize(parameters.size());
+    for (std::size_t i = 0; i < parameters.size(); ++i) Bind(i, *parameters[i]);
+    CheckStmt(SQLExecute(get()), get(), kSource);
+}
+
+void Statement::Bind(std::size_t index, const Value& value) {
+    Slot& s = slots_[index];
+    SQLPOINTER data = nullptr;
+    SQLLEN bufferLength = 0;
+    if (value.IsNull()) {
+        s.cType = SQL_C_CHAR;
+        s.sqlType = SQL_VARCHAR;
+        s.columnSize = 1;
+        s.indicator = SQL_NULL_DATA;
+        data = s.bytes.data();
+    } else if (value.IsInteger()) {
+        s.cType = SQL_C_SBIGINT;
+        s.sqlType = SQL_BIGINT;
+        s.columnSize = 0;
+        s.integer = value.AsInteger();
+        s.indicator = 0;
+        data = &s.integer;
+    } else if (value.IsDouble()) {
+        s.cType = SQL_C_DOUBLE;
+        s.sqlType = SQL_DOUBLE;
+        s.columnSize = 0;
+        s.number = value.AsDouble();
+        s.indicator = 0;
+        data = &s.number;
+    } else {
+        const bool binary = value.IsBytes();
+        s.bytes = binary ? value.AsBytes().data : value.AsText();
+        s.cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
+        s.sqlType = binary ? SQL_LONGVARBINARY : SQL_VARCHAR;
+        s.columnSize = s.bytes.empty() ? 1 : s.bytes.size();
+        s.indicator = static_cast<SQLLEN>(s.bytes.size());
+        bufferLength = s.indicator;
+        data = s.bytes.data();
+    }
+    CheckStmt(SQLBindParameter(get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, s.cType, s.sqlType,
+                               s.columnSize, 0, data, bufferLength, &s.indicator),
+              get(), kSource);
+}
+
+SQLSMALLINT Statement::ResultColumns() {
+    SQLSMALLINT count = 0;
+    CheckStmt(SQLNumResultCols(get(), &count), get(), kSource);
+    return count;
+}
+
+SQLLEN Statement::RowCount() {
+    SQLLEN count = -1;
+    CheckStmt(SQLRowCount(get(), &count), get(), kSource);
+    return count;
+}
+
+bool Statement::Fetch() {
+    return CheckStmt(SQLFetch(get()), get(), kSource) != SQL_NO_DATA;
+}
+
+void Statement::CloseCursor() {
+    CheckStmt(SQLFreeStmt(get(), SQL_CLOSE), get(), kSource);
+}
+
+}  // namespace ado::odbc

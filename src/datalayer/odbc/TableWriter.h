@@ -1,0 +1,45 @@
+#pragma once
+// Internal: writes the records of an updatable table recordset back to the table with
+// prepared statements: an INSERT naming exactly the assigned columns, and an UPDATE of
+// the assigned columns of the row whose primary key holds the values it was read with.
+#include <sql.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/Statement.h"
+
+namespace ado::odbc {
+
+class TableWriter : public RowWriter {
+public:
+    TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns);
+
+    void Insert(const Row& values, const std::vector<char>& assigned) override;
+    // Raises "Insufficient key column information..." for a table without a primary key
+    // (or a row whose key is unknown), and -2147217864 when the row no longer exists.
+    void Update(const Row& original, const Row& values, const std::vector<char>& assigned) override;
+
+private:
+    using Mask = std::vector<char>;
+    const std::vector<std::size_t>& KeyColumns();
+    template <typename BuildSql>
+    Statement& Prepared(std::map<Mask, Statement>& cache, const Mask& mask, BuildSql buildSql);
+    std::string KeyCondition();
+
+    SQLHDBC dbc_;
+    std::string table_;
+    std::string quotedTable_;
+    std::vector<std::string> columns_;
+    std::optional<std::vector<std::size_t>> keys_;  // looked up on the first UPDATE
+    // Prepared statements by the set of assigned columns: a copy assigns the same
+    // columns row after row, so each statement is prepared once.
+    std::map<Mask, Statement> inserts_;
+    std::map<Mask, Statement> updates_;
+    std::optional<Statement> exists_;
+};
+
+}  // namespace ado::odbc
