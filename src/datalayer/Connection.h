@@ -10,8 +10,10 @@ namespace ado {
 class Recordset;
 
 // A connection to a database through an ODBC data source, in the manner of an ADO
-// connection. Failures reported by the driver raise VbError -2147467259 with the
-// driver's diagnostic text. Sessions speak utf8mb4.
+// connection. Failures reported by the driver raise OdbcError (a VbError numbered
+// -2147467259 with the driver's diagnostic text). Sessions speak utf8mb4. Recordsets
+// opened over a connection keep it alive while they are open (when it is held by a
+// shared_ptr) and are closed with it.
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
     Connection();
@@ -19,15 +21,21 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    // Seconds the driver may take to log in (ODBC's login timeout); read by Open.
     std::int32_t ConnectionTimeout() const { return connectionTimeout_; }
     void SetConnectionTimeout(std::int32_t seconds) { connectionTimeout_ = seconds; }
+    // Kept as set: every recordset reads its rows into client memory either way (this
+    // driver buffers whole results), so server and client cursors behave alike.
     int CursorLocation() const { return cursorLocation_; }
     void SetCursorLocation(int location) { cursorLocation_ = location; }
 
+    // Connects with an ODBC connection string ("DSN=...;PWD=..."); a non-empty user or
+    // password is added as UID/PWD. Raises 3705 when already open.
     void Open(const std::string& connectionString, const std::string& user = {}, const std::string& password = {},
               int options = -1);
     // Runs one SQL text. A query gives an open forward-only, read-only recordset; any
-    // other statement a closed one. recordsAffected, when given, receives the row count.
+    // other statement a closed one. recordsAffected, when given, receives the row count
+    // (-1 for a query). Raises 3709 when the connection is closed.
     std::shared_ptr<Recordset> Execute(const std::string& sql, std::int64_t* recordsAffected = nullptr,
                                        int options = adCmdUnspecified);
     int State() const;

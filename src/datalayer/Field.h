@@ -16,14 +16,20 @@ class Recordset;
 class Field {
 public:
     const std::string& Name() const { return name_; }
+    // ADO's type number (DataType): VARCHAR 202, TEXT 203, CHAR 130, DATE 133,
+    // DATETIME/TIMESTAMP 135, INT 3, BIGINT 20, DECIMAL 131, FLOAT 4, DOUBLE 5, BLOB 205,
+    // ...; for an in-memory recordset, the type it was appended with.
     int Type() const { return type_; }
+    // The column size (characters for text), at most 2147483647.
     std::int32_t DefinedSize() const { return definedSize_; }
     int Attributes() const { return attributes_; }
 
-    // Raises 3021 when the recordset has no current record.
+    // The value in the current record (or the record being added or edited), valid until
+    // the recordset moves or changes it. Raises 3021 when there is no current record.
     const Value& GetValue() const;
-    // Assigns the value of the current record; AddNew/Update or an edit decide where it goes.
-    // Raises 3021 when there is no current record.
+    // Assigns the value in the record being added, or starts editing the current record;
+    // Update writes it. Raises 3021 when there is no current record and 3251 when the
+    // recordset is read-only. String fields of an in-memory recordset keep text.
     void SetValue(Value value);
 
 private:

@@ -125,10 +125,15 @@ void Recordset::FetchNext() {
     Impl& s = *impl_;
     s.position = 0;
     if (s.rows.empty()) s.rows.emplace_back();
-    if (s.source->Next(s.rows.front()))
-        ++s.rowsRead;
-    else
-        s.rows.clear();
+    try {
+        if (s.source->Next(s.rows.front()))
+            ++s.rowsRead;
+        else
+            s.rows.clear();
+    } catch (...) {
+        s.rows.clear();  // a half-read row is no current record
+        throw;
+    }
 }
 
 void Recordset::AddNew() {

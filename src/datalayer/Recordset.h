@@ -14,13 +14,21 @@ class Statement;
 }
 
 // A set of records with a current position, in the manner of an ADO recordset.
-// Opened over a connection on a table (adCmdTable) or an SQL text (adCmdText), or
-// built in memory without a connection: Fields().Append, Open(), AddNew/Update.
+// Opened over a connection on a table (adCmdTable) or an SQL text (adCmdText; also
+// adCmdUnspecified), or built in memory without a connection: Fields().Append, Open(),
+// AddNew/Update.
 //
-// A table opened with a static cursor and optimistic lock can be changed: SetValue on
-// the current record followed by Update writes the row back by the table's primary key;
-// AddNew + Update inserts one row holding exactly the fields that were assigned, so the
-// others take the table's defaults.
+// A table opened with a lock other than read-only can be changed: SetValue on the
+// current record followed by Update (or a move) writes the assigned fields back to the
+// row with the primary key it was read with; AddNew + Update inserts one row holding
+// exactly the fields that were assigned, so the others take the table's defaults. A
+// table without a primary key takes new rows but refuses to change existing ones
+// (-2147467259 "Insufficient key column information for updating or refreshing.").
+// Text queries are read-only.
+//
+// Errors: 3704 on a closed recordset, 3705 when opening an open one, 3709 for a closed
+// connection, 3021 with no current record, 3251 when changing a read-only recordset;
+// the driver's failures as OdbcError (-2147467259 with the driver's text).
 class Recordset {
 public:
     Recordset();
@@ -28,6 +36,10 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
+    // Cursor types: forward-only (0, and -1) holds one row at a time; static (3; keyset
+    // and dynamic are served as static) reads every row at once and can move back.
+    // An updatable table recordset is always static. A statement that returns no rows
+    // leaves the recordset closed.
     void Open(const std::string& source, const std::shared_ptr<Connection>& connection,
               int cursorType = adOpenUnspecified, int lockType = adLockUnspecified, int options = adCmdUnspecified);
     // Opens a recordset built in memory from the appended fields.
@@ -39,9 +51,15 @@ public:
 
     bool Eof() const;
     bool Bof() const;
+    // Raises 3021 on an empty recordset. A forward-only recordset past its first row
+    // runs its query again.
     void MoveFirst();
+    // Completes a pending edit first; raises 3021 at the end.
     void MoveNext();
+    // Starts a new record, which becomes current; a pending one is completed first.
     void AddNew();
+    // Writes the record being added or edited. When the write fails the record stays
+    // pending (CancelUpdate drops it).
     void Update();
     // Changes are written to the database by Update itself; UpdateBatch only completes a
     // record still being added or edited.
