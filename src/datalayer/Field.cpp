@@ -38,6 +38,7 @@ void Field::SetValue(Value value) {
 }
 
 int Fields::IndexOf(const std::string& name) const {
+    if (auto it = exact_.find(name); it != exact_.end()) return it->second;
     for (std::size_t i = 0; i < items_.size(); ++i)
         if (SameName(items_[i].name_, name)) return static_cast<int>(i);
     return -1;
@@ -70,10 +71,13 @@ void Fields::Append(const std::string& name, int type, std::int32_t definedSize,
     if (owner_->impl_->open || owner_->impl_->connected)
         Raise(err::kNotAllowedInContext, kSource, err::kNotAllowedInContextText);
     if (IndexOf(name) >= 0) Raise(err::kAlreadyInCollection, kSource, err::kAlreadyInCollectionText);
-    items_.push_back(Field(owner_, Count(), name, type, definedSize, attributes));
+    Add(name, type, definedSize, attributes);
 }
 
 void Fields::Add(std::string name, int type, std::int32_t definedSize, int attributes) {
+    // A name equal to an earlier one (a query may return both) is left to the scan, which
+    // finds the first of them, as a lookup must.
+    if (IndexOf(name) < 0) exact_.emplace(name, Count());
     items_.push_back(Field(owner_, Count(), std::move(name), type, definedSize, attributes));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -74,10 +75,16 @@ private:
     explicit Fields(Recordset* owner) : owner_(owner) {}
     // Describes a column of a recordset opened over a connection.
     void Add(std::string name, int type, std::int32_t definedSize, int attributes);
-    void Clear() { items_.clear(); }
+    void Clear() {
+        items_.clear();
+        exact_.clear();
+    }
 
     Recordset* owner_;
     std::vector<Field> items_;
+    // Positions by the names exactly as spelled: lookups by name happen for every column
+    // of every copied row, and nearly always use the column's own spelling.
+    std::unordered_map<std::string, int> exact_;
 };
 
 }  // namespace ado

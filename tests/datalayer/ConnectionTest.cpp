@@ -192,3 +192,13 @@ TEST(Connection, CloseIfOpenHandlesEmptyOpenAndClosedConnectionsAndRecordsets) {
     CloseIfOpen(openCopy);
     EXPECT_EQ(openCopy, nullptr);
 }
+
+TEST(Connection, AmongColumnsOfEqualNameTheFirstIsFound) {
+    CustomerDataSource ds;
+    auto connection = ds.Open();
+    auto rs = connection->Execute("SELECT 1 AS ID, 2 AS id, 3 AS Id");
+    ASSERT_EQ(rs->GetFields().Count(), 3);
+    for (const char* name : {"ID", "id", "Id", "iD"})
+        EXPECT_EQ(rs->GetFields().Item(name).GetValue().ToLong(), 1) << name;
+    EXPECT_EQ(rs->GetFields().Item(1).Name(), "id");
+}
