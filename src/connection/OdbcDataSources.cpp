@@ -1,0 +1,171 @@
+#include "connection/OdbcDataSources.h"
+
+#include <fcntl.h>
+#include <odbcinst.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <strings.h>
+
+#include "common/CustomerForm.h"
+#include "common/ErrorReport.h"
+#include "common/MsgBox.h"
+#include "common/VbError.h"
+
+// unixODBC's own answer to "which odbc.ini", exported by libodbcinst but declared only
+// in its private header; asking it keeps us right whatever ODBCSYSINI or the build says.
+extern "C" {
+char* odbcinst_system_file_path(char* buffer);
+char* odbcinst_user_file_path(char* buffer);
+}
+
+namespace {
+
+constexpr const char* kIniName = "odbc.ini";
+constexpr const char* kDriverName = "MySQL ODBC 3.51 Driver";
+constexpr std::int32_t kFileAccessError = 75;
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+[[noreturn]] void RaiseWriteError(const std::string& what) {
+    throw VbError(kFileAccessError, "CreateMyODBC", what);
+}
+
+std::string InstallerMessage() {
+    DWORD code = 0;
+    std::array<char, 512> text{};
+    WORD length = 0;
+    if (SQLInstallerError(1, &code, text.data(), static_cast<WORD>(text.size()), &length) == SQL_SUCCESS)
+        return text.data();
+    return "unixODBC가 기록을 거부했습니다";
+}
+
+// Every installer call below works on one odbc.ini; the mode is process-wide, so it is
+// put back to "both" (unixODBC's default) whatever happens.
+class ConfigMode {
+public:
+    explicit ConfigMode(UWORD mode) { SQLSetConfigMode(mode); }
+    ~ConfigMode() { SQLSetConfigMode(ODBC_BOTH_DSN); }
+    ConfigMode(const ConfigMode&) = delete;
+    ConfigMode& operator=(const ConfigMode&) = delete;
+};
+
+std::string ReadValue(const std::string& section, const std::string& key) {
+    std::array<char, 4096> buffer{};
+    SQLGetPrivateProfileString(section.c_str(), key.c_str(), "", buffer.data(), static_cast<int>(buffer.size()),
+                               kIniName);
+    return buffer.data();
+}
+
+// The user's own data sources: ".odbc.ini" in the folder unixODBC takes as home.
+std::string UserOdbcIniPath() {
+    std::array<char, 4096> dir{};
+    return std::string(odbcinst_user_file_path(dir.data())) + "/.odbc.ini";
+}
+
+// Looks for a "[name]" section line in the user's own odbc.ini. Read directly: the
+// installer's profile reader does not list sections of that file here.
+bool UserDataSourceExists(const std::string& dsn) {
+    std::ifstream in(UserOdbcIniPath());
+    std::string line;
+    const std::string wanted = "[" + dsn + "]";
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (strcasecmp(TrimBlanks(line).c_str(), wanted.c_str()) == 0) return true;
+    }
+    return false;
+}
+
+// unixODBC strips leading and trailing blanks from every value it writes and reads, so
+// such a value would silently become another one (another account or database).
+void RefuseBlankEdges(const std::string& key, const std::string& value) {
+    if (value != TrimBlanks(value))
+        RaiseWriteError("앞뒤에 공백이 있는 값은 ODBC 데이터 원본에 기록할 수 없습니다: " + key + "='" + value + "'");
+}
+
+// unixODBC refuses to write to an odbc.ini that does not exist yet: create it first,
+// and find out plainly whether it can be written at all.
+void EnsureWritable(const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) RaiseWriteError("ODBC 설정 파일에 기록할 수 없습니다: " + path + " (" + std::strerror(errno) + ")");
+    ::close(fd);
+}
+
+void Write(const std::string& section, const std::string& key, const std::string& value, const std::string& path) {
+    if (!SQLWritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), kIniName))
+        RaiseWriteError("ODBC 설정 파일에 기록할 수 없습니다: " + path + " [" + section + "] " + key + " (" +
+                        InstallerMessage() + ")");
+    // The installer can report success and still keep the old value (a file it could
+    // not replace); trust only what reads back.
+    if (ReadValue(section, key) != value)
+        RaiseWriteError("ODBC 설정 파일에 기록한 값이 남지 않았습니다: " + path + " [" + section + "] " + key);
+}
+
+}  // namespace
+
+std::vector<std::string> OdbcDataSources::DefaultDriverCandidates() {
+    return {"/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so", "/usr/local/lib/mariadb/libmaodbc.so",
+            "/usr/lib64/libmaodbc.so"};
+}
+
+OdbcDataSources::OdbcDataSources(std::vector<std::string> driverCandidates)
+    : candidates_(std::move(driverCandidates)) {}
+
+std::string OdbcDataSources::GetMyODBCPath() {
+    if (!myOdbcPath_.empty()) return myOdbcPath_;
+    for (const auto& path : candidates_) {
+        if (IsRegularFile(path)) {
+            myOdbcPath_ = path;
+            break;
+        }
+    }
+    return myOdbcPath_;
+}
+
+std::string OdbcDataSources::SystemOdbcIniPath() {
+    std::array<char, 4096> dir{};
+    odbcinst_system_file_path(dir.data());
+    return std::string(dir.data()) + "/" + kIniName;
+}
+
+bool OdbcDataSources::CreateMyODBC(const std::string& dsn, const std::string& database,
+                                   const std::string& description, const std::string& server,
+                                   const std::string& userId) {
+    const std::string driver = GetMyODBCPath();
+    if (driver.empty()) {
+        MsgBox("MyODBC를 생성 dll파일을 찾을 수 없습니다.", mb::kOkOnly);
+        return false;
+    }
+    try {
+        {
+            // A user data source of the same name wins over the system one when the
+            // connection opens: that would reach some other database.
+            if (UserDataSourceExists(dsn))
+                RaiseWriteError("사용자 ODBC 설정(" + UserOdbcIniPath() + ")에 같은 이름의 데이터 원본 " + dsn +
+                                "이(가) 있어 새 설정 대신 사용됩니다. 그 항목을 지운 뒤 다시 시작하세요.");
+        }
+        RefuseBlankEdges("UID", userId);
+        RefuseBlankEdges("DATABASE", database);
+        RefuseBlankEdges("SERVER", server);
+        const std::string path = SystemOdbcIniPath();
+        EnsureWritable(path);
+        ConfigMode system(ODBC_SYSTEM_DSN);
+        Write(dsn, "DATABASE", database, path);
+        Write(dsn, "DESCRIPTION", description, path);
+        Write(dsn, "Driver", driver, path);
+        Write(dsn, "SERVER", server, path);
+        Write(dsn, "UID", userId, path);
+        Write("ODBC Data Sources", dsn, kDriverName, path);
+        return true;
+    } catch (const VbError& e) {
+        MsgBox(ErrorReportText(e, "CreateMyODBC", ReportOwner::Form, "Form1"), mb::kOkOnly);
+        return false;
+    }
+}

@@ -1,0 +1,108 @@
+#include "conversion/FrmMain.h"
+
+#include "common/Settings.h"
+#include "conversion/TableCatalogue.h"
+
+namespace {
+std::string SettingKey(CustomerIndex index) { return "userid_" + std::to_string(index); }
+}  // namespace
+
+FrmMain::FrmMain() = default;
+
+void FrmMain::Form_Load() {
+    for (CustomerIndex i = 0; i <= 1; ++i) {
+        // Not yet visible: the change handler leaves the store alone while loading.
+        SetIdText(i, GetSetting(kSettingsApp, "Config", SettingKey(i)));
+        if (!txtID_[i].empty()) MakeDBName(i);
+    }
+    list_.Clear();
+    for (auto name : TableCatalogue()) list_.AddItem(std::string(name));
+    Notify(Change::List);
+    SetChkAll(true);
+}
+
+void FrmMain::Show() { visible_ = true; }
+
+void FrmMain::SetIdText(CustomerIndex index, const std::string& text) {
+    txtID_[index] = text;
+    Notify(Change::IdText);
+    txtID_Change(index);
+}
+
+void FrmMain::txtID_Change(CustomerIndex index) {
+    if (!visible_) return;
+    MakeDBName(index);
+    SaveSetting(kSettingsApp, "Config", SettingKey(index), txtID_[index]);
+}
+
+void FrmMain::MakeDBName(CustomerIndex index) {
+    dbHost_[index].clear();
+    if (TrimBlanks(txtID_[index]).empty())
+        dbName_[index].clear();
+    else
+        dbName_[index] = (index == kSourceCustomer ? "maketarn_" : "makevelm_") + txtID_[index];
+}
+
+void FrmMain::SetChkAll(bool ticked) {
+    const bool changed = chkAll_ != ticked;
+    chkAll_ = ticked;
+    Notify(Change::SelectAll);
+    if (changed) chkAll_Click();
+}
+
+void FrmMain::chkAll_Click() {
+    for (int i = 0; i < list_.ListCount(); ++i) list_.SetSelected(i, chkAll_);
+    Notify(Change::List);
+}
+
+void FrmMain::btnMSel_Click() {
+    // Without a current row there is no "from here downward": nothing changes.
+    if (list_.ListIndex() < 0) return;
+    for (int i = list_.ListIndex(); i < list_.ListCount(); ++i) list_.SetSelected(i, true);
+    Notify(Change::List);
+}
+
+void FrmMain::cmdClose_Click() {
+    unloaded_ = true;
+    Notify(Change::Unloaded);
+}
+
+void FrmMain::WriteLog(const std::string& message, int /*element*/) {
+    log_ += message;
+    log_ += "\r\n";
+    Notify(Change::Log);
+}
+
+void FrmMain::ClearLog() {
+    log_.clear();
+    Notify(Change::Log);
+}
+
+void FrmMain::SetLblIP(CustomerIndex index, const std::string& caption) {
+    lblIP_[index] = caption;
+    Notify(Change::HostLabel);
+}
+
+void FrmMain::SetCurrentRow(int index) {
+    list_.SetListIndex(index);
+    Notify(Change::List);
+}
+
+void FrmMain::SetProgressMax(int index, float max) {
+    bars_.at(index).Max = max;
+    Notify(Change::Progress);
+}
+
+void FrmMain::SetProgressValue(int index, float value) {
+    bars_.at(index).Value = value;
+    Notify(Change::Progress);
+}
+
+void FrmMain::FocusIdBox(CustomerIndex index) {
+    focus_ = "txtID(" + std::to_string(index) + ")";
+    Notify(Change::Focus);
+}
+
+void FrmMain::Notify(Change change) const {
+    if (listener_) listener_(change);
+}

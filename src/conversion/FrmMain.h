@@ -1,0 +1,83 @@
+#pragma once
+#include <array>
+#include <functional>
+#include <string>
+
+#include "common/CustomerForm.h"
+#include "conversion/ListBox.h"
+
+// The conversion window as a model: every control's state and the handlers by their
+// names. The Qt window binds its widgets to it; tests drive it directly.
+class FrmMain : public CustomerForm {
+public:
+    // What changed, so a view can refresh the matching widgets.
+    enum class Change { IdText, HostLabel, List, SelectAll, Log, Progress, Focus, Unloaded };
+    using ChangeListener = std::function<void(Change)>;
+
+    struct ProgressBar {
+        float Max = 100;
+        float Value = 0;
+    };
+
+    static constexpr const char* kCaption = "누리온Tarn -> 누리온Velm 자료전환";
+    static constexpr const char* kNoHost = "000.000.000.000";
+    static constexpr const char* kSettingsApp = "누리Tarn_To_누리Velm";
+
+    FrmMain();
+
+    // Events.
+    void Form_Load();
+    void txtID_Change(CustomerIndex index);
+    void chkAll_Click();
+    void btnMSel_Click();
+    void cmdClose_Click();
+
+    // Services for the other procedures.
+    void MakeDBName(CustomerIndex index);
+    void WriteLog(const std::string& message, int element = 0) override;
+
+    // Controls, as the user or a procedure changes them. Setting an ID box's text
+    // fires txtID_Change, as typing does; setting the select-all box fires chkAll_Click.
+    void SetIdText(CustomerIndex index, const std::string& text);
+    std::string IdText(CustomerIndex index) const override { return txtID_[index]; }
+    void SetChkAll(bool ticked);
+    bool ChkAll() const { return chkAll_; }
+    const std::string& LblIP(CustomerIndex index) const { return lblIP_[index]; }
+    void SetLblIP(CustomerIndex index, const std::string& caption);
+    ListBox& List1() { return list_; }
+    const ListBox& List1() const { return list_; }
+    void SetCurrentRow(int index);
+    const std::string& TxtLog() const { return log_; }
+    void ClearLog();
+    const ProgressBar& Progress(int index) const { return bars_.at(index); }
+    void SetProgressMax(int index, float max);
+    void SetProgressValue(int index, float value);
+    void FocusIdBox(CustomerIndex index) override;
+    // The control that the program last gave the focus, e.g. "txtID(1)"; empty if none.
+    const std::string& FocusedControl() const { return focus_; }
+    bool Visible() const { return visible_; }
+    void Show();
+    bool Unloaded() const { return unloaded_; }
+
+    std::string DBName(CustomerIndex index) const override { return dbName_[index]; }
+    std::string DBHost(CustomerIndex index) const override { return dbHost_[index]; }
+    void SetDBHost(CustomerIndex index, const std::string& host) { dbHost_[index] = host; }
+
+    void SetChangeListener(ChangeListener listener) { listener_ = std::move(listener); }
+
+private:
+    void Notify(Change change) const;
+
+    std::array<std::string, 2> txtID_;
+    std::array<std::string, 2> lblIP_{kNoHost, kNoHost};
+    std::array<std::string, 2> dbName_;
+    std::array<std::string, 2> dbHost_;
+    ListBox list_;
+    bool chkAll_ = false;
+    std::string log_;
+    std::array<ProgressBar, 2> bars_;
+    std::string focus_;
+    bool visible_ = false;
+    bool unloaded_ = false;
+    ChangeListener listener_;
+};
