@@ -1,13 +1,25 @@
 #include "conversion/FrmMain.h"
 
 #include "common/Settings.h"
+#include "connection/OpenMySQL.h"
 #include "conversion/TableCatalogue.h"
+#include "conversion/TableCopyRun.h"
 
 namespace {
 std::string SettingKey(CustomerIndex index) { return "userid_" + std::to_string(index); }
 }  // namespace
 
-FrmMain::FrmMain() = default;
+FrmMain::FrmMain(OdbcDataSources dataSources) : dataSources_(std::move(dataSources)) {}
+
+void FrmMain::cmdStart_Click() { RunTableCopy(*this); }
+
+void FrmMain::Command1_Click() { RunParentLinkRepair(*this); }
+
+std::string FrmMain::LocateCustomerDB(CustomerIndex index) { return locator_.LocateCustomerDB(*this, index); }
+
+bool FrmMain::OpenMySQL(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index, bool withOptions) {
+    return ::OpenMySQL(*this, dataSources_, connection, index, withOptions);
+}
 
 void FrmMain::Form_Load() {
     for (CustomerIndex i = 0; i <= 1; ++i) {

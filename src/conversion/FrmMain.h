@@ -3,8 +3,16 @@
 #include <functional>
 #include <string>
 
+#include <memory>
+
 #include "common/CustomerForm.h"
+#include "connection/CustomerLocator.h"
+#include "connection/OdbcDataSources.h"
 #include "conversion/ListBox.h"
+
+namespace ado {
+class Connection;
+}
 
 // The conversion window as a model: every control's state and the handlers by their
 // names. The Qt window binds its widgets to it; tests drive it directly.
@@ -23,7 +31,7 @@ public:
     static constexpr const char* kNoHost = "000.000.000.000";
     static constexpr const char* kSettingsApp = "누리Tarn_To_누리Velm";
 
-    FrmMain();
+    explicit FrmMain(OdbcDataSources dataSources = OdbcDataSources());
 
     // Events.
     void Form_Load();
@@ -31,10 +39,17 @@ public:
     void chkAll_Click();
     void btnMSel_Click();
     void cmdClose_Click();
+    void cmdStart_Click();
+    void Command1_Click();
 
     // Services for the other procedures.
     void MakeDBName(CustomerIndex index);
     void WriteLog(const std::string& message, int element = 0) override;
+    std::string LocateCustomerDB(CustomerIndex index);
+    bool OpenMySQL(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index, bool withOptions);
+    std::string GetMyODBCPath() { return dataSources_.GetMyODBCPath(); }
+    const std::string& MyODBCPath() const { return dataSources_.MyODBCPath(); }
+    const CustomerLocator& Locator() const { return locator_; }
 
     // Controls, as the user or a procedure changes them. Setting an ID box's text
     // fires txtID_Change, as typing does; setting the select-all box fires chkAll_Click.
@@ -80,4 +95,6 @@ private:
     bool visible_ = false;
     bool unloaded_ = false;
     ChangeListener listener_;
+    CustomerLocator locator_;
+    OdbcDataSources dataSources_;
 };

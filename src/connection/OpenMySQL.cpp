@@ -1,0 +1,56 @@
+#include "connection/OpenMySQL.h"
+
+#include "common/MsgBox.h"
+#include "common/VbError.h"
+#include "connection/OdbcDataSources.h"
+#include "datalayer/Connection.h"
+
+namespace {
+constexpr const char* kCustomerPassword = "zq418263";
+}
+
+std::string DataSourceName(CustomerIndex index) { return "varok_DataConv160316_" + std::to_string(index); }
+
+bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shared_ptr<ado::Connection>& connection,
+               CustomerIndex index, bool withOptions) {
+    // The step being carried out, shown as the report's line number.
+    int line = 0;
+    try {
+        line = 1;
+        if (TrimBlanks(form.IdText(index)).empty()) {
+            MsgBox("tarn정보의 [ID]가 입력되지 않았습니다.", mb::kOkOnly);
+            form.FocusIdBox(index);
+            return false;
+        }
+        line = 2;
+        if (form.DBName(index).empty()) {
+            MsgBox("tarn정보의 [DB명]을 알 수 없습니다.", mb::kOkOnly);
+            return false;
+        }
+        line = 3;
+        if (TrimBlanks(form.DBHost(index)).empty()) {
+            MsgBox("tarn정보의 [HOST]를 알 수 없습니다.", mb::kOkOnly);
+            return false;
+        }
+        line = 4;
+        // Opening through a definition that was not (re)written could reach another
+        // customer's database: without a fresh definition nothing is opened.
+        if (!dataSources.CreateMyODBC(DataSourceName(index), form.DBName(index),
+                                      "VarokSoft Data Convert 160316-" + std::to_string(index), form.DBHost(index),
+                                      form.IdText(index)))
+            return false;
+        line = 5;
+        if (withOptions) {
+            connection->SetConnectionTimeout(30);
+            connection->SetCursorLocation(ado::adUseClient);
+        }
+        line = 6;
+        connection->Open("DSN=" + DataSourceName(index) + ";PWD=" + kCustomerPassword, "", "", -1);
+        return true;
+    } catch (const VbError& e) {
+        MsgBox("Error " + std::to_string(e.number()) + " (" + e.description() +
+                   ") in procedure OpenMySQL of Form Form1. Err Line:" + std::to_string(line),
+               mb::kOkOnly);
+        return false;
+    }
+}

@@ -1,0 +1,197 @@
+#include "conversion/TableCopyRun.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "common/CloseIfOpen.h"
+#include "common/ErrorReport.h"
+#include "common/MsgBox.h"
+#include "common/VbError.h"
+#include "conversion/ColumnMapping.h"
+#include "conversion/FrmMain.h"
+#include "conversion/OrderDetailLinks.h"
+#include "conversion/ZeroDateRepair.h"
+#include "datalayer/Connection.h"
+#include "datalayer/Recordset.h"
+
+namespace {
+
+using ado::Connection;
+using ado::Recordset;
+
+// The tables checked before a run, with the most rows accepted without asking.
+struct PreCheck {
+    const char* label;
+    const char* table;
+    std::int32_t accepted;
+};
+constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "product_m", 1}};
+
+// Any failure as the run reports it: the data layer's number and description.
+VbError AsVbError(const std::exception& e) {
+    if (const auto* vb = dynamic_cast<const VbError*>(&e)) return *vb;
+    return VbError(51, "Internal error", e.what());
+}
+
+bool IdsEntered(FrmMain& form) {
+    for (CustomerIndex i = 0; i <= 1; ++i) {
+        if (TrimBlanks(form.IdText(i)).empty()) {
+            MsgBox("Tarn ID를 입력하세요.", mb::kOkOnly);
+            form.FocusIdBox(i);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LocateBoth(FrmMain& form) {
+    for (CustomerIndex i = 0; i <= 1; ++i) {
+        form.SetDBHost(i, form.LocateCustomerDB(i));
+        if (form.DBHost(i).empty()) return false;
+    }
+    for (CustomerIndex i = 0; i <= 1; ++i) form.SetLblIP(i, form.DBHost(i));
+    return true;
+}
+
+std::int32_t Count(Recordset& recordset) {
+    const std::int32_t count = recordset.GetFields().Item(0).GetValue().ToLong();
+    return count;
+}
+
+class TableCopy {
+public:
+    explicit TableCopy(FrmMain& form) : form_(form) {}
+
+    void Run() {
+        if (!IdsEntered(form_)) return;
+        if (MsgBox("※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
+                   mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
+            return;
+        if (!LocateBoth(form_)) return;
+
+        form_.SetProgressValue(0, 0);
+        form_.SetProgressValue(1, 0);
+        // A bar with maximum 0 means nothing to most toolkits: keep it at least 1.
+        form_.SetProgressMax(1, static_cast<float>(std::max(1, form_.List1().SelCount())));
+        form_.ClearLog();
+
+        sourceConn_ = std::make_shared<Connection>();
+        targetConn_ = std::make_shared<Connection>();
+        sourceRs_ = std::make_shared<Recordset>();
+        targetRs_ = std::make_shared<Recordset>();
+        try {
+            if (!form_.OpenMySQL(sourceConn_, kSourceCustomer, true)) return;
+            if (!form_.OpenMySQL(targetConn_, kTargetCustomer, false)) return;
+            if (!TargetMayBeOverwritten()) {
+                CloseAll();
+                return;
+            }
+            E_FAIL_Error_Solution(sourceConn_);
+            for (int i = 0; i < form_.List1().ListCount(); ++i) {
+                if (!form_.List1().Selected(i)) continue;
+                form_.SetCurrentRow(i);
+                CopyTable(form_.List1().List(i));
+                form_.SetProgressValue(1, form_.Progress(1).Value + 1);
+            }
+            MsgBox("복사가 완료되었습니다.", mb::kOkOnly);
+            CloseAll();
+        } catch (const std::exception& e) {
+            MsgBox(ErrorReportText(AsVbError(e), "cmdStart_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+        }
+    }
+
+private:
+    bool TargetMayBeOverwritten() {
+        for (const PreCheck& check : kPreChecks) {
+            targetRs_->Open(std::string("SELECT COUNT(*) FROM ") + check.table, targetConn_, ado::adOpenForwardOnly,
+                            ado::adLockReadOnly, ado::adCmdText);
+            const std::int32_t count = Count(*targetRs_);
+            targetRs_->Close();
+            if (count <= check.accepted) continue;
+            const std::string question = std::string("복사될 곳의 Tarn DB [") + check.label +
+                                         "] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?";
+            if (MsgBox(question, mb::kYesNo + mb::kDefaultButton2, std::to_string(count) + "건 존재") != mb::kYes)
+                return false;
+        }
+        return true;
+    }
+
+    void CopyTable(const std::string& table) {
+        // The source is opened before the target is emptied, so a table the source
+        // cannot give never costs the target its rows.
+        sourceRs_->Open(table, sourceConn_, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+        targetConn_->Execute("DELETE FROM " + table);
+        targetRs_->Open(table, targetConn_, ado::adOpenStatic, ado::adLockOptimistic, ado::adCmdTable);
+
+        std::int32_t total = 0;
+        {
+            auto count = sourceConn_->Execute("SELECT COUNT(*) FROM " + table);
+            total = Count(*count);
+        }
+        if (total > 0) {
+            form_.SetProgressMax(0, static_cast<float>(total));
+            form_.SetProgressValue(0, 0);
+        }
+
+        const ColumnMapping mapping(*sourceRs_, *targetRs_, table);
+        while (!sourceRs_->Eof()) {
+            targetRs_->AddNew();
+            mapping.CopyRow(*sourceRs_, *targetRs_);
+            targetRs_->Update();
+            sourceRs_->MoveNext();
+            form_.SetProgressValue(0, form_.Progress(0).Value + 1);
+        }
+        sourceRs_->Close();
+        targetRs_->Close();
+
+        if (table == kOrderDetailTable) RemapSkippingMissingColumns();
+        form_.WriteLog(table + ": " + std::to_string(total) + "건 복사");
+    }
+
+    // A target order-detail table without one of the link columns has no links to remap.
+    void RemapSkippingMissingColumns() {
+        try {
+            RemapParentLinks(targetConn_);
+        } catch (const VbError& e) {
+            if (e.number() != vberr::kItemNotFound) throw;
+        }
+    }
+
+    void CloseAll() {
+        CloseIfOpen(sourceRs_);
+        CloseIfOpen(targetRs_);
+        CloseIfOpen(sourceConn_);
+        CloseIfOpen(targetConn_);
+    }
+
+    FrmMain& form_;
+    std::shared_ptr<Connection> sourceConn_, targetConn_;
+    std::shared_ptr<Recordset> sourceRs_, targetRs_;
+};
+
+}  // namespace
+
+void RunTableCopy(FrmMain& form) { TableCopy(form).Run(); }
+
+void RunParentLinkRepair(FrmMain& form) {
+    if (!IdsEntered(form)) return;
+    if (MsgBox("자료변환중 ordbook_d.parentseq 처리시 오류가 발생한 경우 해당 부분만 별도로 처리하는 기능입니다.\r\n"
+               "정말 시작하시겠습니까?(반드시 1회만 처리해야 합니다. 중복처리시 자료가 꼬입니다.)",
+               mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
+        return;
+    if (!LocateBoth(form)) return;
+    auto connection = std::make_shared<Connection>();
+    try {
+        if (!form.OpenMySQL(connection, kTargetCustomer, false)) return;
+        try {
+            RemapParentLinks(connection);
+        } catch (const VbError& e) {
+            if (e.number() != vberr::kItemNotFound) throw;
+        }
+        CloseIfOpen(connection);
+        MsgBox("처리완료!", mb::kOkOnly);
+    } catch (const std::exception& e) {
+        MsgBox(ErrorReportText(AsVbError(e), "Command1_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include <array>
+#include <memory>
+
+namespace ado {
+class Connection;
+}
+
+// The sixteen statements that replace the older edition's zero dates with dates in
+// 1900 before any table is read, in the order they are sent.
+const std::array<const char*, 16>& ZeroDateStatements();
+
+// Runs them on the source connection. The first failure is reported (and the rest
+// skipped); the caller carries on either way.
+void E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source);

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "connection/OdbcDataSources.h"
+#include "connection/OpenMySQL.h"
+#include "datalayer/Connection.h"
+#include "datalayer/Recordset.h"
+#include "FormStub.h"
+#include "support/ScriptedMsgBox.h"
+#include "support/TestEnvironment.h"
+#include "support/TestServer.h"
+
+using namespace testsupport;
+
+namespace {
+// A customer database with one table, reachable on 127.0.0.2 as the customer account.
+struct Customer {
+    std::string id = UniqueName("o");
+    std::string database = "maketarn_" + id;
+    Customer() {
+        CreateCustomerDatabase(id, database);
+        AdminSql("CREATE TABLE customer (code INT PRIMARY KEY, name VARCHAR(40)); "
+                 "INSERT INTO customer VALUES (1, '한빛상사')",
+                 database);
+    }
+    FormState Form(CustomerIndex index) const {
+        FormState form;
+        form.ids[index] = id;
+        form.names[index] = database;
+        form.hosts[index] = kCustomerHostA;
+        return form;
+    }
+};
+}  // namespace
+
+TEST(OpenMySQL, MissingIdNameOrHostIsReportedAndNothingIsWritten) {
+    IsolatedEnvironment env;
+    ScriptedMsgBox boxes;
+    OdbcDataSources sources;
+    FormState form;
+    form.ids[1] = "   ";
+    form.names[1] = "makevelm_x";
+    form.hosts[1] = "127.0.0.3";
+    auto connection = std::make_shared<ado::Connection>();
+    EXPECT_FALSE(OpenMySQL(form, sources, connection, 1, false));
+    EXPECT_EQ(form.focus, "txtID(1)");
+
+    form.ids[0] = "x";
+    EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, false));
+    form.names[0] = "maketarn_x";
+    form.hosts[0] = "  ";
+    form.focus.clear();
+    EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, true));
+    EXPECT_EQ(form.focus, "");
+    EXPECT_EQ(boxes.Prompts(), (std::vector<std::string>{"tarn정보의 [ID]가 입력되지 않았습니다.",
+                                                         "tarn정보의 [DB명]을 알 수 없습니다.",
+                                                         "tarn정보의 [HOST]를 알 수 없습니다."}));
+    EXPECT_EQ(ReadFile(env.OdbcIniPath()), "");
+    EXPECT_EQ(connection->State(), 0);
+}
+
+TEST(OpenMySQL, OpensThroughTheWrittenDataSourceWithOptionsOnRequest) {
+    IsolatedEnvironment env;
+    ScriptedMsgBox boxes;
+    Customer customer;
+    OdbcDataSources sources;
+    FormState source = customer.Form(0);
+    auto withOptions = std::make_shared<ado::Connection>();
+    ASSERT_TRUE(OpenMySQL(source, sources, withOptions, 0, true)) << ::testing::PrintToString(boxes.Prompts());
+    EXPECT_EQ(withOptions->State(), 1);
+    EXPECT_EQ(withOptions->ConnectionTimeout(), 30);
+    EXPECT_EQ(withOptions->CursorLocation(), 3);
+    auto rs = withOptions->Execute("SELECT name FROM customer");
+    ASSERT_FALSE(rs->Eof());
+    EXPECT_EQ(rs->GetFields().Item(0).GetValue().Text(), "한빛상사");
+    EXPECT_NE(ReadFile(env.OdbcIniPath()).find("[varok_DataConv160316_0]"), std::string::npos);
+
+    FormState target = customer.Form(1);
+    auto plain = std::make_shared<ado::Connection>();
+    ASSERT_TRUE(OpenMySQL(target, sources, plain, 1, false));
+    const ado::Connection defaults;
+    EXPECT_EQ(plain->ConnectionTimeout(), defaults.ConnectionTimeout());
+    EXPECT_EQ(plain->CursorLocation(), defaults.CursorLocation());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST(OpenMySQL, RefusedLoginGivesTheReportWithLineNumber) {
+    IsolatedEnvironment env;
+    ScriptedMsgBox boxes;
+    Customer customer;
+    AdminSql("ALTER USER " + SqlQuote(customer.id) + "@'127.0.0.%' IDENTIFIED BY 'another'");
+    OdbcDataSources sources;
+    FormState form = customer.Form(0);
+    auto connection = std::make_shared<ado::Connection>();
+    EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, true));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    const std::string& prompt = boxes.Boxes()[0].prompt;
+    EXPECT_EQ(prompt.rfind("Error -2147467259 (", 0), 0u) << prompt;
+    EXPECT_NE(prompt.find("Access denied"), std::string::npos) << prompt;
+    EXPECT_NE(prompt.find(") in procedure OpenMySQL of Form Form1. Err Line:6"), std::string::npos) << prompt;
+    EXPECT_EQ(connection->State(), 0);
+}
+
+TEST(OpenMySQL, UnwritableOrShadowedDataSourceOpensNothing) {
+    IsolatedEnvironment env;
+    ScriptedMsgBox boxes;
+    Customer customer;
+    OdbcDataSources sources;
+    FormState form = customer.Form(0);
+    // An old definition that would still work: the open must not fall back on it.
+    ASSERT_TRUE(OpenMySQL(form, sources, std::make_shared<ado::Connection>(), 0, false));
+    WriteFile(env.UserOdbcIniPath(), "[varok_DataConv160316_0]\nDriver=" + std::string(kOdbcDriverPath) +
+                                         "\nSERVER=127.0.0.2\nDATABASE=" + customer.database + "\nUID=" + customer.id +
+                                         "\n");
+    auto connection = std::make_shared<ado::Connection>();
+    EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, false));
+    EXPECT_EQ(connection->State(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].prompt.find("in procedure CreateMyODBC of Form Form1"), std::string::npos);
+
+    ::unlink(env.UserOdbcIniPath().c_str());
+    ::unlink(env.OdbcIniPath().c_str());
+    ::mkdir(env.OdbcIniPath().c_str(), 0500);
+    EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, false));
+    EXPECT_EQ(connection->State(), 0);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+}

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "common/Settings.h"
+#include "conversion/FrmMain.h"
+#include "conversion/TableCatalogue.h"
+#include "support/TestEnvironment.h"
+
+using testsupport::IsolatedEnvironment;
+
+namespace {
+constexpr const char* kApp = "누리Tarn_To_누리Velm";
+
+bool SettingsFileExists() {
+    struct stat st {};
+    return ::stat(SettingsFilePath(kApp).c_str(), &st) == 0;
+}
+
+std::vector<bool> Selection(const FrmMain& form) {
+    std::vector<bool> rows;
+    for (int i = 0; i < form.List1().ListCount(); ++i) rows.push_back(form.List1().Selected(i));
+    return rows;
+}
+
+// A loaded, shown window, as the user meets it.
+struct ShownForm {
+    FrmMain form;
+    ShownForm() {
+        form.Form_Load();
+        form.Show();
+    }
+};
+}  // namespace
+
+TEST(FrmMainLoad, WithoutSettingsEverythingIsEmptyAndAllEightyRowsSelected) {
+    IsolatedEnvironment env;
+    FrmMain form;
+    form.Form_Load();
+    for (CustomerIndex i = 0; i <= 1; ++i) {
+        EXPECT_EQ(form.IdText(i), "");
+        EXPECT_EQ(form.DBName(i), "");
+        EXPECT_EQ(form.DBHost(i), "");
+        EXPECT_EQ(form.LblIP(i), "000.000.000.000");
+    }
+    ASSERT_EQ(form.List1().ListCount(), 80);
+    EXPECT_EQ(form.List1().List(0), "local_user");
+    EXPECT_EQ(form.List1().List(36), "ordbook_d");
+    EXPECT_EQ(form.List1().List(79), "pda_regist_history");
+    for (int i = 0; i < 80; ++i) EXPECT_EQ(form.List1().List(i), TableCatalogue()[i]);
+    EXPECT_EQ(form.List1().SelCount(), 80);
+    EXPECT_TRUE(form.ChkAll());
+    EXPECT_FALSE(SettingsFileExists());
+}
+
+TEST(FrmMainLoad, SavedIdsFillBothBoxesAndNamesButNothingIsWritten) {
+    IsolatedEnvironment env;
+    SaveSetting(kApp, "Config", "userid_0", "abc");
+    SaveSetting(kApp, "Config", "userid_1", " 새고객 ");
+    struct stat before {};
+    ::stat(SettingsFilePath(kApp).c_str(), &before);
+    const std::string contentBefore = testsupport::ReadFile(SettingsFilePath(kApp));
+
+    FrmMain form;
+    form.Form_Load();
+    EXPECT_EQ(form.IdText(0), "abc");
+    EXPECT_EQ(form.IdText(1), " 새고객 ");
+    EXPECT_EQ(form.DBName(0), "maketarn_abc");
+    EXPECT_EQ(form.DBName(1), "makevelm_ 새고객 ");
+    struct stat after {};
+    ::stat(SettingsFilePath(kApp).c_str(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(testsupport::ReadFile(SettingsFilePath(kApp)), contentBefore);
+}
+
+TEST(FrmMainIds, TypingStoresAtOnceAndDerivesTheDatabaseName) {
+    IsolatedEnvironment env;
+    ShownForm shown;
+    FrmMain& form = shown.form;
+    form.SetIdText(0, "a");
+    EXPECT_EQ(GetSetting(kApp, "Config", "userid_0", "missing"), "a");
+    EXPECT_EQ(form.DBName(0), "maketarn_a");
+    form.SetIdText(1, "abc");
+    EXPECT_EQ(form.DBName(1), "makevelm_abc");
+    EXPECT_EQ(GetSetting(kApp, "Config", "userid_1"), "abc");
+
+    form.SetIdText(0, "");
+    EXPECT_EQ(GetSetting(kApp, "Config", "userid_0", "missing"), "");
+    EXPECT_EQ(form.DBName(0), "");
+
+    form.SetIdText(0, "   ");
+    EXPECT_EQ(GetSetting(kApp, "Config", "userid_0"), "   ");
+    EXPECT_EQ(form.DBName(0), "");
+
+    form.SetIdText(0, " abc ");
+    EXPECT_EQ(form.DBName(0), "maketarn_ abc ");
+}
+
+TEST(FrmMainIds, ChangingAnIdClearsItsHostButNotTheHostLabel) {
+    IsolatedEnvironment env;
+    ShownForm shown;
+    FrmMain& form = shown.form;
+    form.SetIdText(0, "abc");
+    form.SetDBHost(0, "127.0.0.2");
+    form.SetDBHost(1, "127.0.0.3");
+    form.SetLblIP(0, "127.0.0.2");
+    form.SetIdText(0, "abc");  // same database name, host cleared all the same
+    EXPECT_EQ(form.DBHost(0), "");
+    EXPECT_EQ(form.DBHost(1), "127.0.0.3");
+    EXPECT_EQ(form.LblIP(0), "127.0.0.2");
+}
+
+TEST(FrmMainList, SelectAllAndSelectDownward) {
+    IsolatedEnvironment env;
+    ShownForm shown;
+    FrmMain& form = shown.form;
+    form.List1().SetSelected(3, false);
+    form.SetChkAll(false);
+    EXPECT_EQ(form.List1().SelCount(), 0);
+    form.List1().SetSelected(1, true);
+    form.SetChkAll(true);
+    EXPECT_EQ(form.List1().SelCount(), 80);
+
+    form.SetChkAll(false);
+    form.List1().SetSelected(2, true);
+    form.SetCurrentRow(10);
+    form.btnMSel_Click();
+    std::vector<bool> expected(80, false);
+    expected[2] = true;
+    for (int i = 10; i < 80; ++i) expected[i] = true;
+    EXPECT_EQ(Selection(form), expected);
+
+    form.SetChkAll(false);
+    form.SetCurrentRow(79);
+    form.btnMSel_Click();
+    EXPECT_EQ(form.List1().SelCount(), 1);
+    EXPECT_TRUE(form.List1().Selected(79));
+}
+
+TEST(FrmMainList, SelectDownwardWithoutCurrentRowChangesNothing) {
+    IsolatedEnvironment env;
+    ShownForm shown;
+    shown.form.SetChkAll(false);
+    ASSERT_EQ(shown.form.List1().ListIndex(), -1);
+    shown.form.btnMSel_Click();
+    EXPECT_EQ(shown.form.List1().SelCount(), 0);
+}
+
+TEST(FrmMainLog, LinesEndWithCrLfAndAnEmptyMessageIsABareBreak) {
+    IsolatedEnvironment env;
+    FrmMain form;
+    form.WriteLog("a", 0);
+    form.WriteLog("b", 0);
+    EXPECT_EQ(form.TxtLog(), "a\r\nb\r\n");
+    form.WriteLog("", 0);
+    EXPECT_EQ(form.TxtLog(), "a\r\nb\r\n\r\n");
+    form.ClearLog();
+    form.WriteLog("첫 줄", 0);
+    EXPECT_EQ(form.TxtLog(), "첫 줄\r\n");
+}
+
+TEST(FrmMainClose, CloseUnloadsTheWindow) {
+    IsolatedEnvironment env;
+    ShownForm shown;
+    std::vector<FrmMain::Change> changes;
+    shown.form.SetChangeListener([&](FrmMain::Change c) { changes.push_back(c); });
+    EXPECT_FALSE(shown.form.Unloaded());
+    shown.form.cmdClose_Click();
+    EXPECT_TRUE(shown.form.Unloaded());
+    EXPECT_EQ(changes, std::vector<FrmMain::Change>{FrmMain::Change::Unloaded});
+}
