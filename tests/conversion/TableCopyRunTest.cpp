@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include "ConversionFixture.h"
+
+using namespace testsupport;
+
+namespace {
+const std::string kStartQuestion = "※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?";
+
+// Small tables of both editions: the target adds, drops and retypes columns.
+void CreatePair(ConversionFixture& f) {
+    f.CreateZeroDateTables();
+    f.SourceSql(
+        "CREATE TABLE office (code INT PRIMARY KEY, name VARCHAR(20), tel VARCHAR(20), opened DATETIME, "
+        "  rate DECIMAL(10,3), gone INT, memo TEXT) ENGINE=MyISAM;"
+        "INSERT INTO office VALUES (1,'본사','02-123',  '2019-03-04 05:06:07', 1.250, 7, '메모'),"
+        "  (2,NULL,'',NULL,NULL,NULL,NULL);"
+        "CREATE TABLE storehouse (code INT PRIMARY KEY, name VARCHAR(20));");
+    f.TargetSql(
+        "CREATE TABLE office (code INT PRIMARY KEY, name VARCHAR(40) NOT NULL DEFAULT '무명', "
+        "  opened DATE, rate NVARCHAR(20), memo TEXT, tel VARCHAR(20), added INT NOT NULL DEFAULT 5) ENGINE=InnoDB;"
+        "INSERT INTO office (code) VALUES (99);"
+        "CREATE TABLE storehouse (code INT PRIMARY KEY, name VARCHAR(20)); INSERT INTO storehouse VALUES (5,'옛것');"
+        "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
+}
+}  // namespace
+
+TEST(TableCopyRun, BlankIdsAreAskedForBoxZeroFirst) {
+    ConversionFixture f;
+    f.form.SetIdText(0, "  ");
+    f.form.SetIdText(1, "");
+    f.form.cmdStart_Click();
+    EXPECT_EQ(f.boxes.Prompts(), std::vector<std::string>{"Tarn ID를 입력하세요."});
+    EXPECT_EQ(f.boxes.Boxes()[0].buttons, 0);
+    EXPECT_EQ(f.form.FocusedControl(), "txtID(0)");
+    f.form.SetIdText(0, f.sourceId);
+    f.form.cmdStart_Click();
+    EXPECT_EQ(f.form.FocusedControl(), "txtID(1)");
+}
+
+TEST(TableCopyRun, NoAtTheConfirmationDoesNothing) {
+    ConversionFixture f;
+    f.form.WriteLog("이전 기록");
+    f.boxes.Plan({mb::kNo});
+    f.form.cmdStart_Click();
+    ASSERT_EQ(f.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(f.boxes.Boxes()[0].prompt, kStartQuestion);
+    EXPECT_EQ(f.boxes.Boxes()[0].buttons, 292);
+    EXPECT_EQ(f.form.TxtLog(), "이전 기록\r\n");
+    EXPECT_EQ(f.form.LblIP(0), "000.000.000.000");
+}
+
+TEST(TableCopyRun, FailedLocationOfTheSourceStopsBeforeTheTarget) {
+    ConversionFixture f;
+    f.form.SetIdText(0, "unknown" + f.sourceId);
+    f.Start();
+    EXPECT_EQ(f.LogLines(), (std::vector<std::string>{"DB IP 검색중...(unknown" + f.sourceId + " / maketarn_unknown" +
+                                                          f.sourceId + ")",
+                                                      "해당 DB는 존재하지 않습니다."}));
+    EXPECT_EQ(f.form.LblIP(0), "000.000.000.000");
+    EXPECT_EQ(f.form.LblIP(1), "000.000.000.000");
+    EXPECT_EQ(f.form.DBHost(1), "");
+}
+
+TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.Select({"office", "storehouse"});
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts(), (std::vector<std::string>{kStartQuestion, "복사가 완료되었습니다."}));
+    EXPECT_EQ(f.LogLines(), (std::vector<std::string>{"office: 2건 복사", "storehouse: 0건 복사"}));
+    EXPECT_EQ(f.form.LblIP(0), kCustomerHostA);
+    EXPECT_EQ(f.form.LblIP(1), kCustomerHostB);
+    EXPECT_EQ(f.form.List1().ListIndex(), 4);  // storehouse was the last table copied
+
+    auto rows = AdminQuery("SELECT code, name, opened, rate, memo, tel, added FROM office ORDER BY code", f.targetDb);
+    ASSERT_EQ(rows.size(), 2u);  // the old row 99 is gone
+    EXPECT_EQ(rows[0], (Row{"1", "본사", "2019-03-04", "1.250", "메모", "02-123", "5"}));
+    // Nulls leave the defaults; the empty text stays empty in a text column.
+    EXPECT_EQ(rows[1], (Row{"2", "무명", std::nullopt, std::nullopt, std::nullopt, "", "5"}));
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM storehouse"), "0");
+
+    // Bars: overall bar at its maximum; the per-table bar kept office's figures for the empty table.
+    EXPECT_EQ(f.form.Progress(1).Max, 2);
+    EXPECT_EQ(f.form.Progress(1).Value, 2);
+    EXPECT_EQ(f.form.Progress(0).Max, 2);
+    EXPECT_EQ(f.form.Progress(0).Value, 2);
+}
+
+TEST(TableCopyRun, PreCheckAsksAboutCustomersFirstAndNoEndsTheRun) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.SourceSql("SET SESSION sql_mode=''; INSERT INTO billnote VALUES (1,'0000-00-00',NULL)");
+    f.TargetSql("INSERT INTO product_m VALUES (1)");  // one product is accepted
+    f.Select({"office"});
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+
+    f.TargetSql("INSERT INTO product_m VALUES (2); INSERT INTO customer VALUES (1)");
+    f.SourceSql("SET SESSION sql_mode=''; UPDATE billnote SET expiredate='0000-00-00'");
+    f.TargetSql("INSERT INTO office (code) VALUES (77)");
+    f.boxes.Clear();
+    f.boxes.Plan({mb::kYes, mb::kNo});
+    f.form.cmdStart_Click();
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    EXPECT_EQ(f.boxes.Boxes()[1].prompt,
+              "복사될 곳의 Tarn DB [고객] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?");
+    EXPECT_EQ(f.boxes.Boxes()[1].title, "1건 존재");
+    EXPECT_EQ(f.boxes.Boxes()[1].buttons, 260);
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office WHERE code=77"), "1");              // untouched
+    EXPECT_EQ(f.SourceScalar("SELECT expiredate FROM billnote"), "0000-00-00");                // no repair
+
+    f.boxes.Clear();
+    f.boxes.Plan({mb::kYes, mb::kYes, mb::kYes});
+    f.form.cmdStart_Click();
+    ASSERT_EQ(f.boxes.Boxes().size(), 4u);
+    EXPECT_EQ(f.boxes.Boxes()[2].prompt,
+              "복사될 곳의 Tarn DB [상품] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?");
+    EXPECT_EQ(f.boxes.Boxes()[2].title, "2건 존재");
+    EXPECT_EQ(f.boxes.Boxes()[3].prompt, "복사가 완료되었습니다.");
+    EXPECT_EQ(f.SourceScalar("SELECT expiredate FROM billnote"), "1900-01-01");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office WHERE code=77"), "0");
+}
+
+TEST(TableCopyRun, TableMissingInTheTargetEndsTheRunAfterEarlierTables) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY); CREATE TABLE pclass (code INT PRIMARY KEY)");
+    f.TargetSql("CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
+    f.Select({"office", "qlty", "pclass"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    const std::string& report = f.boxes.Boxes()[1].prompt;
+    EXPECT_EQ(report.rfind("Error -2147467259 (", 0), 0u) << report;
+    EXPECT_NE(report.find("qlty"), std::string::npos) << report;
+    EXPECT_NE(report.find(") in procedure cmdStart_Click of Form Form1"), std::string::npos) << report;
+    EXPECT_EQ(f.LogLines(), std::vector<std::string>{"office: 2건 복사"});
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // later tables untouched
+    EXPECT_EQ(f.form.Progress(1).Value, 1);
+}
+
+TEST(TableCopyRun, TableMissingInTheSourceKeepsTheTargetRows) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2)");
+    f.Select({"qlty", "office"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    EXPECT_NE(f.boxes.Boxes()[1].prompt.find("qlty"), std::string::npos) << f.boxes.Boxes()[1].prompt;
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM qlty"), "2");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office"), "1");  // not reached
+    EXPECT_TRUE(f.LogLines().empty());
+}
+
+TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30));"
+                "INSERT INTO qlty VALUES (1,'짧다'),(2,'이 이름은 대상 열보다 훨씬 깁니다'),(3,'짧다')");
+    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)) ENGINE=InnoDB");
+    f.Select({"qlty", "office"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    EXPECT_NE(f.boxes.Boxes()[1].prompt.find("Data too long"), std::string::npos) << f.boxes.Boxes()[1].prompt;
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM qlty"), "1");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office"), "1");
+}
+
+TEST(TableCopyRun, OrderDetailKeepsOldKeysInUnitAndRelinksParents) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.SourceSql("CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
+                "  parentseq INT, item VARCHAR(20));"
+                "INSERT INTO ordbook_d VALUES (57,7,'EA',57,'A'),(60,7,'BOX',57,'B'),(61,7,NULL,60,'C'),"
+                "  (80,8,'EA',80,'D')");
+    f.TargetSql("CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
+                "  parentseq INT, item VARCHAR(20)) AUTO_INCREMENT=500");
+    f.Select({"ordbook_d"});
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    auto rows = AdminQuery("SELECT seq, unit, parentseq, item FROM ordbook_d ORDER BY seq", f.targetDb);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], (Row{"500", "57", "500", "A"}));
+    EXPECT_EQ(rows[1], (Row{"501", "60", "500", "B"}));
+    EXPECT_EQ(rows[2], (Row{"502", "61", "501", "C"}));
+    EXPECT_EQ(rows[3], (Row{"503", "80", "503", "D"}));
+}
+
+TEST(ParentLinkRepair, NeedsBothIdsAsksAndEndsWithItsMessage) {
+    ConversionFixture f;
+    f.form.SetIdText(0, "");
+    f.form.Command1_Click();
+    EXPECT_EQ(f.boxes.Prompts(), std::vector<std::string>{"Tarn ID를 입력하세요."});
+    f.form.SetIdText(0, f.sourceId);
+
+    f.boxes.Clear();
+    f.boxes.Plan({mb::kNo});
+    f.form.Command1_Click();
+    ASSERT_EQ(f.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(f.boxes.Boxes()[0].buttons, 292);
+    EXPECT_EQ(f.boxes.Boxes()[0].prompt,
+              "자료변환중 ordbook_d.parentseq 처리시 오류가 발생한 경우 해당 부분만 별도로 처리하는 기능입니다.\r\n"
+              "정말 시작하시겠습니까?(반드시 1회만 처리해야 합니다. 중복처리시 자료가 꼬입니다.)");
+    EXPECT_EQ(f.form.LblIP(1), "000.000.000.000");
+
+    f.TargetSql("CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
+                "  parentseq INT) AUTO_INCREMENT=10; INSERT INTO ordbook_d VALUES (10,1,'57',57),(11,1,'60',57)");
+    f.boxes.Clear();
+    f.boxes.Plan({mb::kYes});
+    f.form.Command1_Click();
+    EXPECT_EQ(f.boxes.Prompts().back(), "처리완료!");
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(parentseq ORDER BY seq) FROM ordbook_d"), "10,10");
+    EXPECT_EQ(f.form.LblIP(1), kCustomerHostB);
+
+    // Run again over remapped data: old keys 57/60 are gone from parentseq, so the
+    // lookup fails and the command reports it in its own words.
+    f.boxes.Clear();
+    f.boxes.Plan({mb::kYes});
+    f.form.Command1_Click();
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    EXPECT_EQ(f.boxes.Boxes()[1].prompt.rfind("Error 3021 (", 0), 0u) << f.boxes.Boxes()[1].prompt;
+    EXPECT_NE(f.boxes.Boxes()[1].prompt.find("in procedure Command1_Click of Form Form1"), std::string::npos);
+}
