@@ -129,6 +129,10 @@ TEST(FrmMainList, SelectAllAndSelectDownward) {
     for (int i = 10; i < 80; ++i) expected[i] = true;
     EXPECT_EQ(Selection(form), expected);
 
+    // The box is already unticked: setting it again fires nothing, so tick and untick.
+    form.SetChkAll(false);
+    EXPECT_EQ(form.List1().SelCount(), 71);
+    form.SetChkAll(true);
     form.SetChkAll(false);
     form.SetCurrentRow(79);
     form.btnMSel_Click();

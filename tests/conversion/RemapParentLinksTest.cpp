@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ConversionFixture.h"
+#include "common/VbError.h"
 #include "conversion/OrderDetailLinks.h"
 
 using namespace testsupport;
