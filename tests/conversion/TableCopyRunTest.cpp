@@ -142,14 +142,16 @@ TEST(TableCopyRun, TableMissingInTheTargetEndsTheRunAfterEarlierTables) {
 TEST(TableCopyRun, TableMissingInTheSourceKeepsTheTargetRows) {
     ConversionFixture f;
     CreatePair(f);
-    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2)");
-    f.Select({"qlty", "office"});
+    f.SourceSql("CREATE TABLE pclass (code INT PRIMARY KEY)");
+    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2);"
+                "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
+    f.Select({"office", "qlty", "pclass"});
     f.Start();
     ASSERT_EQ(f.boxes.Boxes().size(), 2u);
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("qlty"), std::string::npos) << f.boxes.Boxes()[1].prompt;
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM qlty"), "2");
-    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office"), "1");  // not reached
-    EXPECT_TRUE(f.LogLines().empty());
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // not reached
+    EXPECT_EQ(f.LogLines(), std::vector<std::string>{"office: 2건 복사"});
 }
 
 TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
@@ -157,13 +159,16 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     CreatePair(f);
     f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30));"
                 "INSERT INTO qlty VALUES (1,'짧다'),(2,'이 이름은 대상 열보다 훨씬 깁니다'),(3,'짧다')");
-    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)) ENGINE=InnoDB");
-    f.Select({"qlty", "office"});
+    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)) ENGINE=InnoDB;"
+                "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
+    f.Select({"qlty", "pclass"});
     f.Start();
     ASSERT_EQ(f.boxes.Boxes().size(), 2u);
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("Data too long"), std::string::npos) << f.boxes.Boxes()[1].prompt;
+    EXPECT_NE(f.boxes.Boxes()[1].prompt.find("in procedure cmdStart_Click of Form Form1"), std::string::npos);
     EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM qlty"), "1");
-    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office"), "1");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");
+    EXPECT_TRUE(f.LogLines().empty());
 }
 
 TEST(TableCopyRun, OrderDetailKeepsOldKeysInUnitAndRelinksParents) {
