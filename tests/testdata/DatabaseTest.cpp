@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+#include <regex>
+
+#include "RepairedColumns.h"
+#include "support/TestServer.h"
+#include "testdata/Database.h"
+#include "testdata/Generator.h"
+
+using testdata::Column;
+using testdata::Edition;
+using testsupport::AdminQuery;
+using testsupport::AdminScalar;
+using testsupport::AdminSql;
+using testsupport::SqlIdent;
+using testsupport::SqlQuote;
+
+namespace {
+
+testdata::Server TestServer() { return {testsupport::kCustomerHostA, "root", testsupport::kRootPassword}; }
+
+testdata::PopulateOptions Options(double factor, std::uint64_t seed, std::vector<std::string> tables = {}) {
+    testdata::PopulateOptions options;
+    options.sizeFactor = factor;
+    options.seed = seed;
+    options.tables = std::move(tables);
+    return options;
+}
+
+// A database of the test's own, dropped again at the end.
+class ScratchDatabase {
+public:
+    explicit ScratchDatabase(const std::string& prefix) : name_(testsupport::UniqueName(prefix)) {
+        AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(name_));
+    }
+    ~ScratchDatabase() {
+        try {
+            AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(name_));
+        } catch (const std::exception&) {
+        }
+    }
+    const std::string& name() const { return name_; }
+
+private:
+    std::string name_;
+};
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// information_schema writes int(11) where the declaration says INT.
+std::string WithoutDisplayWidth(const std::string& type) {
+    static const std::regex width(R"(^(tinyint|smallint|mediumint|int|bigint)\(\d+\))");
+    return std::regex_replace(Lower(type), width, "$1");
+}
+
+// information_schema's COLUMN_DEFAULT: SQL NULL for none, 'NULL' for NULL, quoted texts.
+std::optional<std::string> DefaultValue(const std::optional<std::string>& shown) {
+    if (!shown || *shown == "NULL") return std::nullopt;
+    if (shown->size() >= 2 && shown->front() == '\'') {
+        std::string value;
+        for (std::size_t i = 1; i + 1 < shown->size(); ++i) {
+            value += (*shown)[i];
+            if ((*shown)[i] == '\'') ++i;
+        }
+        return value;
+    }
+    return *shown;
+}
+
+void ExpectSchemaAsDescribed(const std::string& database, Edition edition) {
+    const auto tables = AdminQuery(
+        "SELECT TABLE_NAME, ENGINE, TABLE_COLLATION FROM information_schema.TABLES WHERE TABLE_SCHEMA = " +
+        SqlQuote(database) + " ORDER BY TABLE_NAME");
+    ASSERT_EQ(tables.size(), 80u);
+    for (const auto& row : tables) {
+        const std::string name = *row[0];
+        SCOPED_TRACE(std::string(testdata::EditionName(edition)) + " " + name);
+        const auto& table = testdata::TableOf(edition, name);
+        EXPECT_EQ(*row[1], table.engine);
+        EXPECT_EQ(row[2]->substr(0, row[2]->find('_')), table.charset);
+
+        const auto columns = AdminQuery(
+            "SELECT COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, COLUMN_DEFAULT, CHARACTER_SET_NAME, EXTRA "
+            "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = " + SqlQuote(database) +
+            " AND TABLE_NAME = " + SqlQuote(name) + " ORDER BY ORDINAL_POSITION");
+        ASSERT_EQ(columns.size(), table.columns.size());
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const Column& c = table.columns[i];
+            const auto& shown = columns[i];
+            SCOPED_TRACE(c.name);
+            EXPECT_EQ(*shown[0], c.name);
+            EXPECT_EQ(WithoutDisplayWidth(*shown[1]), Lower(c.type));
+            EXPECT_EQ(*shown[2] == "YES", c.nullable);
+            EXPECT_EQ(shown[3].has_value(), c.hasDefault);
+            EXPECT_EQ(DefaultValue(shown[3]), c.defaultValue);
+            EXPECT_EQ(shown[4].value_or(""), c.charset);
+            EXPECT_EQ(shown[5]->find("auto_increment") != std::string::npos, c.autoIncrement);
+        }
+        const auto key = AdminQuery("SELECT COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = " +
+                                    SqlQuote(database) + " AND TABLE_NAME = " + SqlQuote(name) +
+                                    " AND INDEX_NAME = 'PRIMARY' ORDER BY SEQ_IN_INDEX");
+        std::vector<std::string> keyColumns;
+        for (const auto& k : key) keyColumns.push_back(*k[0]);
+        EXPECT_EQ(keyColumns, table.primaryKey);
+    }
+}
+
+std::int64_t Count(const std::string& database, const std::string& sql) {
+    return std::stoll(AdminScalar(sql, database));
+}
+
+}  // namespace
+
+TEST(TestdataDatabase, BothEditionsCreateCleanlyAsDescribed) {
+    ScratchDatabase tarn("td_tarn"), velm("td_velm");
+    testdata::CreateSchema(TestServer(), tarn.name(), Edition::Tarn);
+    testdata::CreateSchema(TestServer(), velm.name(), Edition::Velm);
+    ExpectSchemaAsDescribed(tarn.name(), Edition::Tarn);
+    ExpectSchemaAsDescribed(velm.name(), Edition::Velm);
+    // The order lines are looked up by order number.
+    EXPECT_EQ(AdminScalar("SELECT COUNT(*) FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = " +
+                          SqlQuote(velm.name()) + " AND TABLE_NAME = 'ordbook_d' AND COLUMN_NAME = 'ordno'"),
+              "1");
+    // Creating again replaces the tables.
+    testdata::CreateSchema(TestServer(), tarn.name(), Edition::Velm);
+    ExpectSchemaAsDescribed(tarn.name(), Edition::Velm);
+}
+
+TEST(TestdataDatabase, ASmallCustomerFillsQuicklyWithTheGeneratedRows) {
+    ScratchDatabase db("td_small");
+    testdata::CreateSchema(TestServer(), db.name(), Edition::Tarn);
+    const auto result = testdata::Populate(TestServer(), db.name(), Edition::Tarn, Options(1, 5));
+    std::cout << "size factor 1: " << result.rows << " rows in " << result.seconds << " s\n";
+    RecordProperty("populate_seconds", std::to_string(result.seconds));
+    EXPECT_LT(result.seconds, 10.0);
+    EXPECT_EQ(result.rows, testdata::TotalRowCount(1));
+    ASSERT_EQ(result.rowsPerTable.size(), 80u);
+    for (const auto& [table, rows] : result.rowsPerTable) {
+        EXPECT_EQ(rows, testdata::RowCount(table, 1)) << table;
+        EXPECT_EQ(Count(db.name(), "SELECT COUNT(*) FROM " + SqlIdent(table)), rows) << table;
+    }
+
+    // Korean text (also in the euc-kr tables), images and numbers arrive as generated.
+    for (std::string_view table : {"customer", "office", "holiday1_d", "sign_img", "product_m", "consignment_m"}) {
+        const auto& columns = testdata::ColumnsOf(Edition::Tarn, table);
+        std::vector<testdata::Row> rows;
+        testdata::ForEachRow(Edition::Tarn, table, 1, 5, [&](const testdata::Row& row) { rows.push_back(row); });
+        std::string select;
+        for (const Column& c : columns) select += (select.empty() ? "" : ", ") + SqlIdent(c.name);
+        const auto stored = AdminQuery("SELECT " + select + " FROM " + SqlIdent(std::string(table)) + " ORDER BY " +
+                                           SqlIdent(columns[0].name == "seq" ? "seq" : columns[0].name),
+                                       db.name());
+        ASSERT_EQ(stored.size(), rows.size()) << table;
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const testdata::Cell& cell = rows[r][c];
+                if (cell.kind == testdata::Cell::Kind::Null) {
+                    EXPECT_FALSE(stored[r][c].has_value()) << table << "." << columns[c].name;
+                } else if (cell.kind != testdata::Cell::Kind::Default) {
+                    ASSERT_TRUE(stored[r][c].has_value()) << table << "." << columns[c].name;
+                    if (columns[c].BaseType() != "DOUBLE") {
+                        EXPECT_EQ(*stored[r][c], cell.data) << table << "." << columns[c].name << " row " << r;
+                    }
+                }
+            }
+    }
+
+    // Zero dates are where the generator put them, and the repair statements clear them.
+    for (const auto& [table, column] : testdata::ZeroDateColumns()) {
+        EXPECT_GT(Count(db.name(), "SELECT COUNT(*) FROM " + SqlIdent(table) + " WHERE " + SqlIdent(column) +
+                                       " LIKE '0000-00-00%'"),
+                  0)
+            << table << "." << column;
+    }
+    for (const RepairedColumn& r : kRepairedColumns) {
+        const std::string table = SqlIdent(std::string(r.table)), column = SqlIdent(std::string(r.column));
+        AdminSql("UPDATE " + table + " SET " + column + " = " + SqlQuote(std::string(r.replacement)) + " WHERE " +
+                     column + " = " + SqlQuote(std::string(r.zero)),
+                 db.name());
+        EXPECT_EQ(Count(db.name(), "SELECT COUNT(*) FROM " + table + " WHERE " + column + " LIKE '0000-00-00%'"), 0);
+        EXPECT_GT(Count(db.name(), "SELECT COUNT(*) FROM " + table + " WHERE " + column + " = " +
+                                       SqlQuote(std::string(r.replacement))),
+                  0);
+    }
+}
+
+TEST(TestdataDatabase, OrderLinesFormChainsWithinTheirOrders) {
+    ScratchDatabase db("td_lines");
+    testdata::CreateSchema(TestServer(), db.name(), Edition::Tarn);
+    testdata::Populate(TestServer(), db.name(), Edition::Tarn, Options(3, 9, {"ordbook_d"}));
+    const std::int64_t lines = Count(db.name(), "SELECT COUNT(*) FROM ordbook_d");
+    ASSERT_EQ(lines, testdata::RowCount("ordbook_d", 3));
+    // Every line reaches a top line through parents of its own order, without cycles.
+    const auto chains = AdminQuery(
+        "WITH RECURSIVE chain AS ("
+        " SELECT seq, ordno, 1 AS depth FROM ordbook_d WHERE parentseq = seq"
+        " UNION ALL SELECT d.seq, d.ordno, c.depth + 1 FROM ordbook_d d"
+        " JOIN chain c ON d.parentseq = c.seq AND d.ordno = c.ordno AND d.parentseq <> d.seq)"
+        " SELECT COUNT(*), MAX(depth), SUM(depth >= 3) FROM chain",
+        db.name());
+    EXPECT_EQ(std::stoll(*chains[0][0]), lines);
+    EXPECT_GE(std::stoll(*chains[0][1]), 3);
+    EXPECT_GT(std::stoll(*chains[0][2]), 5);
+    EXPECT_GT(Count(db.name(), "SELECT COUNT(*) FROM ordbook_d WHERE parentseq > seq"), 0);
+}
+
+TEST(TestdataDatabase, TheSameSeedMakesTheSameDatabase) {
+    ScratchDatabase a("td_same_a"), b("td_same_b"), c("td_other");
+    for (const auto* db : {&a, &b, &c}) testdata::CreateSchema(TestServer(), db->name(), Edition::Velm);
+    testdata::Populate(TestServer(), a.name(), Edition::Velm, Options(1, 7));
+    testdata::Populate(TestServer(), b.name(), Edition::Velm, Options(1, 7));
+    testdata::Populate(TestServer(), c.name(), Edition::Velm, Options(1, 8));
+    int differ = 0;
+    for (std::string_view table : testdata::TableNames()) {
+        const std::string t = SqlIdent(std::string(table));
+        const auto checksum = [&](const std::string& db) { return *AdminQuery("CHECKSUM TABLE " + t, db)[0][1]; };
+        EXPECT_EQ(checksum(a.name()), checksum(b.name())) << table;
+        differ += checksum(a.name()) != checksum(c.name());
+    }
+    EXPECT_GE(differ, 70);
+}
