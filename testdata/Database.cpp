@@ -19,10 +19,18 @@ constexpr std::size_t kStatementBytes = 4 << 20;
 void AppendCell(Session& session, std::string& sql, const Cell& cell) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     switch (cell.kind) {
-        case Cell::Kind::Null: sql += "NULL"; break;
-        case Cell::Kind::Default: sql += "DEFAULT"; break;
-        case Cell::Kind::Number: sql += cell.data; break;
-        case Cell::Kind::Text: session.AppendQuoted(sql, cell.data); break;
+        case Cell::Kind::Null:
+            sql += "NULL";
+            break;
+        case Cell::Kind::Default:
+            sql += "DEFAULT";
+            break;
+        case Cell::Kind::Number:
+            sql += cell.data;
+            break;
+        case Cell::Kind::Text:
+            session.AppendQuoted(sql, cell.data);
+            break;
         case Cell::Kind::Binary:
             sql += "X'";
             for (unsigned char c : cell.data) {
@@ -69,14 +77,18 @@ std::int64_t FillTable(Session& session, Edition edition, const std::string& tab
 
 }  // namespace
 
-void CreateSchema(const Server& server, const std::string& database, Edition edition) {
+void CreateSchema(const Server& server, const std::string& database, Edition edition,
+                  const std::vector<std::string>& tables) {
     {
         Session admin(server, {});
         admin.Execute("CREATE DATABASE IF NOT EXISTS " + Ident(database) + " CHARACTER SET utf8mb4");
     }
     Session session(server, database);
     session.Execute(kSqlMode);
-    for (std::string_view table : TableNames()) {
+    std::vector<std::string> names = tables;
+    if (names.empty())
+        for (std::string_view t : TableNames()) names.emplace_back(t);
+    for (const std::string& table : names) {
         session.Execute("DROP TABLE IF EXISTS " + Ident(table));
         session.Execute(CreateTableSql(edition, table));
     }

@@ -18,9 +18,10 @@ struct Server {
     unsigned port = 3306;
 };
 
-// Creates the database when missing (utf8mb4) and creates the 80 tables of the edition
-// afresh (an existing table of the same name is dropped first).
-void CreateSchema(const Server& server, const std::string& database, Edition edition);
+// Creates the database when missing (utf8mb4) and creates the edition's tables afresh (an
+// existing table of the same name is dropped first): the given ones, or all 80.
+void CreateSchema(const Server& server, const std::string& database, Edition edition,
+                  const std::vector<std::string>& tables = {});
 
 struct PopulateOptions {
     double sizeFactor = 1.0;

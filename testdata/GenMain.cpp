@@ -50,10 +50,14 @@ double FactorForRows(double rows) {
 
 const char* ChangeName(testdata::ColumnChange change) {
     switch (change) {
-        case testdata::ColumnChange::Unchanged: return "unchanged";
-        case testdata::ColumnChange::Added: return "added";
-        case testdata::ColumnChange::Dropped: return "dropped";
-        case testdata::ColumnChange::Retyped: return "retyped";
+        case testdata::ColumnChange::Unchanged:
+            return "unchanged";
+        case testdata::ColumnChange::Added:
+            return "added";
+        case testdata::ColumnChange::Dropped:
+            return "dropped";
+        case testdata::ColumnChange::Retyped:
+            return "retyped";
     }
     return "?";
 }
@@ -90,19 +94,32 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (arg == "--host") server.host = value();
-        else if (arg == "--database") database = value();
-        else if (arg == "--edition") edition = value();
-        else if (arg == "--scale") options.sizeFactor = std::atof(value().c_str());
-        else if (arg == "--rows") options.sizeFactor = FactorForRows(std::atof(value().c_str()));
-        else if (arg == "--seed") options.seed = std::strtoull(value().c_str(), nullptr, 10);
-        else if (arg == "--tables") options.tables = Split(value());
-        else if (arg == "--user") server.user = value();
-        else if (arg == "--password") server.password = value();
-        else if (arg == "--port") server.port = static_cast<unsigned>(std::atoi(value().c_str()));
-        else if (arg == "--schema-only") data = false;
-        else if (arg == "--data-only") schema = false;
-        else if (arg == "--quiet") quiet = true;
+        if (arg == "--host")
+            server.host = value();
+        else if (arg == "--database")
+            database = value();
+        else if (arg == "--edition")
+            edition = value();
+        else if (arg == "--scale")
+            options.sizeFactor = std::atof(value().c_str());
+        else if (arg == "--rows")
+            options.sizeFactor = FactorForRows(std::atof(value().c_str()));
+        else if (arg == "--seed")
+            options.seed = std::strtoull(value().c_str(), nullptr, 10);
+        else if (arg == "--tables")
+            options.tables = Split(value());
+        else if (arg == "--user")
+            server.user = value();
+        else if (arg == "--password")
+            server.password = value();
+        else if (arg == "--port")
+            server.port = static_cast<unsigned>(std::atoi(value().c_str()));
+        else if (arg == "--schema-only")
+            data = false;
+        else if (arg == "--data-only")
+            schema = false;
+        else if (arg == "--quiet")
+            quiet = true;
         else if (arg == "--differences") {
             PrintDifferences();
             return 0;
@@ -118,11 +135,12 @@ int main(int argc, char** argv) {
     }
     const auto which = edition == "tarn" ? testdata::Edition::Tarn : testdata::Edition::Velm;
     try {
-        if (schema) testdata::CreateSchema(server, database, which);
+        if (schema) testdata::CreateSchema(server, database, which, options.tables);
         if (data) {
             const auto result = testdata::Populate(server, database, which, options);
             if (!quiet)
-                for (const auto& [table, rows] : result.rowsPerTable) std::printf("%-20s %10lld\n", table.c_str(), static_cast<long long>(rows));
+                for (const auto& [table, rows] : result.rowsPerTable)
+                    std::printf("%-20s %10lld\n", table.c_str(), static_cast<long long>(rows));
             std::printf("%s %s: %lld rows in %.1f s (size factor %g, seed %llu)\n", database.c_str(), edition.c_str(),
                         static_cast<long long>(result.rows), result.seconds, options.sizeFactor,
                         static_cast<unsigned long long>(options.seed));

@@ -83,16 +83,20 @@ int DaysIn(int year, int month) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-Cell Text(std::string text) { return {Cell::Kind::Text, std::move(text)}; }
-Cell Number(std::string text) { return {Cell::Kind::Number, std::move(text)}; }
+Cell Text(std::string text) {
+    return {Cell::Kind::Text, std::move(text)};
+}
+Cell Number(std::string text) {
+    return {Cell::Kind::Number, std::move(text)};
+}
 
 // One column of the table being generated, with what both editions say about it.
 struct Slot {
     const spec::ColumnSpec* spec = nullptr;
-    Column column;        // in the edition being generated
-    int maxChars = 0;     // the narrower text length of both editions (0: no limit)
-    int scale = 0;        // the fewest digits after the point of both editions
-    bool wide = false;    // utf8mb4 in every edition that has it
+    Column column;      // in the edition being generated
+    int maxChars = 0;   // the narrower text length of both editions (0: no limit)
+    int scale = 0;      // the fewest digits after the point of both editions
+    bool wide = false;  // utf8mb4 in every edition that has it
     std::uint64_t nameHash = 0;
 };
 
@@ -170,24 +174,32 @@ private:
                 if (!s.arg.empty()) std::from_chars(s.arg.data(), s.arg.data() + s.arg.size(), start);
                 return Number(std::to_string(start + i));
             }
-            case Gen::Code: return Text(Cut(std::string(s.arg) + Digits(i + 1, 6), slot.maxChars));
-            case Gen::Ref: return Reference(c, s.arg, rng.Between(0, RowCount(s.arg, factor_) - 1));
-            case Gen::RefCycle: return Reference(c, s.arg, i % std::max<std::int64_t>(RowCount(s.arg, factor_), 1));
+            case Gen::Code:
+                return Text(Cut(std::string(s.arg) + Digits(i + 1, 6), slot.maxChars));
+            case Gen::Ref:
+                return Reference(c, s.arg, rng.Between(0, RowCount(s.arg, factor_) - 1));
+            case Gen::RefCycle:
+                return Reference(c, s.arg, i % std::max<std::int64_t>(RowCount(s.arg, factor_), 1));
             case Gen::RefSpread: {
                 const auto slash = s.arg.find('/');
                 const std::string_view target = s.arg.substr(0, slash), other = s.arg.substr(slash + 1);
                 const std::int64_t stride = std::max<std::int64_t>(RowCount(other, factor_), 1);
                 return Reference(c, target, (i / stride) % std::max<std::int64_t>(RowCount(target, factor_), 1));
             }
-            case Gen::LineSeq: return Number(std::to_string(lines_.at(static_cast<std::size_t>(i)).seq));
-            case Gen::LineOrder: return Number(std::to_string(lines_.at(static_cast<std::size_t>(i)).ordno));
-            case Gen::LineParent: return Number(std::to_string(lines_.at(static_cast<std::size_t>(i)).parentseq));
-            case Gen::Word: return Text(Cut(std::string(rng.Pick(voc::Words(s.arg))), slot.maxChars));
+            case Gen::LineSeq:
+                return Number(std::to_string(lines_.at(static_cast<std::size_t>(i)).seq));
+            case Gen::LineOrder:
+                return Number(std::to_string(lines_.at(static_cast<std::size_t>(i)).ordno));
+            case Gen::LineParent:
+                return Number(std::to_string(lines_.at(static_cast<std::size_t>(i)).parentseq));
+            case Gen::Word:
+                return Text(Cut(std::string(rng.Pick(voc::Words(s.arg))), slot.maxChars));
             case Gen::PersonName:
                 return Text(Cut(std::string(rng.Pick(voc::Surnames())) + std::string(rng.Pick(voc::GivenNames())),
                                 slot.maxChars));
             case Gen::CompanyName: {
-                std::string name = std::string(rng.Pick(voc::CompanyStems())) + std::string(rng.Pick(voc::CompanyKinds()));
+                std::string name =
+                    std::string(rng.Pick(voc::CompanyStems())) + std::string(rng.Pick(voc::CompanyKinds()));
                 const auto form = rng.Between(0, 9);
                 if (form < 3) name = "(주)" + name;
                 if (form == 3) name = "주식회사 " + name;
@@ -195,8 +207,8 @@ private:
                 return Text(Cut(name, slot.maxChars));
             }
             case Gen::ProductName: {
-                std::string name = std::string(rng.Pick(voc::ProductQualifiers())) + " " +
-                                   std::string(rng.Pick(voc::ProductItems()));
+                std::string name =
+                    std::string(rng.Pick(voc::ProductQualifiers())) + " " + std::string(rng.Pick(voc::ProductItems()));
                 if (rng.Percent(50)) name += " " + std::string(rng.Pick(voc::Words("spec")));
                 return Text(Cut(name, slot.maxChars));
             }
@@ -244,7 +256,8 @@ private:
                                     std::to_string(rng.Between(10, 5000) * 10) + "원",
                                 slot.maxChars));
             }
-            case Gen::Barcode: return Text("880" + Digits(rng.Between(0, 9999999999LL), 10));
+            case Gen::Barcode:
+                return Text("880" + Digits(rng.Between(0, 9999999999LL), 10));
             case Gen::CardNo:
                 return Text(Digits(rng.Between(3000, 9999), 4) + "-" + Digits(rng.Between(0, 9999), 4) + "-****-" +
                             Digits(rng.Between(0, 9999), 4));
@@ -255,7 +268,8 @@ private:
                 return Text(Digits(rng.Between(10, 99), 2) + std::string(rng.Pick(voc::CarSyllables())) +
                             Digits(rng.Between(1000, 9999), 4));
             case Gen::Ip:
-                return Text("192.168." + std::to_string(rng.Between(0, 20)) + "." + std::to_string(rng.Between(2, 254)));
+                return Text("192.168." + std::to_string(rng.Between(0, 20)) + "." +
+                            std::to_string(rng.Between(2, 254)));
             case Gen::Mac: {
                 std::string mac = "00:1A";
                 for (int k = 0; k < 4; ++k) {
@@ -312,7 +326,8 @@ private:
             }
             case Gen::Date:
             case Gen::DateTime:
-            case Gen::TextDate: return Text(DateText(slot, rng));
+            case Gen::TextDate:
+                return Text(DateText(slot, rng));
             case Gen::Time:
                 return Text(Digits(rng.Between(7, 21), 2) + ":" + Digits(rng.Between(0, 11) * 5, 2) + ":00");
             case Gen::MonthDay: {
@@ -339,7 +354,8 @@ private:
         std::string date = Digits(year, 4) + "-" + Digits(month, 2) + "-" + Digits(day, 2);
         std::string time = "00:00:00";
         if (slot.spec->gen == Gen::DateTime)
-            time = Digits(rng.Between(8, 20), 2) + ":" + Digits(rng.Between(0, 59), 2) + ":" + Digits(rng.Between(0, 59), 2);
+            time = Digits(rng.Between(8, 20), 2) + ":" + Digits(rng.Between(0, 59), 2) + ":" +
+                   Digits(rng.Between(0, 59), 2);
         const std::string base = slot.column.BaseType();
         if (base == "DATETIME" || base == "TIMESTAMP") return date + " " + time;
         if (base == "TIME") return time;

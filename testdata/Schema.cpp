@@ -79,7 +79,9 @@ std::string IdentList(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::string_view EditionName(Edition edition) { return edition == Edition::Tarn ? "tarn" : "velm"; }
+std::string_view EditionName(Edition edition) {
+    return edition == Edition::Tarn ? "tarn" : "velm";
+}
 
 const Column* Table::Find(std::string_view column) const {
     for (const Column& c : columns)
@@ -123,7 +125,9 @@ std::string CreateTableSql(Edition edition, std::string_view name) {
         const auto columns = SplitList(index, ',');
         bool present = true;
         for (const std::string& c : columns) present = present && table.Find(c);
-        if (present) sql += ",\n  KEY " + Ident("idx_" + table.name + "_" + std::to_string(++n)) + " (" + IdentList(columns) + ")";
+        if (present)
+            sql +=
+                ",\n  KEY " + Ident("idx_" + table.name + "_" + std::to_string(++n)) + " (" + IdentList(columns) + ")";
     }
     sql += "\n) ENGINE=" + table.engine + " DEFAULT CHARSET=" + table.charset;
     return sql;

@@ -39,8 +39,8 @@ struct Column {
 
 struct Table {
     std::string name;
-    std::string engine;   // "InnoDB" / "MyISAM"
-    std::string charset;  // the table's default character set
+    std::string engine;           // "InnoDB" / "MyISAM"
+    std::string charset;          // the table's default character set
     std::vector<Column> columns;  // in the edition's column order
     std::vector<std::string> primaryKey;
 

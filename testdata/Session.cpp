@@ -6,7 +6,9 @@
 
 namespace testdata {
 
-void Session::Closer::operator()(MYSQL* m) const { mysql_close(m); }
+void Session::Closer::operator()(MYSQL* m) const {
+    mysql_close(m);
+}
 
 Session::Session(const Server& server, const std::string& database) : mysql_(mysql_init(nullptr)) {
     if (!mysql_) throw std::runtime_error("mysql_init failed");

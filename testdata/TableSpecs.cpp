@@ -344,13 +344,13 @@ constexpr ColumnSpec kCashbook[] = {
 // 31
 constexpr ColumnSpec kEstimateM[] = {
     {"estno",     kIntKey,                            kSame, Serial, "1001"},
-    {"estidate",  kZeroDate,                          kSame, Date, {}, 0, 20},
+    {"estidate",  kZeroDate,                          kSame, Date, {}, 0, 25},
     {"custcode",  kCodeRef,                           kSame, Ref, "customer"},
     {"userid",    kCodeRef,                           kSame, Ref, "local_user"},
     {"title",     "VARCHAR(100) NOT NULL DEFAULT ''", kSame, Title},
     {"totamt",    kMoney,                             kSame, Money, "10000..90000000"},
     {"vat",       kMoney,                             kSame, Money, "1000..9000000"},
-    {"validdate", kZeroDate,                          kSame, Date, {}, 0, 15},
+    {"validdate", kZeroDate,                          kSame, Date, {}, 0, 25},
     {"memo",      kText,                              kSame, Memo, {}, 50},
 };
 // 32
@@ -483,7 +483,7 @@ constexpr ColumnSpec kSale[] = {
 // 42
 constexpr ColumnSpec kTaxlistM[] = {
     {"taxno",     kIntKey,                           kSame,                             Serial, "5001"},
-    {"issuedate", kZeroDate,                         kSame,                             Date, {}, 0, 20},
+    {"issuedate", kZeroDate,                         kSame,                             Date, {}, 0, 25},
     {"custcode",  kCodeRef,                          kSame,                             Ref, "customer"},
     {"bizno",     "VARCHAR(12) NOT NULL DEFAULT ''", kSame,                             BizNo},
     {"supplyamt", kMoney,                            kSame,                             Money, "10000..90000000"},
@@ -508,7 +508,7 @@ constexpr ColumnSpec kTaxlistD[] = {
 // 44
 constexpr ColumnSpec kInvnMove[] = {
     {"seq",      kSeq,      kSame, Serial},
-    {"movedate", kZeroDate, kSame, Date, {}, 0, 10},
+    {"movedate", kZeroDate, kSame, Date, {}, 0, 30},
     {"prodcode", kCodeRef,  kSame, Ref, "product_m"},
     {"fromst",   kIntRef,   kSame, Ref, "storehouse"},
     {"tost",     kIntRef,   kSame, Ref, "storehouse"},
@@ -928,7 +928,9 @@ constexpr TableSpec kTables[] = {
 // clang-format on
 }  // namespace
 
-std::span<const TableSpec> Tables() { return kTables; }
+std::span<const TableSpec> Tables() {
+    return kTables;
+}
 
 const TableSpec& FindTable(std::string_view name) {
     for (const TableSpec& t : kTables)

@@ -18,22 +18,40 @@ enum class Gen {
     LineOrder,   // order lines: the order number the line belongs to
     LineParent,  // order lines: the key of the parent line, or the line's own key
     Word,        // a word of the vocabulary named by arg
-    PersonName, CompanyName, ProductName, Address, Phone, Mobile, Email, BizNo, Zip, Memo, Title, LogText,
-    Barcode, CardNo, AccountNo, CarNo, Ip, Mac, SerialNo, Hash,
-    YesNo,       // 'Y' or 'N' (arg: percent of 'Y', default 80)
-    Int,         // arg "lo..hi"
-    Money,       // whole won in arg "lo..hi", multiples of 10
-    Price,       // arg "lo..hi", with cents where the column has a scale
-    Qty,         // arg "lo..hi", with fractions where the column has a scale
-    Rate,        // percent in arg "lo..hi" in steps of 0.5
-    Quarter,     // arg "lo..hi" in steps of 0.25 (exact in FLOAT)
-    Weight,      // arg "lo..hi" in steps of 0.125 (exact in DOUBLE)
-    Date,        // arg "from..to" years (default 2015..2024); formatted by the column's type
-    DateTime,    // as Date, with a time of day
-    Time,        // a time of day, minutes only
-    TextDate,    // a date written as text; oddPct of the rows hold the empty text instead
-    MonthDay,    // "MM-DD"
-    Blob,        // arg "min..max" bytes of a PNG-like image
+    PersonName,
+    CompanyName,
+    ProductName,
+    Address,
+    Phone,
+    Mobile,
+    Email,
+    BizNo,
+    Zip,
+    Memo,
+    Title,
+    LogText,
+    Barcode,
+    CardNo,
+    AccountNo,
+    CarNo,
+    Ip,
+    Mac,
+    SerialNo,
+    Hash,
+    YesNo,     // 'Y' or 'N' (arg: percent of 'Y', default 80)
+    Int,       // arg "lo..hi"
+    Money,     // whole won in arg "lo..hi", multiples of 10
+    Price,     // arg "lo..hi", with cents where the column has a scale
+    Qty,       // arg "lo..hi", with fractions where the column has a scale
+    Rate,      // percent in arg "lo..hi" in steps of 0.5
+    Quarter,   // arg "lo..hi" in steps of 0.25 (exact in FLOAT)
+    Weight,    // arg "lo..hi" in steps of 0.125 (exact in DOUBLE)
+    Date,      // arg "from..to" years (default 2015..2024); formatted by the column's type
+    DateTime,  // as Date, with a time of day
+    Time,      // a time of day, minutes only
+    TextDate,  // a date written as text; oddPct of the rows hold the empty text instead
+    MonthDay,  // "MM-DD"
+    Blob,      // arg "min..max" bytes of a PNG-like image
 };
 
 // One column. tarn/velm: the declaration after the column name ("VARCHAR(20) NOT NULL

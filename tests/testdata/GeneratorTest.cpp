@@ -30,7 +30,9 @@ std::size_t IndexOf(Edition edition, std::string_view table, std::string_view co
     throw std::runtime_error("no column " + std::string(column));
 }
 
-std::int64_t Int(const Cell& cell) { return std::stoll(cell.data); }
+std::int64_t Int(const Cell& cell) {
+    return std::stoll(cell.data);
+}
 
 bool HasHangul(const std::string& text) {
     // Hangul syllables U+AC00..U+D7A3 are encoded as EA B0 80 .. ED 9E A3.

@@ -31,9 +31,11 @@ TEST(TestdataSchema, CoversTheCatalogueInOrderInBothEditions) {
             const auto& table = TableOf(e, names[i]);
             EXPECT_EQ(table.name, names[i]);
             EXPECT_FALSE(table.primaryKey.empty()) << names[i];
-            for (const std::string& key : table.primaryKey) EXPECT_NE(table.Find(key), nullptr) << names[i] << "." << key;
+            for (const std::string& key : table.primaryKey)
+                EXPECT_NE(table.Find(key), nullptr) << names[i] << "." << key;
             std::set<std::string> distinct;
-            for (const Column& c : table.columns) EXPECT_TRUE(distinct.insert(c.name).second) << names[i] << "." << c.name;
+            for (const Column& c : table.columns)
+                EXPECT_TRUE(distinct.insert(c.name).second) << names[i] << "." << c.name;
         }
     }
     EXPECT_THROW(TableOf(Edition::Tarn, "no_such_table"), std::out_of_range);
@@ -79,8 +81,8 @@ TEST(TestdataSchema, ColumnsTheProgramNamesHaveFittingTypes) {
 
 TEST(TestdataSchema, TheNewerEditionDiffersTheWayAnUpgradeDoes) {
     int addedWithValueDefault = 0, addedNullable = 0, dropped = 0, textWidened = 0, numberWidened = 0,
-        dateTimeToDate = 0, textToDate = 0, numberToText = 0, nullableToDefault = 0, charsetChanged = 0,
-        reordered = 0, myisam = 0, innodb = 0;
+        dateTimeToDate = 0, textToDate = 0, numberToText = 0, nullableToDefault = 0, charsetChanged = 0, reordered = 0,
+        myisam = 0, innodb = 0;
     for (std::string_view table : testdata::TableNames()) {
         const auto d = DifferencesOf(table);
         EXPECT_EQ(d.velmEngine, "InnoDB");
