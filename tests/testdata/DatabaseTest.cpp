@@ -4,7 +4,6 @@
 #include <cctype>
 #include <iostream>
 #include <map>
-#include <regex>
 
 #include "RepairedColumns.h"
 #include "support/TestServer.h"
@@ -58,8 +57,9 @@ std::string Lower(std::string text) {
 
 // information_schema writes int(11) where the declaration says INT.
 std::string WithoutDisplayWidth(const std::string& type) {
-    static const std::regex width(R"(^(tinyint|smallint|mediumint|int|bigint)\(\d+\))");
-    return std::regex_replace(Lower(type), width, "$1");
+    std::string lower = Lower(type);
+    if (lower.find("int(") != std::string::npos && lower.back() == ')') lower.erase(lower.find('('));
+    return lower;
 }
 
 // information_schema's COLUMN_DEFAULT: SQL NULL for none, 'NULL' for NULL, quoted texts.
