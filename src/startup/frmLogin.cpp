@@ -1,0 +1,133 @@
+// frmLogin: the event handlers, sign-in and the remembered password.
+#include "startup/frmLogin.h"
+
+#include "common/CentralDBHost.h"
+#include "common/CloseIfOpen.h"
+#include "common/ErrorReport.h"
+#include "common/MsgBox.h"
+#include "common/Settings.h"
+#include "common/VbError.h"
+#include "datalayer/Recordset.h"
+#include "datalayer/Value.h"
+#include "mysqlclient/cMySQL.h"
+#include "startup/EndProcess.h"
+#include "startup/EscapeSQL.h"
+#include "startup/InhouseAccount.h"
+#include "startup/modVarokDBConsts.h"
+
+namespace {
+// Other programs of the maker read the same settings, so the names stay as they are.
+constexpr const char* kSettingsApp = "바록 업무관리";
+constexpr const char* kSettingsSection = "Config";
+constexpr const char* kIsSavePasswd = "issave_passwd";
+constexpr const char* kPasswd = "passwd";
+
+// The check box value a stored text stands for: 1 only for a number that is 1; anything
+// else, a damaged value included, leaves the box unchecked.
+int CheckBoxValueOf(const std::string& stored) {
+    try {
+        return ado::Value(stored).ToLong() == 1 ? 1 : 0;
+    } catch (const VbError&) {
+        return 0;
+    }
+}
+}  // namespace
+
+frmLogin::frmLogin() = default;
+
+// Releases the session if the dialog was never unloaded.
+frmLogin::~frmLogin() = default;
+
+void frmLogin::Form_Load() {
+    LoginSucceeded_ = false;
+    SetPasswordText(GetSetting(kSettingsApp, kSettingsSection, kPasswd, txtPassword_.Text));
+    // The click event this fires saves nothing: the dialog is not visible yet.
+    SetCheckBoxValue(CheckBoxValueOf(GetSetting(kSettingsApp, kSettingsSection, kIsSavePasswd, "0")));
+    FirstActivate_ = true;
+}
+
+void frmLogin::Form_Activate() {
+    if (!FirstActivate_) return;
+    FirstActivate_ = false;
+
+    const std::string userId = GetAllowMyPC();
+    if (userId.empty()) {
+        MsgBox("허용되지 않은 컴퓨터입니다. 관리자에게 문의바랍니다.", mb::kOkOnly);
+        EndProcessAtOnce();
+    }
+    SetUserNameText(userId);
+    SetUserNameEnabled(false);
+
+    LoginDB_ = std::make_unique<cMySQL>();
+    // The connection reports its own failure; the dialog only hides, not signed in.
+    if (!LoginDB_->real_connect(CentralDBHost(), inhouse::kUser, inhouse::kPassword, inhouse::kDatabase, inhouse::kPort,
+                                "", 0, false)) {
+        Hide();
+        return;
+    }
+    // A remembered password signs in at once, whatever the check box says.
+    if (!txtUserName_.Text.empty() && !txtPassword_.Text.empty()) cmdOK_Click();
+}
+
+std::pair<std::shared_ptr<ado::Recordset>, std::int32_t> frmLogin::LoginQuery(const std::string& SQL) {
+    // Without a session (the dialog was never activated) nothing can match.
+    if (!LoginDB_) return {nullptr, 0};
+    std::shared_ptr<ado::Recordset> rs = LoginDB_->query(SQL);
+    return {rs, LoginDB_->affected_rows()};
+}
+
+void frmLogin::cmdOK_Click() {
+    const std::string sql = std::string("SELECT *, now() as svrtime FROM user") + " where id='" +
+                            EscapeSQL(txtUserName_.Text) + "' AND password='" + EscapeSQL(txtPassword_.Text) + "'" +
+                            " and hidden=0";
+    auto [rs, count] = LoginQuery(sql);
+    // A failed statement counts -1: a wrong password like no match.
+    if (count >= 1) {
+        LoginSucceeded_ = true;
+        Hide();
+    } else {
+        MsgBox("암호가 잘못되었습니다.", mb::kOkOnly, "로그인");
+        SetFocus(login::Control::txtPassword);
+        SelectAllPassword();
+    }
+    CloseIfOpen(rs);
+}
+
+void frmLogin::cmdCancel_Click() {
+    Hide();
+}
+
+void frmLogin::chkpwdSave_Click() {
+    // Form_Load sets the box before the dialog is shown: that is no click of the user's.
+    if (!visible_) return;
+    SaveLoginSetting(kIsSavePasswd, std::to_string(chkpwdSave_.Value), "chkpwdSave_Click");
+    SaveLoginSetting(kPasswd, chkpwdSave_.Value == 1 ? txtPassword_.Text : std::string(), "chkpwdSave_Click");
+}
+
+void frmLogin::txtPassword_Change() {
+    PasswordEdited_ = true;
+}
+
+void frmLogin::txtPassword_GotFocus() {
+    PasswordEdited_ = false;
+}
+
+void frmLogin::txtPassword_LostFocus() {
+    if (chkpwdSave_.Value == 1 && PasswordEdited_)
+        SaveLoginSetting(kPasswd, txtPassword_.Text, "txtPassword_LostFocus");
+}
+
+void frmLogin::Form_Unload() {
+    if (!LoginDB_) return;
+    LoginDB_->free_result();
+    LoginDB_.reset();  // closes the connection
+}
+
+void frmLogin::SaveLoginSetting(const char* key, const std::string& value, const char* procedure) {
+    try {
+        SaveSetting(kSettingsApp, kSettingsSection, key, value);
+    } catch (const VbError& error) {
+        // A password that cannot be remembered must not cost the sign-in.
+        MsgBox(ErrorReportText(error, procedure, ReportOwner::Form, "frmLogin"), mb::kOkOnly);
+    }
+}

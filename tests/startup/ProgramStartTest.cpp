@@ -1,0 +1,163 @@
+// The entry sequence with a scripted window system: one instance, the update step, the
+// modal login and the conversion window, on an admitted computer.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "InhouseRows.h"
+#include "NetworkSandbox.h"
+#include "common/Settings.h"
+#include "platform/SingleInstanceLock.h"
+#include "startup/ProgramStart.h"
+#include "startup/StartupUi.h"
+#include "startup/frmLogin.h"
+#include "support/TestEnvironment.h"
+
+using namespace inhousetest;
+
+namespace {
+
+// Plays the user at the login dialog and notes what the sequence asks of the windows.
+class ScriptedUi : public StartupUi {
+public:
+    using Script = std::function<void(frmLogin&)>;
+    ScriptedUi(sandbox::Child& child, Script script) : child_(child), script_(std::move(script)) {}
+
+    void ShowLoginModal(frmLogin& dialog) override {
+        child_.Note("login shown");
+        dialog.Show();
+        dialog.Form_Activate();
+        if (dialog.Visible() && script_) script_(dialog);
+        // A modal dialog that is still open here would wait for the user forever.
+        if (dialog.Visible()) {
+            child_.Note("login left open");
+            dialog.CloseBox();
+        }
+    }
+
+    void ShowMainWindow() override {
+        child_.Note("main window");
+        child_.Set("releasedAtMainWindow", child_.WaitForOpenServerConnections(0));
+    }
+
+private:
+    sandbox::Child& child_;
+    Script script_;
+};
+
+class ProgramStart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!sandbox::Available()) GTEST_SKIP() << "network namespaces are not available here";
+        env = std::make_unique<testsupport::IsolatedEnvironment>();
+        ::setenv("XDG_RUNTIME_DIR", env->dir().path().c_str(), 1);
+        AddUserMac(user, TableForm(mac));
+        AddUser(user, "pw");
+    }
+    void TearDown() override { ::unsetenv("XDG_RUNTIME_DIR"); }
+
+    static void RememberPassword() {
+        SaveSetting("바록 업무관리", "Config", "issave_passwd", "1");
+        SaveSetting("바록 업무관리", "Config", "passwd", "pw");
+    }
+
+    // Runs the whole sequence in a child; `update` answers the update step.
+    sandbox::Outcome Start(ScriptedUi::Script script, bool update = true, int serverConnections = -1) const {
+        return sandbox::RunInSandbox({{{"eth0", mac}}, serverConnections}, [&](sandbox::Child& child) {
+            ScriptedUi ui(child, script);
+            StartupSteps steps{[&] {
+                child.Note("update");
+                child.Set("openAtUpdate", child.AcceptedServerConnections());
+                return update;
+            }};
+            platform::SingleInstanceLock lock = StartProgram(ui, steps);
+            child.Note("returned");
+            child.Set("lockHeld", lock.Held());
+            child.Set("secondInstance", platform::SingleInstanceLock::Acquire(kInstanceLockName).outcome() ==
+                                            platform::SingleInstanceLock::Outcome::AlreadyRunning);
+        });
+    }
+
+    std::string user = UniqueUserId();
+    std::string mac = UniqueMac();
+    std::unique_ptr<testsupport::IsolatedEnvironment> env;
+};
+
+using Notes = std::vector<std::string>;
+
+void ExpectEndedAtOnce(const sandbox::Outcome& out) {
+    EXPECT_FALSE(out.bodyReturned);
+    EXPECT_TRUE(out.failure.empty()) << out.failure;
+    EXPECT_TRUE(out.exitedNormally);
+    EXPECT_EQ(out.exitCode, 0);
+}
+
+}  // namespace
+
+TEST_F(ProgramStart, SignedInUserGetsTheConversionWindow) {
+    RememberPassword();
+    auto out = Start({});
+    ASSERT_TRUE(out.bodyReturned) << out.failure;
+    EXPECT_EQ(out.notes, (Notes{"update", "login shown", "main window", "returned"}));
+    EXPECT_TRUE(out.boxes.empty());
+    // The update ran before any database access; the dialog's session was released
+    // before the window opened; the instance lock stays with the caller.
+    EXPECT_EQ(out.Value("openAtUpdate"), "0");
+    EXPECT_EQ(out.Value("releasedAtMainWindow"), "true");
+    EXPECT_EQ(out.Value("lockHeld"), "true");
+    EXPECT_EQ(out.Value("secondInstance"), "true");
+}
+
+TEST_F(ProgramStart, TypedPasswordSignsIn) {
+    auto out = Start([](frmLogin& d) {
+        d.SetPasswordText("pw");
+        d.cmdOK_Click();
+    });
+    ASSERT_TRUE(out.bodyReturned) << out.failure;
+    EXPECT_EQ(out.notes, (Notes{"update", "login shown", "main window", "returned"}));
+}
+
+TEST_F(ProgramStart, SecondInstanceIsToldAndEndsBeforeTheUpdate) {
+    RememberPassword();
+    // The first instance: the lock held by this test process.
+    auto first = platform::SingleInstanceLock::Acquire(kInstanceLockName);
+    ASSERT_EQ(first.outcome(), platform::SingleInstanceLock::Outcome::Acquired);
+    auto out = Start({});
+    ExpectEndedAtOnce(out);
+    EXPECT_TRUE(out.notes.empty()) << out.notes.front();
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].prompt, "이미 프로그램이 실행중입니다.");
+    EXPECT_EQ(out.boxes[0].buttons, 64);
+    EXPECT_EQ(out.boxes[0].title, "누리Tarn_To_누리Velm");
+}
+
+TEST_F(ProgramStart, CancelledLoginEndsWithoutMessage) {
+    auto out = Start([](frmLogin& d) { d.cmdCancel_Click(); });
+    ExpectEndedAtOnce(out);
+    EXPECT_EQ(out.notes, (Notes{"update", "login shown"}));
+    EXPECT_TRUE(out.boxes.empty());
+}
+
+TEST_F(ProgramStart, ClosedLoginEndsWithoutMessage) {
+    auto out = Start([](frmLogin& d) { d.CloseBox(); });
+    ExpectEndedAtOnce(out);
+    EXPECT_EQ(out.notes, (Notes{"update", "login shown"}));
+    EXPECT_TRUE(out.boxes.empty());
+}
+
+TEST_F(ProgramStart, FailedConnectionEndsAfterItsOwnReport) {
+    RememberPassword();
+    auto out = Start({}, true, 1);  // the admission check gets through, the dialog does not
+    ExpectEndedAtOnce(out);
+    EXPECT_EQ(out.notes, (Notes{"update", "login shown"}));
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].prompt.rfind("Error 2002 ", 0), 0u) << out.boxes[0].prompt;
+}
+
+TEST_F(ProgramStart, PendingUpdateEndsBeforeTheLogin) {
+    RememberPassword();
+    auto out = Start({}, false);
+    ExpectEndedAtOnce(out);
+    EXPECT_EQ(out.notes, (Notes{"update"}));
+    EXPECT_TRUE(out.boxes.empty());
+}
