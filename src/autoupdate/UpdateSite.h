@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+// Where the update mechanism works: the program's folder and file, its revision and the
+// download folder. Start-up fills it from the running program; tests fill it with a
+// temporary program folder and a local server.
+struct UpdateSite {
+    std::string programFolder;    // folder of the running executable (no trailing "/" but the root)
+    std::string programFileName;  // the running executable's file name, as found in that folder
+    std::string ownRevision;      // last component of the program's version, decimal text
+    std::string downloadBaseUrl;  // the download folder, ending in "/"
+
+    // The running executable (/proc/self/exe); the revision from its version block (the
+    // build writes the project version there), else from the built-in project version;
+    // the built-in download server.
+    static UpdateSite OfRunningProgram();
+};
