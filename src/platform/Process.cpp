@@ -68,6 +68,9 @@ std::optional<ChildProcess> ChildProcess::Start(const std::vector<std::string>& 
     if (!options.workingFolder.empty() &&
         ::posix_spawn_file_actions_addchdir_np(actions.get(), options.workingFolder.c_str()) != 0)
         return std::nullopt;
+    if (options.standardOutput >= 0 &&
+        ::posix_spawn_file_actions_adddup2(actions.get(), options.standardOutput, STDOUT_FILENO) != 0)
+        return std::nullopt;
     SpawnAttributes attributes;
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
     if (options.newSession) flags |= POSIX_SPAWN_SETSID;

@@ -12,6 +12,7 @@ struct SpawnOptions {
     std::string workingFolder;                  // "" keeps ours
     bool newSession = false;                    // the child outlives our terminal session and us
     std::vector<std::string> extraEnvironment;  // "NAME=value" entries added to our environment
+    int standardOutput = -1;                    // a descriptor for the child's standard output; -1 keeps ours
 };
 
 // One started child process. Whoever holds it either waits for it or releases it;

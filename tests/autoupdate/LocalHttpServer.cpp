@@ -1,0 +1,108 @@
+#include "LocalHttpServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+#include "autoupdate/DownloadUrl.h"
+#include "autoupdate/UpdateNames.h"
+#include "support/TestEnvironment.h"
+
+namespace testsupport {
+
+namespace {
+std::string ReadLine(int fd, int timeoutMs) {
+    std::string line;
+    char c;
+    while (true) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0) throw std::runtime_error("HTTP server did not report its port");
+        if (::read(fd, &c, 1) != 1 || c == '\n') return line;
+        line += c;
+    }
+}
+}  // namespace
+
+LocalHttpServer::LocalHttpServer(const std::string& root, int port) {
+    log_ = root + "/.requests.log";  // hidden: not one of the files served
+    WriteFile(log_, "");
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    platform::SpawnOptions options;
+    options.standardOutput = pipeFds[1];
+    process_ = platform::ChildProcess::Start(
+        {"/usr/bin/python3", NUTV_TEST_HTTP_SERVER, "--root", root, "--port", std::to_string(port), "--log", log_},
+        options);
+    ::close(pipeFds[1]);
+    if (!process_) {
+        ::close(pipeFds[0]);
+        throw std::runtime_error("cannot start the HTTP server");
+    }
+    try {
+        const std::string line = ReadLine(pipeFds[0], 15000);
+        ::close(pipeFds[0]);
+        if (line.rfind("PORT ", 0) != 0) throw std::runtime_error("HTTP server said: " + line);
+        port_ = std::stoi(line.substr(5));
+    } catch (...) {
+        ::kill(process_->pid(), SIGKILL);
+        throw;
+    }
+}
+
+LocalHttpServer::~LocalHttpServer() {
+    if (process_) {
+        ::kill(process_->pid(), SIGTERM);
+        process_->Wait();
+    }
+    std::remove(log_.c_str());
+}
+
+std::string LocalHttpServer::DownloadUrl() const {
+    return BaseUrl() + update::kDownloadPath;
+}
+
+std::vector<std::string> LocalHttpServer::Requests() const {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFile(log_));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+int LocalHttpServer::CountRequests(const std::string& suffix) const {
+    int count = 0;
+    for (const auto& request : Requests()) {
+        const std::string path = request.substr(0, request.find('\t'));
+        if (path.size() >= suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
+            ++count;
+    }
+    return count;
+}
+
+std::string DownloadFolderUnder(const std::string& root) {
+    const std::string folder = root + update::kDownloadPath;
+    std::filesystem::create_directories(folder);
+    return folder.substr(0, folder.size() - 1);
+}
+
+int UnusedPort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    const int port = ntohs(address.sin_port);
+    ::close(s);
+    return port;
+}
+
+}  // namespace testsupport
