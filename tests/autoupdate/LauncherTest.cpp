@@ -1,0 +1,257 @@
+// RunAutoUpdate and AutoUpdaterSelfUpdate in a temporary program folder, against a real
+// local download server, with real checker and replacer processes (small scripts, or
+// copies of our checker carrying chosen versions).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "LocalHttpServer.h"
+#include "PathEnvironment.h"
+#include "autoupdate/modAutoUpdateV1_Launcher.h"
+#include "support/ScriptedMsgBox.h"
+#include "support/TestEnvironment.h"
+#include "support/VersionedProgram.h"
+
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+using testsupport::WriteScript;
+
+namespace {
+
+const char* const kUnreadable = "UpdProbeV1.exe의 최신버전 정보를 읽어올 수 없습니다!";
+
+// A checker or replacer stand-in: appends its folder, arguments and show command to <log> next to it.
+std::string Recorder(const std::string& log, const std::string& more = {}) {
+    return "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; echo \"show=$NUTV_SHOW_COMMAND\"; } >> "
+           "\"$(dirname \"$0\")/" +
+           log + "\"\n" + more;
+}
+
+// The file's content once it equals `expected`, or whatever it holds after the time-out
+// (for processes we started but do not wait for).
+std::string WaitForContent(const std::string& path, const std::string& expected) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    std::string content;
+    while ((content = ReadFile(path)) != expected && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return content;
+}
+
+bool IsExecutable(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0111) == 0111;
+}
+
+class Launcher : public ::testing::Test {
+protected:
+    Launcher() {
+        std::filesystem::create_directories(app_);
+        WriteFile(App("Prog"), "the program");
+        server_.emplace(www_);
+    }
+
+    std::string App(const std::string& name) const { return app_ + "/" + name; }
+    void Serve(const std::string& name, const std::string& content) const { WriteFile(dl_ + "/" + name, content); }
+    UpdateSite Site(const std::string& programFile = "Prog") const {
+        return {app_, programFile, "1", server_->DownloadUrl()};
+    }
+    void LocalChecker(const std::string& version) const {
+        testsupport::CopyWithVersion(NUTV_UPDPROBE_PATH, App("UpdProbeV1.exe"), version);
+    }
+    int Downloads(const std::string& name) const { return server_->CountRequests("/" + name); }
+
+    testsupport::ScriptedMsgBox boxes_;
+    testsupport::TempDir dir_;
+    std::string app_ = dir_ / "app";
+    std::string www_ = dir_ / "www";
+    std::string dl_ = testsupport::DownloadFolderUnder(www_);
+    std::optional<testsupport::LocalHttpServer> server_;
+};
+
+}  // namespace
+
+TEST_F(Launcher, CurrentCheckerIsNotDownloadedAgain) {
+    LocalChecker("1.0.0.0007");
+    Serve("UpdProbeV1_lastver.txt", "7");
+    Serve("UpdProbeV1.exe", "newer checker");
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
+    EXPECT_EQ(Downloads("UpdProbeV1_lastver.txt"), 1);
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 0);
+    EXPECT_EQ(Downloads("swapkit.exe"), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Launcher, MissingCheckerCountsAsRevisionZeroAndBothToolsAreFetched) {
+    Serve("UpdProbeV1_lastver.txt", "1\r\n");
+    Serve("UpdProbeV1.exe", "#!/bin/sh\necho checker\n");
+    Serve("swapkit.exe", "#!/bin/sh\necho replacer\n");
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
+    EXPECT_EQ(ReadFile(App("UpdProbeV1.exe")), "#!/bin/sh\necho checker\n");
+    EXPECT_EQ(ReadFile(App("swapkit.exe")), "#!/bin/sh\necho replacer\n");
+    EXPECT_TRUE(IsExecutable(App("UpdProbeV1.exe")));
+    EXPECT_TRUE(IsExecutable(App("swapkit.exe")));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Launcher, LatestRevisionRoundsHalvesToEven) {
+    Serve("UpdProbeV1.exe", "checker");
+    Serve("swapkit.exe", "replacer");
+    LocalChecker("1.0.0.7");
+    Serve("UpdProbeV1_lastver.txt", "7.5");  // 8: newer than 7
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 1);
+
+    LocalChecker("1.0.0.6");
+    Serve("UpdProbeV1_lastver.txt", "6.5");  // 6: not newer than 6
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 1);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Launcher, OnlyTheFirstTwentyBytesOfTheVersionFileCount) {
+    Serve("UpdProbeV1.exe", "checker");
+    Serve("swapkit.exe", "replacer");
+    LocalChecker("1.0.0.1");
+    Serve("UpdProbeV1_lastver.txt", "0000000000000000000123");  // read as 00000000000000000001
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 0);
+    Serve("UpdProbeV1_lastver.txt", "000000000000000000123");  // read as 00000000000000000012
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 1);
+}
+
+TEST_F(Launcher, UnreadableLatestVersionShowsTheCriticalMessage) {
+    LocalChecker("1.0.0.1");
+    const std::vector<std::pair<std::string, UpdateSite>> cases = {
+        {"missing file", Site()},
+        {"empty file", Site()},
+        {"blanks only", Site()},
+        {"no server", {app_, "Prog", "1", "http://127.0.0.1:" + std::to_string(testsupport::UnusedPort()) + "/d/"}},
+    };
+    for (const auto& [what, site] : cases) {
+        SCOPED_TRACE(what);
+        if (what == "empty file") Serve("UpdProbeV1_lastver.txt", "");
+        if (what == "blanks only") Serve("UpdProbeV1_lastver.txt", "    ");
+        boxes_.Clear();
+        EXPECT_FALSE(AutoUpdaterSelfUpdate(site));
+        ASSERT_EQ(boxes_.Boxes().size(), 1u);
+        EXPECT_EQ(boxes_.Boxes()[0].prompt, kUnreadable);
+        EXPECT_EQ(boxes_.Boxes()[0].buttons, 16);
+        EXPECT_EQ(boxes_.Boxes()[0].title, "누리Tarn_To_누리Velm");
+    }
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 0);
+}
+
+TEST_F(Launcher, TextWithoutNumberIsRevisionZero) {
+    Serve("UpdProbeV1_lastver.txt", "<html>gone</html>");  // e.g. an error page with a body
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));            // 0 is not newer than the missing checker's 0
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 0);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Launcher, FailedDownloadSkipsTheCheckSilently) {
+    LocalChecker("1.0.0.1");
+    const std::string before = ReadFile(App("UpdProbeV1.exe"));
+    Serve("UpdProbeV1_lastver.txt", "5");
+    EXPECT_FALSE(AutoUpdaterSelfUpdate(Site()));  // the server has no checker
+    EXPECT_EQ(ReadFile(App("UpdProbeV1.exe")), before);
+    Serve("UpdProbeV1.exe", "checker");
+    EXPECT_FALSE(AutoUpdaterSelfUpdate(Site()));  // the server has no replacer
+    EXPECT_FALSE(std::filesystem::exists(App("swapkit.exe")));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Launcher, OverflowingRevisionIsReportedAndTheCheckGoesOn) {
+    Serve("UpdProbeV1_lastver.txt", "99999999999");
+    Serve("UpdProbeV1.exe", "checker");
+    EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));  // latest stays 0 after the error
+    EXPECT_EQ(boxes_.Prompts(),
+              std::vector<std::string>{"Error 6 (Overflow) in procedure AutoUpdaterSelfUpdate of Module "
+                                       "modAutoUpdateV1_Launcher"});
+    EXPECT_EQ(boxes_.Boxes()[0].buttons, 0);
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 0);
+}
+
+TEST_F(Launcher, CheckerGetsRevisionAndProgramFileAndIsWaitedFor) {
+    WriteScript(App("UpdProbeV1.exe"), "sleep 0.5\n" + Recorder("checker.log"));
+    EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::Continue);
+    EXPECT_EQ(ReadFile(App("checker.log")), app_ + "\n[1;Prog]\nshow=5\n");
+
+    WriteFile(App("My Prog"), "program with a blank in its name");
+    EXPECT_EQ(RunAutoUpdate(true, Site("My Prog")), UpdateOutcome::Continue);
+    EXPECT_EQ(ReadFile(App("checker.log")), app_ + "\n[1;Prog]\nshow=5\n" + app_ + "\n[1;My Prog]\nshow=5\n");
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Launcher, CheckerIsNotRunWithoutAVisibleProgramFile) {
+    WriteScript(App("UpdProbeV1.exe"), Recorder("checker.log"));
+    EXPECT_EQ(RunAutoUpdate(true, Site("Absent")), UpdateOutcome::Continue);
+    WriteFile(App(".Hidden"), "hidden program");
+    EXPECT_EQ(RunAutoUpdate(true, Site(".Hidden")), UpdateOutcome::Continue);
+    std::filesystem::create_directories(App("Folder"));
+    EXPECT_EQ(RunAutoUpdate(true, Site("Folder")), UpdateOutcome::Continue);
+    EXPECT_FALSE(std::filesystem::exists(App("checker.log")));
+}
+
+TEST_F(Launcher, PendingProgramHandsOverToTheReplacerAtEveryStart) {
+    WriteScript(App("UpdProbeV1.exe"), Recorder("checker.log"));
+    WriteScript(App("swapkit.exe"), Recorder("swapkit.log"));
+    WriteFile(App("New_Prog"), "leftover newer program");
+    const std::string once = app_ + "\n[Prog;New_Prog]\nshow=2\n";
+    EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
+    EXPECT_EQ(WaitForContent(App("swapkit.log"), once), once);
+    EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
+    EXPECT_EQ(WaitForContent(App("swapkit.log"), once + once), once + once);
+    EXPECT_EQ(ReadFile(App("checker.log")), app_ + "\n[1;Prog]\nshow=5\n" + app_ + "\n[1;Prog]\nshow=5\n");
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Launcher, MissingReplacerShowsTheFolderAndEndsTheProgram) {
+    std::filesystem::create_directories(dir_ / "bin");
+    testsupport::FakeXdgOpen opener(dir_ / "bin");
+    WriteScript(App("UpdProbeV1.exe"), "touch \"$(dirname \"$0\")/New_Prog\"\n");
+    EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].prompt, "파일교체 프로그램을 찾을 수 없습니다.\r\n\r\n" + app_ + "/swapkit.exe");
+    EXPECT_EQ(boxes_.Boxes()[0].buttons, 0);
+    EXPECT_EQ(boxes_.Boxes()[0].title, "누리Tarn_To_누리Velm");
+    EXPECT_EQ(WaitForContent(opener.Log(), app_ + "\n"), app_ + "\n");
+
+    // A folder of that name is no replacer either.
+    std::filesystem::create_directories(App("swapkit.exe"));
+    boxes_.Clear();
+    EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
+    EXPECT_EQ(boxes_.Prompts().size(), 1u);
+}
+
+TEST_F(Launcher, ReplacerThatCannotStartIsReportedAndTheProgramStillEnds) {
+    WriteFile(App("New_Prog"), "newer program");
+    WriteFile(App("swapkit.exe"), "not a program");  // no execute permission
+    EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
+    EXPECT_EQ(boxes_.Prompts(),
+              std::vector<std::string>{"Error 53 (File not found) in procedure RunAutoUpdate of Module "
+                                       "modAutoUpdateV1_Launcher"});
+}
+
+TEST_F(Launcher, FailedSelfUpdateSkipsTheCheck) {
+    WriteScript(App("UpdProbeV1.exe"), Recorder("checker.log"));
+    EXPECT_EQ(RunAutoUpdate(false, Site()), UpdateOutcome::Continue);  // no version file on the server
+    EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>{kUnreadable});
+    EXPECT_FALSE(std::filesystem::exists(App("checker.log")));
+}
+
+TEST_F(Launcher, RefreshedToolsRunAndHandOver) {
+    // No tools in the folder yet: both come from the server, the fresh checker leaves a
+    // newer program, the fresh replacer is started with it.
+    Serve("UpdProbeV1_lastver.txt", "3");
+    Serve("UpdProbeV1.exe", "#!/bin/sh\n" + Recorder("checker.log", "echo new > \"$(dirname \"$0\")/New_Prog\"\n"));
+    Serve("swapkit.exe", "#!/bin/sh\n" + Recorder("swapkit.log"));
+    EXPECT_EQ(RunAutoUpdate(false, Site()), UpdateOutcome::EndProgram);
+    EXPECT_EQ(ReadFile(App("checker.log")), app_ + "\n[1;Prog]\nshow=5\n");
+    const std::string expected = app_ + "\n[Prog;New_Prog]\nshow=2\n";
+    EXPECT_EQ(WaitForContent(App("swapkit.log"), expected), expected);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
