@@ -1,9 +1,15 @@
 #include "startup/ProgramStart.h"
 
+#include "autoupdate/UpdateSite.h"
+#include "autoupdate/modAutoUpdateV1_Launcher.h"
 #include "common/MsgBox.h"
 #include "startup/EndProcess.h"
 #include "startup/StartupUi.h"
 #include "startup/frmLogin.h"
+
+StartupSteps DefaultStartupSteps() {
+    return {[] { return RunAutoUpdate(false, UpdateSite::OfRunningProgram()) == UpdateOutcome::Continue; }};
+}
 
 platform::SingleInstanceLock StartProgram(StartupUi& ui, const StartupSteps& steps) {
     platform::SingleInstanceLock instance = platform::SingleInstanceLock::Acquire(kInstanceLockName);

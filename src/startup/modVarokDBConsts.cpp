@@ -5,6 +5,7 @@
 
 #include "common/CloseIfOpen.h"
 #include "common/ErrorReport.h"
+#include "common/ErrorTrap.h"
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "datalayer/Recordset.h"
@@ -16,16 +17,9 @@
 namespace {
 constexpr const char* kModule = "modVarokDBConsts";
 
+// Shows the error being handled as the procedure's error report.
 void ReportUnexpected(const char* procedure) {
-    std::string text;
-    try {
-        throw;
-    } catch (const VbError& error) {
-        text = ErrorReportText(error, procedure, ReportOwner::Module, kModule);
-    } catch (const std::exception& other) {
-        text = ErrorReportText(vberr::kProviderError, other.what(), procedure, ReportOwner::Module, kModule);
-    }
-    MsgBox(text, mb::kOkOnly);
+    MsgBox(ErrorReportText(AsVbError(std::current_exception()), procedure, ReportOwner::Module, kModule), mb::kOkOnly);
 }
 }  // namespace
 

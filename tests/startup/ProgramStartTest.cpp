@@ -2,16 +2,22 @@
 // modal login and the conversion window, on an admitted computer.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "InhouseRows.h"
 #include "NetworkSandbox.h"
+#include "autoupdate/UpdateSite.h"
+#include "autoupdate/modAutoUpdateV1_Launcher.h"
 #include "common/Settings.h"
 #include "platform/SingleInstanceLock.h"
 #include "startup/ProgramStart.h"
 #include "startup/StartupUi.h"
 #include "startup/frmLogin.h"
 #include "support/TestEnvironment.h"
+#include "support/VersionedProgram.h"
 
 using namespace inhousetest;
 
@@ -63,14 +69,20 @@ protected:
 
     // Runs the whole sequence in a child; `update` answers the update step.
     sandbox::Outcome Start(ScriptedUi::Script script, bool update = true, int serverConnections = -1) const {
-        return sandbox::RunInSandbox({{{"eth0", mac}}, serverConnections}, [&](sandbox::Child& child) {
-            ScriptedUi ui(child, script);
-            StartupSteps steps{[&] {
+        return StartWith(script, serverConnections, [update](sandbox::Child& child) {
+            return StartupSteps{[&child, update] {
                 child.Note("update");
                 child.Set("openAtUpdate", child.AcceptedServerConnections());
                 return update;
             }};
-            platform::SingleInstanceLock lock = StartProgram(ui, steps);
+        });
+    }
+
+    sandbox::Outcome StartWith(ScriptedUi::Script script, int serverConnections,
+                               const std::function<StartupSteps(sandbox::Child&)>& steps) const {
+        return sandbox::RunInSandbox({{{"eth0", mac}}, serverConnections}, [&](sandbox::Child& child) {
+            ScriptedUi ui(child, script);
+            platform::SingleInstanceLock lock = StartProgram(ui, steps(child));
             child.Note("returned");
             child.Set("lockHeld", lock.Held());
             child.Set("secondInstance", platform::SingleInstanceLock::Acquire(kInstanceLockName).outcome() ==
@@ -160,4 +172,40 @@ TEST_F(ProgramStart, PendingUpdateEndsBeforeTheLogin) {
     ExpectEndedAtOnce(out);
     EXPECT_EQ(out.notes, (Notes{"update"}));
     EXPECT_TRUE(out.boxes.empty());
+}
+
+TEST_F(ProgramStart, PendingReplacementFoundByTheLauncherEndsBeforeTheLogin) {
+    RememberPassword();
+    // A program folder whose checker leaves a newer program behind; the launcher starts
+    // the replacer with it and the program must end.
+    const std::string app = env->dir() / "app";
+    std::filesystem::create_directories(app);
+    testsupport::WriteFile(app + "/Prog", "the program");
+    testsupport::WriteScript(app + "/UpdProbeV1.exe", "echo newer > \"$(dirname \"$0\")/New_Prog\"\n");
+    testsupport::WriteScript(app + "/swapkit.exe", "echo \"$1\" > \"$(dirname \"$0\")/swapkit.log\"\n");
+    const UpdateSite site{app, "Prog", "1", "http://127.0.0.1:1/download/"};
+    auto out = StartWith({}, -1, [&site](sandbox::Child&) {
+        // The tools are taken as they are: refreshing them is the launcher's own affair.
+        return StartupSteps{[&site] { return RunAutoUpdate(true, site) == UpdateOutcome::Continue; }};
+    });
+    ExpectEndedAtOnce(out);
+    EXPECT_TRUE(out.notes.empty()) << out.notes.front();
+    EXPECT_TRUE(out.boxes.empty()) << out.boxes.front().prompt;
+    // The replacer was started (it is not waited for).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!std::filesystem::exists(app + "/swapkit.log") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(testsupport::ReadFile(app + "/swapkit.log"), "Prog;New_Prog\n");
+}
+
+TEST_F(ProgramStart, TheProgramsOwnStepsRunTheUpdateLauncherFirst) {
+    RememberPassword();
+    // No download server answers inside the test's network: the launcher says it cannot
+    // read the checker's latest version, and the start goes on.
+    auto out = StartWith({}, -1, [](sandbox::Child&) { return DefaultStartupSteps(); });
+    ASSERT_TRUE(out.bodyReturned) << out.failure;
+    EXPECT_EQ(out.notes, (Notes{"login shown", "main window", "returned"}));
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].prompt, "UpdProbeV1.exe의 최신버전 정보를 읽어올 수 없습니다!");
+    EXPECT_EQ(out.boxes[0].buttons, 16);
 }
