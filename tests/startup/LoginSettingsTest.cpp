@@ -109,6 +109,9 @@ TEST(LoginDialog, CheckBoxWritesAtOnce) {
     EXPECT_EQ(d.chkpwdSave().Value, 1);
     EXPECT_EQ(Stored("issave_passwd"), "1");
     EXPECT_EQ(Stored("passwd"), "pw1");
+    // The password is kept as plain text, so only its owner may read the file.
+    EXPECT_EQ(std::filesystem::status(SettingsFilePath(kApp)).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     d.ClickCheckBox();
     EXPECT_EQ(d.chkpwdSave().Value, 0);
