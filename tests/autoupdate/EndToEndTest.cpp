@@ -24,14 +24,6 @@ namespace {
 
 constexpr const char* kProgram = "NuriConv";
 
-// The port of the built-in download server, when it is a local one this test can play.
-std::optional<int> BuiltInLocalPort() {
-    const std::string server = builtin::kDownloadServer;
-    const std::string prefix = "http://127.0.0.1:";
-    if (server.rfind(prefix, 0) != 0) return std::nullopt;
-    return std::stoi(server.substr(prefix.size()));
-}
-
 std::string WaitForLines(const std::string& path, std::size_t lines) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::string content;
@@ -46,7 +38,7 @@ std::string WaitForLines(const std::string& path, std::size_t lines) {
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        port_ = BuiltInLocalPort();
+        port_ = testsupport::BuiltInLocalDownloadPort();
         if (!port_) GTEST_SKIP() << "the built-in download server is not a local address: " << builtin::kDownloadServer;
         std::filesystem::create_directories(app_);
         testsupport::CopyWithVersion(NUTV_TEST_PROGRAM_PATH, App(kProgram), "1.0.0.1");

@@ -14,6 +14,7 @@
 
 #include "autoupdate/DownloadUrl.h"
 #include "autoupdate/UpdateNames.h"
+#include "common/BuiltInValues.h"
 #include "support/TestEnvironment.h"
 
 namespace testsupport {
@@ -90,6 +91,13 @@ std::string DownloadFolderUnder(const std::string& root) {
     const std::string folder = root + update::kDownloadPath;
     std::filesystem::create_directories(folder);
     return folder.substr(0, folder.size() - 1);
+}
+
+std::optional<int> BuiltInLocalDownloadPort() {
+    const std::string server = builtin::kDownloadServer;
+    const std::string prefix = "http://127.0.0.1:";
+    if (server.rfind(prefix, 0) != 0) return std::nullopt;
+    return std::stoi(server.substr(prefix.size()));
 }
 
 int UnusedPort() {

@@ -34,6 +34,10 @@ private:
 // The folder under a server root that holds the download folder's files.
 std::string DownloadFolderUnder(const std::string& root);
 
+// The port of the built-in download server when it is http://127.0.0.1:<port> (tests can
+// then play it), else nothing.
+std::optional<int> BuiltInLocalDownloadPort();
+
 // A port on 127.0.0.1 on which nothing listens (bound, then released).
 int UnusedPort();
 
