@@ -8,14 +8,14 @@
 #include "testdata/Generator.h"
 #include "testdata/OrderLines.h"
 #include "testdata/Random.h"
-#include "testdata/TableSpecs.h"
+#include "testdata/TableLayouts.h"
 #include "testdata/Vocabulary.h"
 
 namespace testdata {
 
 namespace {
 
-using spec::Gen;
+using layout::Gen;
 namespace voc = vocabulary;
 
 std::optional<Column> ColumnIn(Edition edition, std::string_view table, std::string_view column) {
@@ -92,7 +92,7 @@ Cell Number(std::string text) {
 
 // One column of the table being generated, with what both editions say about it.
 struct Slot {
-    const spec::ColumnSpec* spec = nullptr;
+    const layout::ColumnLayout* layout = nullptr;
     Column column;      // in the edition being generated
     int maxChars = 0;   // the narrower text length of both editions (0: no limit)
     int scale = 0;      // the fewest digits after the point of both editions
@@ -102,12 +102,12 @@ struct Slot {
 
 class RowMaker {
 public:
-    RowMaker(Edition edition, const spec::TableSpec& table, double factor, std::uint64_t seed)
+    RowMaker(Edition edition, const layout::TableLayout& table, double factor, std::uint64_t seed)
         : edition_(edition), table_(table), factor_(factor), seed_(seed) {
         for (const Column& column : ColumnsOf(edition, table.name)) {
             Slot slot;
-            for (const spec::ColumnSpec& c : table.columns)
-                if (c.name == column.name) slot.spec = &c;
+            for (const layout::ColumnLayout& c : table.columns)
+                if (c.name == column.name) slot.layout = &c;
             slot.column = column;
             slot.nameHash = HashText(column.name);
             slot.scale = 99;
@@ -122,7 +122,7 @@ public:
             }
             if (slot.scale == 99) slot.scale = 3;
             slots_.push_back(std::move(slot));
-            if (slots_.back().spec->gen == Gen::LineSeq) PlanLines();
+            if (slots_.back().layout->gen == Gen::LineSeq) PlanLines();
         }
         tableHash_ = Mix(seed ^ HashText(table.name));
     }
@@ -151,7 +151,7 @@ private:
     }
 
     Cell Value(const Slot& slot, Rng& rng, std::int64_t i) {
-        const spec::ColumnSpec& s = *slot.spec;
+        const layout::ColumnLayout& s = *slot.layout;
         const Column& c = slot.column;
         if (rng.Percent(s.nullPct))
             if (auto cell = Absent(c)) return *cell;
@@ -166,7 +166,7 @@ private:
     }
 
     Cell Made(const Slot& slot, Rng& rng, std::int64_t i) {
-        const spec::ColumnSpec& s = *slot.spec;
+        const layout::ColumnLayout& s = *slot.layout;
         const Column& c = slot.column;
         switch (s.gen) {
             case Gen::Serial: {
@@ -209,7 +209,7 @@ private:
             case Gen::ProductName: {
                 std::string name =
                     std::string(rng.Pick(voc::ProductQualifiers())) + " " + std::string(rng.Pick(voc::ProductItems()));
-                if (rng.Percent(50)) name += " " + std::string(rng.Pick(voc::Words("spec")));
+                if (rng.Percent(50)) name += " " + std::string(rng.Pick(voc::Words("packsize")));
                 return Text(Cut(name, slot.maxChars));
             }
             case Gen::Address: {
@@ -347,13 +347,13 @@ private:
 
     // A date (and time) written the way the column's type holds it.
     std::string DateText(const Slot& slot, Rng& rng) {
-        const auto [from, to] = Range(slot.spec->arg, 2015, 2024);
+        const auto [from, to] = Range(slot.layout->arg, 2015, 2024);
         const int year = static_cast<int>(rng.Between(from, to));
         const int month = static_cast<int>(rng.Between(1, 12));
         const int day = static_cast<int>(rng.Between(1, DaysIn(year, month)));
         std::string date = Digits(year, 4) + "-" + Digits(month, 2) + "-" + Digits(day, 2);
         std::string time = "00:00:00";
-        if (slot.spec->gen == Gen::DateTime)
+        if (slot.layout->gen == Gen::DateTime)
             time = Digits(rng.Between(8, 20), 2) + ":" + Digits(rng.Between(0, 59), 2) + ":" +
                    Digits(rng.Between(0, 59), 2);
         const std::string base = slot.column.BaseType();
@@ -367,9 +367,9 @@ private:
             if (auto cell = Absent(c)) return *cell;
             return Number("0");
         }
-        const spec::TableSpec& target = spec::FindTable(table);
+        const layout::TableLayout& target = layout::FindTable(table);
         const std::string_view keyName = target.tarnKey.substr(0, target.tarnKey.find(','));
-        for (const spec::ColumnSpec& k : target.columns) {
+        for (const layout::ColumnLayout& k : target.columns) {
             if (k.name != keyName) continue;
             if (k.gen == Gen::Code) return Text(std::string(k.arg) + Digits(row + 1, 6));
             if (k.gen == Gen::Serial) {
@@ -383,7 +383,7 @@ private:
 
     void PlanLines() {
         std::string_view orders;
-        for (const spec::ColumnSpec& c : table_.columns)
+        for (const layout::ColumnLayout& c : table_.columns)
             if (c.gen == Gen::LineOrder) orders = c.arg.empty() ? "ordbook_m" : c.arg;
         const std::int64_t count = std::max<std::int64_t>(RowCount(orders, factor_), 1);
         Column key;
@@ -394,7 +394,7 @@ private:
     }
 
     Edition edition_;
-    const spec::TableSpec& table_;
+    const layout::TableLayout& table_;
     double factor_;
     std::uint64_t seed_;
     std::uint64_t tableHash_ = 0;
@@ -406,28 +406,28 @@ private:
 
 std::int64_t RowCount(std::string_view table, double sizeFactor) {
     if (!(sizeFactor > 0)) throw std::invalid_argument("the size factor must be positive");
-    const spec::TableSpec& t = spec::FindTable(table);
-    if (t.baseRows == 0 || t.rows == spec::Rows::Fixed) return t.baseRows;
+    const layout::TableLayout& t = layout::FindTable(table);
+    if (t.baseRows == 0 || t.rows == layout::Rows::Fixed) return t.baseRows;
     return std::max<std::int64_t>(1, std::llround(t.baseRows * sizeFactor));
 }
 
 std::int64_t TotalRowCount(double sizeFactor) {
     std::int64_t total = 0;
-    for (const spec::TableSpec& t : spec::Tables()) total += RowCount(t.name, sizeFactor);
+    for (const layout::TableLayout& t : layout::Tables()) total += RowCount(t.name, sizeFactor);
     return total;
 }
 
 void ForEachRow(Edition edition, std::string_view table, double sizeFactor, std::uint64_t seed,
                 const std::function<void(const Row&)>& sink) {
     const std::int64_t rows = RowCount(table, sizeFactor);
-    RowMaker maker(edition, spec::FindTable(table), sizeFactor, seed);
+    RowMaker maker(edition, layout::FindTable(table), sizeFactor, seed);
     for (std::int64_t i = 0; i < rows; ++i) sink(maker.Make(i));
 }
 
 std::vector<std::pair<std::string, std::string>> ZeroDateColumns() {
     std::vector<std::pair<std::string, std::string>> columns;
-    for (const spec::TableSpec& t : spec::Tables())
-        for (const spec::ColumnSpec& c : t.columns) {
+    for (const layout::TableLayout& t : layout::Tables())
+        for (const layout::ColumnLayout& c : t.columns) {
             if (c.oddPct == 0 || c.tarn.empty()) continue;
             const auto column = ColumnIn(Edition::Tarn, t.name, c.name);
             if (column && (column->BaseType() == "DATE" || column->BaseType() == "DATETIME"))

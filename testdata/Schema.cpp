@@ -5,7 +5,7 @@
 
 #include "testdata/ColumnDeclaration.h"
 #include "testdata/Session.h"
-#include "testdata/TableSpecs.h"
+#include "testdata/TableLayouts.h"
 
 namespace testdata {
 
@@ -25,18 +25,18 @@ std::vector<std::string> SplitList(std::string_view list, char separator) {
     return items;
 }
 
-std::string_view Declaration(const spec::ColumnSpec& c, Edition edition) {
+std::string_view Declaration(const layout::ColumnLayout& c, Edition edition) {
     if (edition == Edition::Tarn) return c.tarn;
     return c.velm == "=" ? c.tarn : c.velm;
 }
 
-Table Build(const spec::TableSpec& t, Edition edition) {
+Table Build(const layout::TableLayout& t, Edition edition) {
     Table table;
     table.name = std::string(t.name);
     const bool tarn = edition == Edition::Tarn;
     table.engine = std::string(tarn ? t.tarnEngine : kVelmEngine);
     table.charset = std::string(tarn ? t.tarnCharset : kVelmCharset);
-    for (const spec::ColumnSpec& c : t.columns)
+    for (const layout::ColumnLayout& c : t.columns)
         if (!Declaration(c, edition).empty())
             table.columns.push_back(ParseColumnDeclaration(c.name, Declaration(c, edition), table.charset));
     if (!tarn && !t.velmOrder.empty()) {
@@ -62,7 +62,7 @@ struct Catalogue {
 const Catalogue& Tables() {
     static const Catalogue catalogue = [] {
         Catalogue c;
-        for (const spec::TableSpec& t : spec::Tables()) {
+        for (const layout::TableLayout& t : layout::Tables()) {
             c.tarn.emplace(std::string(t.name), Build(t, Edition::Tarn));
             c.velm.emplace(std::string(t.name), Build(t, Edition::Velm));
         }
@@ -97,7 +97,7 @@ const ColumnDifference* TableDifference::Find(std::string_view column) const {
 
 std::vector<std::string_view> TableNames() {
     std::vector<std::string_view> names;
-    for (const spec::TableSpec& t : spec::Tables()) names.push_back(t.name);
+    for (const layout::TableLayout& t : layout::Tables()) names.push_back(t.name);
     return names;
 }
 
@@ -114,7 +114,7 @@ const std::vector<Column>& ColumnsOf(Edition edition, std::string_view table) {
 
 std::string CreateTableSql(Edition edition, std::string_view name) {
     const Table& table = TableOf(edition, name);
-    const spec::TableSpec& t = spec::FindTable(name);
+    const layout::TableLayout& t = layout::FindTable(name);
     std::string sql = "CREATE TABLE " + Ident(table.name) + " (\n";
     for (const Column& c : table.columns) sql += "  " + Ident(c.name) + " " + c.declaration + ",\n";
     sql += "  PRIMARY KEY (" + IdentList(table.primaryKey) + ")";

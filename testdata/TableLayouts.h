@@ -5,9 +5,9 @@
 // The two editions' customer tables written down as data: one row per column with its
 // declaration in the older edition (Tarn), in the newer edition (Velm) and how its values
 // are made up. Schema.cpp turns this into DDL and column descriptions, RowSource.cpp into rows.
-namespace testdata::spec {
+namespace testdata::layout {
 
-// How a column's values are made up. The argument of a column (ColumnSpec::arg) refines it.
+// How a column's values are made up. The argument of a column (ColumnLayout::arg) refines it.
 enum class Gen {
     Serial,      // key 1, 2, 3 ... (arg: first value)
     Code,        // arg prefix followed by a six-digit running number: C000001
@@ -58,7 +58,7 @@ enum class Gen {
 // DEFAULT ''"); empty when the edition lacks the column, "=" when velm declares it as tarn.
 // nullPct: share of rows without a value (NULL, or DEFAULT where the column is NOT NULL).
 // oddPct: share of zero dates (date columns of the older edition) or empty texts (TextDate).
-struct ColumnSpec {
+struct ColumnLayout {
     std::string_view name;
     std::string_view tarn;
     std::string_view velm;
@@ -73,13 +73,13 @@ enum class Rows { Fixed, Scaled };
 // One table. Keys and index lists are comma-separated column names; indexes holds several
 // lists separated by ';' and applies to both editions. The newer edition is always InnoDB
 // in utf8mb4; velmKey/velmUnique/velmOrder are empty where it keeps the older layout.
-struct TableSpec {
+struct TableLayout {
     std::string_view name;
     std::string_view tarnEngine;
     std::string_view tarnCharset;
     int baseRows;  // rows at size factor 1
     Rows rows;     // Fixed: master data that does not grow with the size factor
-    std::span<const ColumnSpec> columns;
+    std::span<const ColumnLayout> columns;
     std::string_view tarnKey;
     std::string_view indexes = {};
     std::string_view velmKey = {};
@@ -88,8 +88,8 @@ struct TableSpec {
 };
 
 // The 80 catalogue tables, in catalogue order.
-std::span<const TableSpec> Tables();
+std::span<const TableLayout> Tables();
 // Throws std::out_of_range for a name that is not a catalogue table.
-const TableSpec& FindTable(std::string_view name);
+const TableLayout& FindTable(std::string_view name);
 
-}  // namespace testdata::spec
+}  // namespace testdata::layout

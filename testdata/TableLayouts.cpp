@@ -1,4 +1,4 @@
-#include "testdata/TableSpecs.h"
+#include "testdata/TableLayouts.h"
 
 #include <stdexcept>
 #include <string>
@@ -8,7 +8,7 @@
 // value, % zero dates (or empty texts). The newer edition's changes are the ones an upgrade
 // of such a product brings: wider texts and numbers, utf8mb4 throughout, dates stored as
 // text turned into DATE columns, new columns with defaults, a few columns given up.
-namespace testdata::spec {
+namespace testdata::layout {
 
 namespace {
 using enum Gen;
@@ -38,7 +38,7 @@ constexpr std::string_view kTiny = "TINYINT NOT NULL DEFAULT 0";
 
 // clang-format off
 // 1
-constexpr ColumnSpec kLocalUser[] = {
+constexpr ColumnLayout kLocalUser[] = {
     {"userid",      kCodeKey,                              kSame,                              Code, "user"},
     {"passwd",      "VARCHAR(64) NOT NULL DEFAULT ''",     kSame,                              Hash},
     {"username",    "VARCHAR(20) NOT NULL DEFAULT ''",     "VARCHAR(40) NOT NULL DEFAULT ''",  PersonName},
@@ -52,14 +52,14 @@ constexpr ColumnSpec kLocalUser[] = {
     {"pwd_changed", kNone,                                 "DATETIME NULL DEFAULT NULL",       DateTime, {}, 50},
 };
 // 2
-constexpr ColumnSpec kLocalUgroup[] = {
+constexpr ColumnLayout kLocalUgroup[] = {
     {"grpno",   kSeq,                               kSame,                              Serial},
     {"grpname", "VARCHAR(30) NOT NULL DEFAULT ''",  kSame,                              Word, "ugroup"},
     {"auth",    "VARCHAR(200) NOT NULL DEFAULT ''", "VARCHAR(500) NOT NULL DEFAULT ''", Hash},
     {"memo",    kMemo,                              kSame,                              Memo, {}, 50},
 };
 // 3
-constexpr ColumnSpec kRelUsergrp[] = {
+constexpr ColumnLayout kRelUsergrp[] = {
     {"seq",        kSeq,      kSame,                          Serial},
     {"userid",     kCodeRef,  kSame,                          Ref, "local_user"},
     {"grpno",      kIntRef,   kSame,                          Ref, "local_ugroup"},
@@ -67,7 +67,7 @@ constexpr ColumnSpec kRelUsergrp[] = {
     {"auth_level", kNone,     "TINYINT NOT NULL DEFAULT 1",   Int, "1..3"},
 };
 // 4
-constexpr ColumnSpec kOffice[] = {
+constexpr ColumnLayout kOffice[] = {
     {"offcode", kIntKey,                            kSame,                            Serial},
     {"offname", "VARCHAR(40) NOT NULL DEFAULT ''",  kSame,                            Word, "office"},
     {"bizno",   "VARCHAR(12) NOT NULL DEFAULT ''",  kSame,                            BizNo},
@@ -78,7 +78,7 @@ constexpr ColumnSpec kOffice[] = {
     {"zipcode", kNone,                              "VARCHAR(7) NOT NULL DEFAULT ''", Zip},
 };
 // 5
-constexpr ColumnSpec kStorehouse[] = {
+constexpr ColumnLayout kStorehouse[] = {
     {"stcode",  kIntKey,                           kSame,                             Serial},
     {"stname",  "VARCHAR(30) NOT NULL DEFAULT ''", "VARCHAR(50) NOT NULL DEFAULT ''", Word, "storehouse"},
     {"offcode", kIntRef,                           kSame,                             Ref, "office"},
@@ -87,14 +87,14 @@ constexpr ColumnSpec kStorehouse[] = {
     {"sort_no", kNone,                             "INT NOT NULL DEFAULT 0",          Int, "1..20"},
 };
 // 6
-constexpr ColumnSpec kCustgroup[] = {
+constexpr ColumnLayout kCustgroup[] = {
     {"cgcode", kIntKey,                           kSame, Serial},
     {"cgname", "VARCHAR(30) NOT NULL DEFAULT ''", kSame, Word, "custgroup"},
     {"dcrate", kRate,                             kSame, Rate, "0..15"},
     {"memo",   kMemo,                             kSame, Memo, {}, 60},
 };
 // 7
-constexpr ColumnSpec kCustomer[] = {
+constexpr ColumnLayout kCustomer[] = {
     {"custcode",      kCodeKey,                             kSame,                               Code, "C"},
     {"custname",      "VARCHAR(50) NOT NULL DEFAULT ''",    "VARCHAR(100) NOT NULL DEFAULT ''",  CompanyName},
     {"cgcode",        kIntRef,                              kSame,                               Ref, "custgroup"},
@@ -121,14 +121,14 @@ constexpr ColumnSpec kCustomer[] = {
     {"kakao_id",      kNone,                                "VARCHAR(50) NULL DEFAULT NULL",     Code, "kakao", 70},
 };
 // 8
-constexpr ColumnSpec kQlty[] = {
+constexpr ColumnLayout kQlty[] = {
     {"qcode", kIntKey,                           kSame,                      Serial},
     {"qname", "VARCHAR(20) NOT NULL DEFAULT ''", kSame,                      Word, "qlty"},
     {"rate",  "FLOAT NOT NULL DEFAULT 0",        "DOUBLE NOT NULL DEFAULT 0", Quarter, "0..20"},
     {"memo",  kMemo,                             kSame,                      Memo, {}, 60},
 };
 // 9
-constexpr ColumnSpec kPclass[] = {
+constexpr ColumnLayout kPclass[] = {
     {"pccode",  kIntKey,                           kSame,                             Serial},
     {"pcname",  "VARCHAR(30) NOT NULL DEFAULT ''", "VARCHAR(60) NOT NULL DEFAULT ''", Word, "pclass"},
     {"parent",  kIntRef,                           kSame,                             Ref, "pclass"},
@@ -136,10 +136,10 @@ constexpr ColumnSpec kPclass[] = {
     {"sort_no", "INT NOT NULL DEFAULT 0",          kSame,                             Int, "1..99"},
 };
 // 10
-constexpr ColumnSpec kProductM[] = {
+constexpr ColumnLayout kProductM[] = {
     {"prodcode",   kCodeKey,                            kSame,                              Code, "P"},
     {"prodname",   "VARCHAR(60) NOT NULL DEFAULT ''",   "VARCHAR(120) NOT NULL DEFAULT ''", ProductName},
-    {"spec",       "VARCHAR(40) NULL",                  kSame,                              Word, "spec", 25},
+    {"packsize",   "VARCHAR(40) NULL",                  kSame,                              Word, "packsize", 25},
     {"unit",       "VARCHAR(10) NOT NULL DEFAULT 'EA'", kSame,                              Word, "unit"},
     {"pccode",     kIntRef,                             kSame,                              Ref, "pclass"},
     {"qcode",      kIntRef,                             kSame,                              Ref, "qlty"},
@@ -157,7 +157,7 @@ constexpr ColumnSpec kProductM[] = {
     {"safe_stock", kNone,                               "INT NOT NULL DEFAULT 0",           Int, "0..100"},
 };
 // 11
-constexpr ColumnSpec kProductD[] = {
+constexpr ColumnLayout kProductD[] = {
     {"seq",      kSeq,                                  kSame,      Serial},
     {"prodcode", kCodeRef,                              kSame,      Ref, "product_m"},
     {"optname",  "VARCHAR(30) NOT NULL DEFAULT ''",     kSame,      Word, "option"},
@@ -166,7 +166,7 @@ constexpr ColumnSpec kProductD[] = {
     {"stockqty", kQty,                                  kSame,      Qty, "0..500"},
 };
 // 12
-constexpr ColumnSpec kBomlist[] = {
+constexpr ColumnLayout kBomlist[] = {
     {"seq",       kSeq,                                   kSame, Serial},
     {"prodcode",  kCodeRef,                               kSame, Ref, "product_m"},
     {"subcode",   kCodeRef,                               kSame, Ref, "product_m"},
@@ -175,7 +175,7 @@ constexpr ColumnSpec kBomlist[] = {
     {"loss_rate", kNone,                                  kRate, Rate, "0..5"},
 };
 // 13
-constexpr ColumnSpec kBankbook[] = {
+constexpr ColumnLayout kBankbook[] = {
     {"bankno",    kIntKey,                           kSame, Serial},
     {"bankname",  "VARCHAR(20) NOT NULL DEFAULT ''", kSame, Word, "bank"},
     {"accountno", "VARCHAR(30) NOT NULL DEFAULT ''", kSame, AccountNo},
@@ -185,7 +185,7 @@ constexpr ColumnSpec kBankbook[] = {
     {"use_yn",    kYes,                              kSame, YesNo, "90"},
 };
 // 14
-constexpr ColumnSpec kBillnote[] = {
+constexpr ColumnLayout kBillnote[] = {
     {"seq",        kSeq,                              kSame,                                Serial},
     {"billno",     "VARCHAR(20) NOT NULL DEFAULT ''", kSame,                                Code, "B"},
     {"kind",       kTiny,                             kSame,                                Int, "1..2"},
@@ -199,7 +199,7 @@ constexpr ColumnSpec kBillnote[] = {
     {"issuer",     kNone,                             "VARCHAR(40) NOT NULL DEFAULT ''",    PersonName},
 };
 // 15
-constexpr ColumnSpec kCrcard[] = {
+constexpr ColumnLayout kCrcard[] = {
     {"seq",       kSeq,                               kSame,       Serial},
     {"cardname",  "VARCHAR(20) NOT NULL DEFAULT ''",  kSame,       Word, "card"},
     {"cardno",    "VARCHAR(20) NOT NULL DEFAULT ''",  kSame,       CardNo},
@@ -209,7 +209,7 @@ constexpr ColumnSpec kCrcard[] = {
     {"memo",      kMemo,                              kSame,       Memo, {}, 50},
 };
 // 16
-constexpr ColumnSpec kCustBase[] = {
+constexpr ColumnLayout kCustBase[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"custcode", kCodeRef, kSame, Ref, "customer"},
     {"basedate", kDate,    kSame, Date},
@@ -218,7 +218,7 @@ constexpr ColumnSpec kCustBase[] = {
     {"memo",     kMemo,    kSame, Memo, {}, 70},
 };
 // 17
-constexpr ColumnSpec kMultyPrice[] = {
+constexpr ColumnLayout kMultyPrice[] = {
     {"seq",        kSeq,                         kSame,                         Serial},
     {"prodcode",   kCodeRef,                     kSame,                         Ref, "product_m"},
     {"level",      "TINYINT NOT NULL DEFAULT 1", "SMALLINT NOT NULL DEFAULT 1", Int, "1..5"},
@@ -226,20 +226,20 @@ constexpr ColumnSpec kMultyPrice[] = {
     {"lastmodify", kZeroDateTime,                kSame,                         DateTime, {}, 0, 25},
 };
 // 18
-constexpr ColumnSpec kOptions[] = {
+constexpr ColumnLayout kOptions[] = {
     {"optkey",   "VARCHAR(40) NOT NULL",             kSame,       Code, "opt_"},
     {"optvalue", "VARCHAR(200) NOT NULL DEFAULT ''", "TEXT NULL", Word, "optvalue"},
     {"memo",     kMemo,                              kSame,       Memo, {}, 40},
 };
 // 19
-constexpr ColumnSpec kSaletype[] = {
+constexpr ColumnLayout kSaletype[] = {
     {"stype",  kIntKey,                           kSame, Serial},
     {"stname", "VARCHAR(20) NOT NULL DEFAULT ''", kSame, Word, "saletype"},
     {"dcrate", kRate,                             kSame, Rate, "0..10"},
     {"use_yn", kYes,                              kSame, YesNo, "90"},
 };
 // 20
-constexpr ColumnSpec kSchedules[] = {
+constexpr ColumnLayout kSchedules[] = {
     {"seq",     kSeq,                               kSame,       Serial},
     {"userid",  kCodeRef,                           kSame,       Ref, "local_user"},
     {"sdate",   kDate,                              kSame,       Date, "2020..2025"},
@@ -250,7 +250,7 @@ constexpr ColumnSpec kSchedules[] = {
     {"regdate", kDateTime,                          "DATE NULL", DateTime},
 };
 // 21
-constexpr ColumnSpec kSpecialDc[] = {
+constexpr ColumnLayout kSpecialDc[] = {
     {"seq",        kSeq,          kSame, Serial},
     {"custcode",   kCodeRef,      kSame, Ref, "customer"},
     {"pccode",     kIntRef,       kSame, Ref, "pclass"},
@@ -258,7 +258,7 @@ constexpr ColumnSpec kSpecialDc[] = {
     {"lastmodify", kZeroDateTime, kSame, DateTime, {}, 0, 30},
 };
 // 22
-constexpr ColumnSpec kSpecialPrice[] = {
+constexpr ColumnLayout kSpecialPrice[] = {
     {"seq",        kSeq,          kSame,                                              Serial},
     {"custcode",   kCodeRef,      kSame,                                              Ref, "customer"},
     {"prodcode",   kCodeRef,      kSame,                                              Ref, "product_m"},
@@ -269,7 +269,7 @@ constexpr ColumnSpec kSpecialPrice[] = {
     {"memo",       kNone,         kMemo,                                              Memo, {}, 80},
 };
 // 23
-constexpr ColumnSpec kDelcar[] = {
+constexpr ColumnLayout kDelcar[] = {
     {"seq",    kSeq,                              kSame, Serial},
     {"carno",  "VARCHAR(20) NOT NULL DEFAULT ''", kSame, CarNo},
     {"driver", "VARCHAR(20) NULL",                kSame, PersonName},
@@ -278,7 +278,7 @@ constexpr ColumnSpec kDelcar[] = {
     {"use_yn", kYes,                              kSame, YesNo, "90"},
 };
 // 24
-constexpr ColumnSpec kPclsdc[] = {
+constexpr ColumnLayout kPclsdc[] = {
     {"seq",      kSeq,    kSame, Serial},
     {"pccode",   kIntRef, kSame, Ref, "pclass"},
     {"saletype", kIntRef, kSame, Ref, "saletype"},
@@ -286,14 +286,14 @@ constexpr ColumnSpec kPclsdc[] = {
     {"memo",     kNone,   kMemo, Memo, {}, 50},
 };
 // 25
-constexpr ColumnSpec kQltydc[] = {
+constexpr ColumnLayout kQltydc[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"qcode",    kIntRef,  kSame, Ref, "qlty"},
     {"custcode", kCodeRef, kSame, Ref, "customer"},
     {"dcrate",   kRate,    kSame, Rate, "1..10"},
 };
 // 26
-constexpr ColumnSpec kConstrt[] = {
+constexpr ColumnLayout kConstrt[] = {
     {"seq",      kSeq,                              kSame,                              Serial},
     {"custcode", kCodeRef,                          kSame,                              Ref, "customer"},
     {"cname",    "VARCHAR(50) NOT NULL DEFAULT ''", "VARCHAR(100) NOT NULL DEFAULT ''", Word, "site"},
@@ -305,7 +305,7 @@ constexpr ColumnSpec kConstrt[] = {
     {"memo",     kText,                             kSame,                              Memo, {}, 60},
 };
 // 27
-constexpr ColumnSpec kWeeklyplan[] = {
+constexpr ColumnLayout kWeeklyplan[] = {
     {"seq",       kSeq,      kSame, Serial},
     {"userid",    kCodeRef,  kSame, Ref, "local_user"},
     {"weekstart", kDate,     kSame, Date},
@@ -314,7 +314,7 @@ constexpr ColumnSpec kWeeklyplan[] = {
     {"regdate",   kDateTime, kSame, DateTime},
 };
 // 28
-constexpr ColumnSpec kWeeklyplanadd[] = {
+constexpr ColumnLayout kWeeklyplanadd[] = {
     {"seq",     kSeq,                               kSame, Serial},
     {"planseq", kIntRef,                            kSame, Ref, "weeklyplan"},
     {"custcode", kCodeRef,                          kSame, Ref, "customer"},
@@ -322,14 +322,14 @@ constexpr ColumnSpec kWeeklyplanadd[] = {
     {"regdate", kDateTime,                          kSame, DateTime},
 };
 // 29
-constexpr ColumnSpec kAccounts[] = {
+constexpr ColumnLayout kAccounts[] = {
     {"acccode", kIntKey,                           kSame,                             Serial, "101"},
     {"accname", "VARCHAR(30) NOT NULL DEFAULT ''", "VARCHAR(50) NOT NULL DEFAULT ''", Word, "account"},
     {"kind",    kTiny,                             kSame,                             Int, "1..2"},
     {"memo",    kMemo,                             kSame,                             Memo, {}, 70},
 };
 // 30
-constexpr ColumnSpec kCashbook[] = {
+constexpr ColumnLayout kCashbook[] = {
     {"seq",      kSeq,               kSame,               Serial},
     {"cdate",    kDate,              kSame,               Date},
     {"acccode",  kIntRef,            kSame,               Ref, "accounts"},
@@ -342,7 +342,7 @@ constexpr ColumnSpec kCashbook[] = {
     {"evidence", kNone,              kTiny,               Int, "0..3"},
 };
 // 31
-constexpr ColumnSpec kEstimateM[] = {
+constexpr ColumnLayout kEstimateM[] = {
     {"estno",     kIntKey,                            kSame, Serial, "1001"},
     {"estidate",  kZeroDate,                          kSame, Date, {}, 0, 25},
     {"custcode",  kCodeRef,                           kSame, Ref, "customer"},
@@ -354,7 +354,7 @@ constexpr ColumnSpec kEstimateM[] = {
     {"memo",      kText,                              kSame, Memo, {}, 50},
 };
 // 32
-constexpr ColumnSpec kEstimateD[] = {
+constexpr ColumnLayout kEstimateD[] = {
     {"seq",      kSeq,     kSame,                                  Serial},
     {"estno",    kIntRef,  kSame,                                  Ref, "estimate_m"},
     {"prodcode", kCodeRef, kSame,                                  Ref, "product_m"},
@@ -364,7 +364,7 @@ constexpr ColumnSpec kEstimateD[] = {
     {"memo",     kMemo,    kSame,                                  Memo, {}, 70},
 };
 // 33
-constexpr ColumnSpec kInvnBase[] = {
+constexpr ColumnLayout kInvnBase[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"prodcode", kCodeRef, kSame, Ref, "product_m"},
     {"stcode",   kIntRef,  kSame, Ref, "storehouse"},
@@ -373,7 +373,7 @@ constexpr ColumnSpec kInvnBase[] = {
     {"price",    kPrice,   kSame, Price, "100..500000"},
 };
 // 34
-constexpr ColumnSpec kInvnEdit[] = {
+constexpr ColumnLayout kInvnEdit[] = {
     {"seq",      kSeq,                kSame, Serial},
     {"edate",    kDate,               kSame, Date},
     {"prodcode", kCodeRef,            kSame, Ref, "product_m"},
@@ -384,7 +384,7 @@ constexpr ColumnSpec kInvnEdit[] = {
     {"regdate",  kDateTime,           kSame, DateTime},
 };
 // 35
-constexpr ColumnSpec kInvnReal[] = {
+constexpr ColumnLayout kInvnReal[] = {
     {"seq",        kSeq,          kSame,                       Serial},
     {"prodcode",   kCodeRef,      kSame,                       Ref, "product_m"},
     {"stcode",     kIntRef,       kSame,                       Ref, "storehouse"},
@@ -392,7 +392,7 @@ constexpr ColumnSpec kInvnReal[] = {
     {"lastmodify", kZeroDateTime, kSame,                       DateTime, {}, 0, 20},
 };
 // 36
-constexpr ColumnSpec kOrdbookM[] = {
+constexpr ColumnLayout kOrdbookM[] = {
     {"ordno",    kIntKey,   kSame,                              Serial, "100001"},
     {"orddate",  kDate,     kSame,                              Date},
     {"custcode", kCodeRef,  kSame,                              Ref, "customer"},
@@ -407,7 +407,7 @@ constexpr ColumnSpec kOrdbookM[] = {
 // 37: the order lines. `seq` is the key the database assigns, `parentseq` the key of the
 // line this one hangs under (its own key for a line without a parent). The newer edition
 // keeps the older line's key in `unit` during a conversion, hence the wider text.
-constexpr ColumnSpec kOrdbookD[] = {
+constexpr ColumnLayout kOrdbookD[] = {
     {"seq",       kSeq,                                  kSame,                              LineSeq},
     {"ordno",     "INT NOT NULL DEFAULT 0",              kSame,                              LineOrder},
     {"prodcode",  kCodeRef,                              kSame,                              Ref, "product_m"},
@@ -421,7 +421,7 @@ constexpr ColumnSpec kOrdbookD[] = {
     {"opt_code",  kNone,                                 "VARCHAR(20) NULL DEFAULT NULL",    Code, "OPT", 80},
 };
 // 38
-constexpr ColumnSpec kPayment[] = {
+constexpr ColumnLayout kPayment[] = {
     {"seq",        kSeq,      kSame, Serial},
     {"paydate",    kDate,     kSame, Date},
     {"custcode",   kCodeRef,  kSame, Ref, "customer"},
@@ -434,7 +434,7 @@ constexpr ColumnSpec kPayment[] = {
     {"regdate",    kDateTime, kSame, DateTime},
 };
 // 39
-constexpr ColumnSpec kReceive[] = {
+constexpr ColumnLayout kReceive[] = {
     {"seq",        kSeq,      kSame,                              Serial},
     {"recvdate",   kDate,     kSame,                              Date},
     {"custcode",   kCodeRef,  kSame,                              Ref, "customer"},
@@ -448,7 +448,7 @@ constexpr ColumnSpec kReceive[] = {
     {"cardfee",    kNone,     "DECIMAL(12,0) NOT NULL DEFAULT 0", Money, "0..50000"},
 };
 // 40
-constexpr ColumnSpec kBuy[] = {
+constexpr ColumnLayout kBuy[] = {
     {"seq",      kSeq,      kSame,                                  Serial},
     {"buydate",  kDate,     kSame,                                  Date},
     {"custcode", kCodeRef,  kSame,                                  Ref, "customer"},
@@ -463,7 +463,7 @@ constexpr ColumnSpec kBuy[] = {
     {"regdate",  kDateTime, kSame,                                  DateTime},
 };
 // 41: the biggest table of a customer.
-constexpr ColumnSpec kSale[] = {
+constexpr ColumnLayout kSale[] = {
     {"seq",      kSeq,      kSame,                              Serial},
     {"saledate", kDate,     kSame,                              Date},
     {"custcode", kCodeRef,  kSame,                              Ref, "customer"},
@@ -481,7 +481,7 @@ constexpr ColumnSpec kSale[] = {
     {"pointamt", kNone,     "DECIMAL(12,0) NOT NULL DEFAULT 0", Money, "0..5000"},
 };
 // 42
-constexpr ColumnSpec kTaxlistM[] = {
+constexpr ColumnLayout kTaxlistM[] = {
     {"taxno",     kIntKey,                           kSame,                             Serial, "5001"},
     {"issuedate", kZeroDate,                         kSame,                             Date, {}, 0, 25},
     {"custcode",  kCodeRef,                          kSame,                             Ref, "customer"},
@@ -494,19 +494,19 @@ constexpr ColumnSpec kTaxlistM[] = {
     {"nts_no",    kNone,                             "VARCHAR(24) NOT NULL DEFAULT ''", Code, "NTS"},
 };
 // 43
-constexpr ColumnSpec kTaxlistD[] = {
+constexpr ColumnLayout kTaxlistD[] = {
     {"seq",       kSeq,                              kSame, Serial},
     {"taxno",     kIntRef,                           kSame, Ref, "taxlist_m"},
     {"itemdate",  "VARCHAR(5) NOT NULL DEFAULT ''",  kSame, MonthDay},
     {"itemname",  "VARCHAR(60) NOT NULL DEFAULT ''", kSame, ProductName},
-    {"spec",      "VARCHAR(40) NULL",                kSame, Word, "spec", 40},
+    {"packsize",      "VARCHAR(40) NULL",                kSame, Word, "packsize", 40},
     {"qty",       kQty,                              kSame, Qty, "1..100"},
     {"price",     kPrice,                            kSame, Price, "100..500000"},
     {"supplyamt", kMoney,                            kSame, Money, "1000..50000000"},
     {"vatamt",    kMoney,                            kSame, Money, "100..5000000"},
 };
 // 44
-constexpr ColumnSpec kInvnMove[] = {
+constexpr ColumnLayout kInvnMove[] = {
     {"seq",      kSeq,      kSame, Serial},
     {"movedate", kZeroDate, kSame, Date, {}, 0, 30},
     {"prodcode", kCodeRef,  kSame, Ref, "product_m"},
@@ -517,7 +517,7 @@ constexpr ColumnSpec kInvnMove[] = {
     {"userid",   kCodeRef,  kSame, Ref, "local_user"},
 };
 // 45
-constexpr ColumnSpec kAslist[] = {
+constexpr ColumnLayout kAslist[] = {
     {"seq",      kSeq,                               kSame,              Serial},
     {"recvdate", kDate,                              "VARCHAR(10) NULL", Date, {}, 10},
     {"custcode", kCodeRef,                           kSame,              Ref, "customer"},
@@ -530,14 +530,14 @@ constexpr ColumnSpec kAslist[] = {
     {"userid",   kCodeRef,                           kSame,              Ref, "local_user"},
 };
 // 46
-constexpr ColumnSpec kProdset[] = {
+constexpr ColumnLayout kProdset[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"setcode",  kCodeRef, kSame, Ref, "product_m"},
     {"prodcode", kCodeRef, kSame, Ref, "product_m"},
     {"qty",      kQty,     kSame, Qty, "1..10"},
 };
 // 47
-constexpr ColumnSpec kSalehold[] = {
+constexpr ColumnLayout kSalehold[] = {
     {"seq",      kSeq,      kSame, Serial},
     {"holddate", kDateTime, kSame, DateTime},
     {"custcode", kCodeRef,  kSame, Ref, "customer"},
@@ -547,7 +547,7 @@ constexpr ColumnSpec kSalehold[] = {
     {"memo",     kMemo,     kSame, Memo, {}, 50},
 };
 // 48
-constexpr ColumnSpec kMakelistM[] = {
+constexpr ColumnLayout kMakelistM[] = {
     {"makeno",   kIntKey,  kSame, Serial},
     {"makedate", kDate,    kSame, Date},
     {"prodcode", kCodeRef, kSame, Ref, "product_m"},
@@ -557,7 +557,7 @@ constexpr ColumnSpec kMakelistM[] = {
     {"userid",   kCodeRef, kSame, Ref, "local_user"},
 };
 // 49
-constexpr ColumnSpec kMakelistD[] = {
+constexpr ColumnLayout kMakelistD[] = {
     {"seq",      kSeq,                                   kSame, Serial},
     {"makeno",   kIntRef,                                kSame, Ref, "makelist_m"},
     {"prodcode", kCodeRef,                               kSame, Ref, "product_m"},
@@ -565,7 +565,7 @@ constexpr ColumnSpec kMakelistD[] = {
     {"stcode",   kIntRef,                                kSame, Ref, "storehouse"},
 };
 // 50
-constexpr ColumnSpec kOcustlink[] = {
+constexpr ColumnLayout kOcustlink[] = {
     {"seq",      kSeq,                              kSame, Serial},
     {"custcode", kCodeRef,                          kSame, Ref, "customer"},
     {"mallname", "VARCHAR(30) NOT NULL DEFAULT ''", kSame, Word, "mall"},
@@ -573,7 +573,7 @@ constexpr ColumnSpec kOcustlink[] = {
     {"linkdate", kDateTime,                         kSame, DateTime, {}, 30},
 };
 // 51
-constexpr ColumnSpec kProdmatch[] = {
+constexpr ColumnLayout kProdmatch[] = {
     {"seq",          kSeq,                              kSame,               Serial},
     {"prodcode",     kCodeRef,                          kSame,               Ref, "product_m"},
     {"mallname",     "VARCHAR(30) NOT NULL DEFAULT ''", kSame,               Word, "mall"},
@@ -581,7 +581,7 @@ constexpr ColumnSpec kProdmatch[] = {
     {"mallprodname", "VARCHAR(100) NULL",               "VARCHAR(200) NULL", ProductName, {}, 20},
 };
 // 52
-constexpr ColumnSpec kPosmoney[] = {
+constexpr ColumnLayout kPosmoney[] = {
     {"seq",     kSeq,                         kSame, Serial},
     {"posdate", kDate,                        kSame, Date},
     {"posno",   "TINYINT NOT NULL DEFAULT 1", kSame, Int, "1..3"},
@@ -591,7 +591,7 @@ constexpr ColumnSpec kPosmoney[] = {
     {"memo",    kMemo,                        kSame, Memo, {}, 70},
 };
 // 53
-constexpr ColumnSpec kVanindata[] = {
+constexpr ColumnLayout kVanindata[] = {
     {"seq",         kSeq,                               kSame,       Serial},
     {"transdate",   kDateTime,                          kSame,       DateTime},
     {"cardno",      "VARCHAR(20) NOT NULL DEFAULT ''",  kSame,       CardNo},
@@ -602,7 +602,7 @@ constexpr ColumnSpec kVanindata[] = {
     {"rawdata",     "VARCHAR(500) NULL",                "TEXT NULL", Hash, {}, 50},
 };
 // 54
-constexpr ColumnSpec kVanoutdata[] = {
+constexpr ColumnLayout kVanoutdata[] = {
     {"seq",        kSeq,                               kSame, Serial},
     {"transdate",  kDateTime,                          kSame, DateTime},
     {"saleseq",    kIntRef,                            kSame, Ref, "sale"},
@@ -612,7 +612,7 @@ constexpr ColumnSpec kVanoutdata[] = {
     {"cancel_yn",  kNo,                                kSame, YesNo, "10"},
 };
 // 55
-constexpr ColumnSpec kInvnChk[] = {
+constexpr ColumnLayout kInvnChk[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"chkdate",  kDate,    kSame, Date},
     {"prodcode", kCodeRef, kSame, Ref, "product_m"},
@@ -624,7 +624,7 @@ constexpr ColumnSpec kInvnChk[] = {
 };
 // 56: the older edition keys a customer's product names by the pair of codes; the newer
 // one gives each row a key of its own and keeps the pair unique.
-constexpr ColumnSpec kCustprodmatch[] = {
+constexpr ColumnLayout kCustprodmatch[] = {
     {"custcode",     kCodeKey,            kSame, RefCycle, "customer"},
     {"prodcode",     kCodeKey,            kSame, RefSpread, "product_m/customer"},
     {"custprodname", "VARCHAR(100) NULL", kSame, ProductName, {}, 30},
@@ -633,21 +633,21 @@ constexpr ColumnSpec kCustprodmatch[] = {
     {"seq",          kNone,               kSeq,  Serial},
 };
 // 57
-constexpr ColumnSpec kCustusermatch[] = {
+constexpr ColumnLayout kCustusermatch[] = {
     {"seq",      kSeq,      kSame, Serial},
     {"custcode", kCodeRef,  kSame, Ref, "customer"},
     {"userid",   kCodeRef,  kSame, Ref, "local_user"},
     {"regdate",  kDateTime, kSame, DateTime},
 };
 // 58
-constexpr ColumnSpec kCustpclassmatch[] = {
+constexpr ColumnLayout kCustpclassmatch[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"custcode", kCodeRef, kSame, Ref, "customer"},
     {"pccode",   kIntRef,  kSame, Ref, "pclass"},
     {"dcrate",   kRate,    kSame, Rate, "0..10"},
 };
 // 59
-constexpr ColumnSpec kInvnMovePlan[] = {
+constexpr ColumnLayout kInvnMovePlan[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"plandate", kDate,    kSame, Date},
     {"prodcode", kCodeRef, kSame, Ref, "product_m"},
@@ -658,7 +658,7 @@ constexpr ColumnSpec kInvnMovePlan[] = {
     {"memo",     kMemo,    kSame, Memo, {}, 60},
 };
 // 60
-constexpr ColumnSpec kWorkshift[] = {
+constexpr ColumnLayout kWorkshift[] = {
     {"seq",          kSeq,                         kSame, Serial},
     {"userid",       kCodeRef,                     kSame, Ref, "local_user"},
     {"posno",        "TINYINT NOT NULL DEFAULT 1", kSame, Int, "1..3"},
@@ -668,7 +668,7 @@ constexpr ColumnSpec kWorkshift[] = {
     {"data_created", kZeroDateTime,                kSame, DateTime, {}, 0, 30},
 };
 // 61
-constexpr ColumnSpec kRecvCashbook[] = {
+constexpr ColumnLayout kRecvCashbook[] = {
     {"seq",     kSeq,      kSame, Serial},
     {"recvseq", kIntRef,   kSame, Ref, "receive"},
     {"cashseq", kIntRef,   kSame, Ref, "cashbook"},
@@ -676,27 +676,27 @@ constexpr ColumnSpec kRecvCashbook[] = {
     {"regdate", kDateTime, kSame, DateTime},
 };
 // 62
-constexpr ColumnSpec kHoliday1M[] = {
+constexpr ColumnLayout kHoliday1M[] = {
     {"hcode", kIntKey,                           kSame, Serial},
     {"hname", "VARCHAR(30) NOT NULL DEFAULT ''", kSame, Word, "holiday"},
     {"hyear", "SMALLINT NOT NULL DEFAULT 0",     kSame, Int, "2015..2025"},
 };
 // 63
-constexpr ColumnSpec kHoliday1D[] = {
+constexpr ColumnLayout kHoliday1D[] = {
     {"seq",   kSeq,    kSame, Serial},
     {"hcode", kIntRef, kSame, Ref, "holiday1_m"},
     {"hdate", kDate,   kSame, Date},
     {"memo",  kMemo,   kSame, Memo, {}, 50},
 };
 // 64
-constexpr ColumnSpec kOfficeStore[] = {
+constexpr ColumnLayout kOfficeStore[] = {
     {"seq",     kSeq,    kSame, Serial},
     {"offcode", kIntRef, kSame, Ref, "office"},
     {"stcode",  kIntRef, kSame, Ref, "storehouse"},
     {"main_yn", kNo,     kSame, YesNo, "30"},
 };
 // 65
-constexpr ColumnSpec kEventPrice[] = {
+constexpr ColumnLayout kEventPrice[] = {
     {"seq",       kSeq,                              kSame, Serial},
     {"eventname", "VARCHAR(50) NOT NULL DEFAULT ''", kSame, Word, "event"},
     {"prodcode",  kCodeRef,                          kSame, Ref, "product_m"},
@@ -706,7 +706,7 @@ constexpr ColumnSpec kEventPrice[] = {
     {"use_yn",    kYes,                              kSame, YesNo, "80"},
 };
 // 66
-constexpr ColumnSpec kSerial[] = {
+constexpr ColumnLayout kSerial[] = {
     {"seq",      kSeq,                              kSame, Serial},
     {"prodcode", kCodeRef,                          kSame, Ref, "product_m"},
     {"serialno", "VARCHAR(40) NOT NULL DEFAULT ''", kSame, SerialNo},
@@ -716,7 +716,7 @@ constexpr ColumnSpec kSerial[] = {
     {"regdate",  kDateTime,                         kSame, DateTime},
 };
 // 67
-constexpr ColumnSpec kBuyLog[] = {
+constexpr ColumnLayout kBuyLog[] = {
     {"seq",         kSeq,                              kSame,                             Serial},
     {"logdate",     kDateTime,                         kSame,                             DateTime},
     {"buyseq",      kIntRef,                           kSame,                             Ref, "buy"},
@@ -726,7 +726,7 @@ constexpr ColumnSpec kBuyLog[] = {
     {"ipaddr",      kNone,                             "VARCHAR(45) NOT NULL DEFAULT ''", Ip},
 };
 // 68
-constexpr ColumnSpec kReceiveLog[] = {
+constexpr ColumnLayout kReceiveLog[] = {
     {"seq",         kSeq,                              kSame, Serial},
     {"logdate",     kDateTime,                         kSame, DateTime},
     {"recvseq",     kIntRef,                           kSame, Ref, "receive"},
@@ -735,7 +735,7 @@ constexpr ColumnSpec kReceiveLog[] = {
     {"before_data", kText,                             kSame, LogText, {}, 30},
 };
 // 69
-constexpr ColumnSpec kPaymentLog[] = {
+constexpr ColumnLayout kPaymentLog[] = {
     {"seq",         kSeq,                              kSame, Serial},
     {"logdate",     kDateTime,                         kSame, DateTime},
     {"payseq",      kIntRef,                           kSame, Ref, "payment"},
@@ -744,7 +744,7 @@ constexpr ColumnSpec kPaymentLog[] = {
     {"before_data", kText,                             kSame, LogText, {}, 30},
 };
 // 70
-constexpr ColumnSpec kConsignmentM[] = {
+constexpr ColumnLayout kConsignmentM[] = {
     {"consno",   kIntKey,  kSame, Serial},
     {"consdate", kDate,    kSame, Date},
     {"custcode", kCodeRef, kSame, Ref, "customer"},
@@ -753,7 +753,7 @@ constexpr ColumnSpec kConsignmentM[] = {
     {"userid",   kCodeRef, kSame, Ref, "local_user"},
 };
 // 71
-constexpr ColumnSpec kConsignmentD[] = {
+constexpr ColumnLayout kConsignmentD[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"consno",   kIntRef,  kSame, Ref, "consignment_m"},
     {"prodcode", kCodeRef, kSame, Ref, "product_m"},
@@ -761,7 +761,7 @@ constexpr ColumnSpec kConsignmentD[] = {
     {"price",    kPrice,   kSame, Price, "100..500000"},
 };
 // 72
-constexpr ColumnSpec kConsignSale[] = {
+constexpr ColumnLayout kConsignSale[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"saledate", kDate,    kSame, Date},
     {"custcode", kCodeRef, kSame, Ref, "customer"},
@@ -771,7 +771,7 @@ constexpr ColumnSpec kConsignSale[] = {
     {"amt",      kAmount,  kSame, Price, "100..50000000"},
 };
 // 73
-constexpr ColumnSpec kConsignChk[] = {
+constexpr ColumnLayout kConsignChk[] = {
     {"seq",      kSeq,     kSame, Serial},
     {"chkdate",  kDate,    kSame, Date},
     {"custcode", kCodeRef, kSame, Ref, "customer"},
@@ -780,7 +780,7 @@ constexpr ColumnSpec kConsignChk[] = {
     {"realqty",  kQty,     kSame, Qty, "0..300"},
 };
 // 74
-constexpr ColumnSpec kBankLog[] = {
+constexpr ColumnLayout kBankLog[] = {
     {"seq",     kSeq,                              kSame, Serial},
     {"bankno",  kIntRef,                           kSame, Ref, "bankbook"},
     {"trdate",  kDateTime,                         kSame, DateTime},
@@ -791,21 +791,21 @@ constexpr ColumnSpec kBankLog[] = {
     {"memo",    kMemo,                             kSame, Memo, {}, 70},
 };
 // 75
-constexpr ColumnSpec kSecurityIp[] = {
+constexpr ColumnLayout kSecurityIp[] = {
     {"seq",    kSeq,                              kSame,                             Serial},
     {"ipaddr", "VARCHAR(15) NOT NULL DEFAULT ''", "VARCHAR(45) NOT NULL DEFAULT ''", Ip},
     {"memo",   kMemo,                             kSame,                             Memo, {}, 30},
     {"use_yn", kYes,                              kSame,                             YesNo, "90"},
 };
 // 76
-constexpr ColumnSpec kSecurityMac[] = {
+constexpr ColumnLayout kSecurityMac[] = {
     {"seq",     kSeq,                              kSame, Serial},
     {"macaddr", "VARCHAR(17) NOT NULL DEFAULT ''", kSame, Mac},
     {"memo",    kMemo,                             kSame, Memo, {}, 30},
     {"use_yn",  kYes,                              kSame, YesNo, "90"},
 };
 // 77
-constexpr ColumnSpec kSecurityTime[] = {
+constexpr ColumnLayout kSecurityTime[] = {
     {"seq",       kSeq,        kSame, Serial},
     {"userid",    kCodeRef,    kSame, Ref, "local_user"},
     {"weekday",   kTiny,       kSame, Int, "0..6"},
@@ -813,7 +813,7 @@ constexpr ColumnSpec kSecurityTime[] = {
     {"endtime",   "TIME NULL", kSame, Time},
 };
 // 78
-constexpr ColumnSpec kSignImg[] = {
+constexpr ColumnLayout kSignImg[] = {
     {"seq",      kSeq,              kSame,                               Serial},
     {"saleseq",  kIntRef,           kSame,                               Ref, "sale"},
     {"custcode", kCodeRef,          kSame,                               Ref, "customer"},
@@ -822,7 +822,7 @@ constexpr ColumnSpec kSignImg[] = {
     {"img_type", kNone,             "VARCHAR(10) NOT NULL DEFAULT 'png'", Word, "imgtype"},
 };
 // 79
-constexpr ColumnSpec kPdaRegist[] = {
+constexpr ColumnLayout kPdaRegist[] = {
     {"seq",      kSeq,                              kSame, Serial},
     {"pdaid",    "VARCHAR(40) NOT NULL DEFAULT ''", kSame, SerialNo},
     {"username", "VARCHAR(20) NULL",                kSame, PersonName},
@@ -830,7 +830,7 @@ constexpr ColumnSpec kPdaRegist[] = {
     {"use_yn",   kYes,                              kSame, YesNo, "90"},
 };
 // 80
-constexpr ColumnSpec kPdaRegistHistory[] = {
+constexpr ColumnLayout kPdaRegistHistory[] = {
     {"seq",     kSeq,                              kSame, Serial},
     {"pdaid",   "VARCHAR(40) NOT NULL DEFAULT ''", kSame, SerialNo},
     {"action",  "VARCHAR(10) NOT NULL DEFAULT ''", kSame, Word, "action"},
@@ -840,7 +840,7 @@ constexpr ColumnSpec kPdaRegistHistory[] = {
 constexpr auto F = Rows::Fixed;
 constexpr auto S = Rows::Scaled;
 
-constexpr TableSpec kTables[] = {
+constexpr TableLayout kTables[] = {
     // name                 engine    charset    rows  kind columns             key                   indexes
     {"local_user",          "MyISAM", "utf8mb3",    8, F, kLocalUser,          "userid"},
     {"local_ugroup",        "MyISAM", "utf8mb3",    4, F, kLocalUgroup,        "grpno"},
@@ -852,7 +852,7 @@ constexpr TableSpec kTables[] = {
     {"qlty",                "MyISAM", "utf8mb3",    5, F, kQlty,               "qcode"},
     {"pclass",              "MyISAM", "utf8mb3",   12, F, kPclass,             "pccode"},
     {"product_m",           "InnoDB", "utf8mb3",   80, S, kProductM,           "prodcode",           "prodname;barcode", {}, {},
-     "prodcode,barcode,prodname,spec,unit,pccode,qcode,inprice,outprice,vat_yn,taxfree,stockqty,safe_stock,img,memo,regdate,lastmodify"},
+     "prodcode,barcode,prodname,packsize,unit,pccode,qcode,inprice,outprice,vat_yn,taxfree,stockqty,safe_stock,img,memo,regdate,lastmodify"},
     {"product_d",           "InnoDB", "utf8mb3",   50, S, kProductD,           "seq",                "prodcode"},
     {"bomlist",             "InnoDB", "utf8mb3",   20, S, kBomlist,            "seq",                "prodcode"},
     {"bankbook",            "InnoDB", "utf8mb3",    4, F, kBankbook,           "bankno"},
@@ -928,14 +928,14 @@ constexpr TableSpec kTables[] = {
 // clang-format on
 }  // namespace
 
-std::span<const TableSpec> Tables() {
+std::span<const TableLayout> Tables() {
     return kTables;
 }
 
-const TableSpec& FindTable(std::string_view name) {
-    for (const TableSpec& t : kTables)
+const TableLayout& FindTable(std::string_view name) {
+    for (const TableLayout& t : kTables)
         if (t.name == name) return t;
     throw std::out_of_range("not a catalogue table: " + std::string(name));
 }
 
-}  // namespace testdata::spec
+}  // namespace testdata::layout
