@@ -1,0 +1,116 @@
+#pragma once
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "conversion/FrmMain.h"
+#include "gui/FrmMainView.h"
+#include "gui/RunThread.h"
+
+// The conversion window: widgets bound to the FrmMain model. User input goes to the
+// model's handlers; the model's changes come back as copies (FrmMainView) and are
+// painted on the window's thread. A conversion run or the repair command works on a
+// worker thread; meanwhile the inputs are inert and the window cannot be closed.
+class FrmMainWindow : public QWidget {
+public:
+    explicit FrmMainWindow(FrmMain& model, QWidget* parent = nullptr);
+    ~FrmMainWindow() override;
+    FrmMainWindow(const FrmMainWindow&) = delete;
+    FrmMainWindow& operator=(const FrmMainWindow&) = delete;
+
+    // Loads the model (Form_Load), shows what it holds, and shows the window.
+    void LoadAndShow();
+
+    // True while a run or the repair command works.
+    bool RunWorking() const { return run_.Running(); }
+
+    // The supervisor's way to the parent-link repair: enables `Command1` (also bound to
+    // Ctrl+Shift+F12). The command still explains itself and asks before it starts.
+    void UnlockRepairCommand();
+
+    // Called on the window thread each time a run or the repair command has ended.
+    void SetRunFinishedCallback(std::function<void()> callback) { runFinished_ = std::move(callback); }
+
+    static constexpr QKeyCombination kRepairChord{Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_F12};
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildLayout();
+    void Connect();
+
+    void OnModelChange(FrmMain::Change change);
+    void ApplyPending();
+    void Apply(const FrmMainView& view);
+    void ApplyList(const FrmMainView& view);
+    void ApplyLog(const std::string& log);
+    void ApplyFocus();
+
+    void StartRun(std::function<void(FrmMain&)> operation);
+    void RunEnded();
+    void SetInputsEnabled(bool enabled);
+    bool AcceptsInput() const { return !syncing_ && !run_.Running(); }
+
+    FrmMain& model_;
+
+    // Controls, named after the model's controls.
+    QLabel label1Heading_;  // Label1(0)
+    QLabel label1Step1_;    // Label1(2)
+    QLabel label1Step2_;    // Label1(4)
+    QLabel label1IdRow_;    // Label1(3)
+    std::array<QLineEdit, 2> txtID_;
+    QLabel lblArrow_;
+    std::array<QLabel, 2> lblIP_;
+    QPushButton cmdStart_;
+    QPushButton cmdClose_;
+    QPushButton command1_;
+    QCheckBox chkAll_;
+    QPushButton btnMSel_;
+    QListWidget list1_;
+    QLabel label2Log_;
+    QPlainTextEdit txtLog_;
+    QLabel label2Current_;
+    QLabel label2Total_;
+    std::array<QProgressBar, 2> progressBar1_;
+
+    // Layouts: the outer one first, so that the inner ones (destroyed before it, in
+    // reverse order) leave it before it would delete them.
+    QVBoxLayout outer_;
+    QHBoxLayout header_;
+    QVBoxLayout procedure_;
+    QGridLayout idRow_;
+    QGridLayout body_;
+    QHBoxLayout listTools_;
+    QGridLayout bars_;
+
+    QShortcut escape_;
+    QShortcut repairChord_;
+
+    bool syncing_ = false;         // the window is painting the model: widget signals are not user input
+    bool repairUnlocked_ = false;  // Command1 offered by the supervisor chord
+    std::string shownLog_;         // the log text the log box shows, in the model's form
+    std::string focusRequest_;     // the control the model last asked to focus
+    std::function<void()> runFinished_;
+
+    // Changes a worker made, waiting for the window thread.
+    std::mutex pendingMutex_;
+    FrmMainView pending_;
+    bool applyScheduled_ = false;
+
+    RunThread run_;  // last: joined before anything it may reach goes away
+};

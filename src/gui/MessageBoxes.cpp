@@ -1,0 +1,81 @@
+#include "gui/MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <utility>
+#include <vector>
+
+#include "gui/QtText.h"
+
+namespace {
+
+using Buttons = std::vector<std::pair<QMessageBox::StandardButton, int>>;
+
+// Buttons of the style's low three bits, in their classic order, with their answers.
+Buttons ButtonsOf(int style) {
+    switch (style & 7) {
+        case 1: return {{QMessageBox::Ok, mb::kOk}, {QMessageBox::Cancel, mb::kCancel}};
+        case 2: return {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
+        case 3: return {{QMessageBox::Yes, mb::kYes}, {QMessageBox::No, mb::kNo}, {QMessageBox::Cancel, mb::kCancel}};
+        case mb::kYesNo: return {{QMessageBox::Yes, mb::kYes}, {QMessageBox::No, mb::kNo}};
+        case 5: return {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, mb::kCancel}};
+        default: return {{QMessageBox::Ok, mb::kOk}};
+    }
+}
+
+QMessageBox::Icon IconOf(int style) {
+    switch (style & 0x70) {
+        case mb::kCritical: return QMessageBox::Critical;
+        case mb::kQuestion: return QMessageBox::Question;
+        case mb::kExclamation: return QMessageBox::Warning;
+        case mb::kInformation: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+// A box closed without a button (its close box): the answer that commits to nothing.
+int AnswerWithoutButton(const Buttons& buttons) {
+    for (const auto& [button, answer] : buttons)
+        if (answer == mb::kCancel) return answer;
+    for (const auto& [button, answer] : buttons)
+        if (answer == mb::kNo) return answer;
+    return buttons.front().second;
+}
+
+}  // namespace
+
+int ShowMessageBox(const std::string& prompt, int style, const std::string& title, QWidget* parent) {
+    if (!parent) parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                              : QApplication::activeWindow();
+    QMessageBox box(parent);
+    box.setWindowTitle(ToQ(title.empty() ? std::string(kProgramTitle) : title));
+    // The prompt is shown as written: "<" and "&" are text, not markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(DisplayText(prompt));
+    box.setIcon(IconOf(style));
+
+    const Buttons buttons = ButtonsOf(style);
+    for (const auto& [button, answer] : buttons) box.addButton(button);
+    const std::size_t defaultIndex = static_cast<std::size_t>((style >> 8) & 3);
+    box.setDefaultButton(buttons.at(defaultIndex < buttons.size() ? defaultIndex : 0).first);
+
+    box.exec();
+    const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+    for (const auto& [button, answer] : buttons)
+        if (button == clicked) return answer;
+    return AnswerWithoutButton(buttons);
+}
+
+MsgBoxHandler QtMsgBoxHandler() {
+    return [](const std::string& prompt, int style, const std::string& title) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (QThread::currentThread() == app->thread()) return ShowMessageBox(prompt, style, title);
+        // From a worker: the window thread shows the box while the worker waits, so
+        // questions keep the order in which the worker asks them.
+        int answer = 0;
+        QMetaObject::invokeMethod(
+            app, [&] { answer = ShowMessageBox(prompt, style, title); }, Qt::BlockingQueuedConnection);
+        return answer;
+    };
+}
