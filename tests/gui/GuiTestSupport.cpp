@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QTest>
 #include <QThread>
 
 namespace guitest {
@@ -55,6 +56,14 @@ bool WaitUntil(const std::function<bool()>& condition, int milliseconds) {
         QThread::msleep(2);
     }
     return true;
+}
+
+void TypeText(QWidget& widget, const QString& text) {
+    // QTest::keyClicks knows Latin-1 keys only; a key event may carry any text.
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Press, &widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, &widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 std::string SaveScreenshot(QWidget& widget, const std::string& name) {

@@ -44,6 +44,9 @@ private:
 // Processes events until the condition holds or the time is up; returns the condition.
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
 
+// Types text (Korean included) into a widget as key events, one character each.
+void TypeText(QWidget& widget, const QString& text);
+
 // Saves a picture of the widget as a test artifact in the build tree; returns its path.
 std::string SaveScreenshot(QWidget& widget, const std::string& name);
 

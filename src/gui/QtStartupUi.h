@@ -1,0 +1,20 @@
+#pragma once
+#include <optional>
+
+#include "conversion/FrmMain.h"
+#include "gui/FrmMainWindow.h"
+#include "startup/StartupUi.h"
+
+// The start-up sequence's windows as real Qt windows: the modal login dialog, then the
+// conversion window, which this object keeps for the life of the program.
+class QtStartupUi : public StartupUi {
+public:
+    void ShowLoginModal(frmLogin& dialog) override;
+    void ShowMainWindow() override;
+
+    FrmMainWindow* MainWindow() { return window_ ? &*window_ : nullptr; }
+
+private:
+    std::optional<FrmMain> model_;
+    std::optional<FrmMainWindow> window_;
+};
