@@ -2,6 +2,8 @@
 // then the start-up sequence: one instance, the update check, the login, the window.
 #include <QApplication>
 
+#include "autoupdate/UpdateSite.h"
+#include "autoupdate/modAutoUpdateV1_Launcher.h"
 #include "common/MsgBox.h"
 #include "gui/AppIcon.h"
 #include "gui/KoreanUi.h"
@@ -20,6 +22,8 @@ int main(int argc, char** argv) {
 
     QtStartupUi ui;
     StartupSteps steps;
+    // The program's folder and name come from the running executable (/proc/self/exe).
+    steps.runAutoUpdate = [] { return RunAutoUpdate(false, UpdateSite::OfRunningProgram()) == UpdateOutcome::Continue; };
     const platform::SingleInstanceLock instance = StartProgram(ui, steps);
     const int status = QApplication::exec();
     SetMsgBoxHandler({});

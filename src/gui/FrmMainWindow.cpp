@@ -88,6 +88,8 @@ void FrmMainWindow::BuildControls() {
 
     txtLog_.setObjectName(QStringLiteral("TxtLog"));
     txtLog_.setReadOnly(true);
+    // Read-only, but the user may select and copy with the keyboard as with the mouse.
+    txtLog_.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtLog_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtLog_.setFont(LogFont());
     txtLog_.setMinimumWidth(420);

@@ -1,7 +1,10 @@
 #include "gui/MessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QThread>
 #include <utility>
 #include <vector>
@@ -43,6 +46,16 @@ int AnswerWithoutButton(const Buttons& buttons) {
     return buttons.front().second;
 }
 
+// What Ctrl+C copies from a box, laid out as desktop message boxes copy themselves:
+// caption, text and buttons between dashed lines (mnemonic marks left out).
+QString CopiedText(const QMessageBox& box) {
+    const QString rule = QStringLiteral("---------------------------\n");
+    QStringList buttons;
+    for (const QAbstractButton* button : box.buttons()) buttons << QString(button->text()).remove(QLatin1Char('&'));
+    return rule + box.windowTitle() + QLatin1Char('\n') + rule + box.text() + QLatin1Char('\n') + rule +
+           buttons.join(QStringLiteral("   ")) + QLatin1Char('\n') + rule;
+}
+
 }  // namespace
 
 int ShowMessageBox(const std::string& prompt, int style, const std::string& title, QWidget* parent) {
@@ -59,6 +72,11 @@ int ShowMessageBox(const std::string& prompt, int style, const std::string& titl
     for (const auto& [button, answer] : buttons) box.addButton(button);
     const std::size_t defaultIndex = static_cast<std::size_t>((style >> 8) & 3);
     box.setDefaultButton(buttons.at(defaultIndex < buttons.size() ? defaultIndex : 0).first);
+
+    // Ctrl+C copies the box, so a user (or a script) can pass on exactly what it said.
+    QShortcut copy(QKeySequence::Copy, &box);
+    QObject::connect(&copy, &QShortcut::activated, &box,
+                     [&box] { QGuiApplication::clipboard()->setText(CopiedText(box)); });
 
     box.exec();
     const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());

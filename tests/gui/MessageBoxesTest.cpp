@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QTest>
 #include <QLabel>
 #include <atomic>
 #include <thread>
@@ -112,6 +114,20 @@ TEST_F(MessageBoxes, WorkerQuestionsReachTheWindowThreadInOrder) {
     EXPECT_EQ(answerer.Boxes()[0].text, QStringLiteral("첫째"));
     EXPECT_EQ(answerer.Boxes()[1].title, QStringLiteral("2건 존재"));
     EXPECT_EQ(answerer.Boxes()[2].text, QStringLiteral("셋째"));
+}
+
+TEST_F(MessageBoxes, CtrlCCopiesCaptionTextAndButtons) {
+    QString copied;
+    answerer.OnBox([&](QMessageBox& box) {
+        QApplication::setActiveWindow(&box);
+        QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+        copied = QGuiApplication::clipboard()->text();
+    });
+    answerer.Plan({QMessageBox::No});
+    MsgBox("첫 줄\r\n둘째 줄", 292);
+    EXPECT_EQ(copied, QStringLiteral("---------------------------\n누리Tarn_To_누리Velm\n---------------------------\n"
+                                     "첫 줄\n둘째 줄\n---------------------------\n예(Y)   아니요(N)\n"
+                                     "---------------------------\n"));
 }
 
 TEST_F(MessageBoxes, ScreenshotOfAQuestion) {
