@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
     QtStartupUi ui;
     StartupSteps steps;
     // The program's folder and name come from the running executable (/proc/self/exe).
-    steps.runAutoUpdate = [] { return RunAutoUpdate(false, UpdateSite::OfRunningProgram()) == UpdateOutcome::Continue; };
+    steps.runAutoUpdate = [] {
+        return RunAutoUpdate(false, UpdateSite::OfRunningProgram()) == UpdateOutcome::Continue;
+    };
     const platform::SingleInstanceLock instance = StartProgram(ui, steps);
     const int status = QApplication::exec();
     SetMsgBoxHandler({});

@@ -134,7 +134,8 @@ private:
     }
 
     std::string WrongDefaults(const std::string& from, const Column& column) {
-        return "SELECT COUNT(*)" + from + " WHERE NOT (t." + Ident(column.name) + " <=> " + DefaultLiteral(column) + ")";
+        return "SELECT COUNT(*)" + from + " WHERE NOT (t." + Ident(column.name) + " <=> " + DefaultLiteral(column) +
+               ")";
     }
 
     // Order lines whose parent link does not name the new key of the line that held the
@@ -156,10 +157,14 @@ int main(int argc, char** argv) {
     std::string host, source, target, password = "qorvmtnex7..";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
-        if (arg == "--host") host = argv[i + 1];
-        else if (arg == "--source") source = argv[i + 1];
-        else if (arg == "--target") target = argv[i + 1];
-        else if (arg == "--password") password = argv[i + 1];
+        if (arg == "--host")
+            host = argv[i + 1];
+        else if (arg == "--source")
+            source = argv[i + 1];
+        else if (arg == "--target")
+            target = argv[i + 1];
+        else if (arg == "--password")
+            password = argv[i + 1];
     }
     if (host.empty() || source.empty() || target.empty()) {
         std::fputs("usage: nutv-compare-customers --host H --source DB --target DB [--password P]\n", stderr);

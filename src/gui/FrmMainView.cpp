@@ -2,14 +2,22 @@
 
 unsigned FrmMainView::PartOf(FrmMain::Change change) {
     switch (change) {
-        case FrmMain::Change::IdText: return kIdText;
-        case FrmMain::Change::HostLabel: return kHostLabel;
-        case FrmMain::Change::List: return kList;
-        case FrmMain::Change::SelectAll: return kSelectAll;
-        case FrmMain::Change::Log: return kLog;
-        case FrmMain::Change::Progress: return kProgress;
-        case FrmMain::Change::Focus: return kFocus;
-        case FrmMain::Change::Unloaded: return kUnloaded;
+        case FrmMain::Change::IdText:
+            return kIdText;
+        case FrmMain::Change::HostLabel:
+            return kHostLabel;
+        case FrmMain::Change::List:
+            return kList;
+        case FrmMain::Change::SelectAll:
+            return kSelectAll;
+        case FrmMain::Change::Log:
+            return kLog;
+        case FrmMain::Change::Progress:
+            return kProgress;
+        case FrmMain::Change::Focus:
+            return kFocus;
+        case FrmMain::Change::Unloaded:
+            return kUnloaded;
     }
     return 0;
 }

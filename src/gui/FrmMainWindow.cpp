@@ -28,7 +28,9 @@ void PlainLabel(QLabel& label, const char* name, const char* caption) {
 }  // namespace
 
 FrmMainWindow::FrmMainWindow(FrmMain& model, QWidget* parent)
-    : QWidget(parent), model_(model), escape_(QKeySequence(Qt::Key_Escape), this),
+    : QWidget(parent),
+      model_(model),
+      escape_(QKeySequence(Qt::Key_Escape), this),
       repairChord_(QKeySequence(kRepairChord), this) {
     BuildControls();
     BuildLayout();
@@ -37,7 +39,9 @@ FrmMainWindow::FrmMainWindow(FrmMain& model, QWidget* parent)
     Apply(FrmMainView::Capture(model_, FrmMainView::kAll & ~FrmMainView::kFocus & ~FrmMainView::kUnloaded));
 }
 
-FrmMainWindow::~FrmMainWindow() { model_.SetChangeListener({}); }
+FrmMainWindow::~FrmMainWindow() {
+    model_.SetChangeListener({});
+}
 
 void FrmMainWindow::BuildControls() {
     setObjectName(QStringLiteral("FrmMain"));
@@ -234,7 +238,9 @@ void FrmMainWindow::OnModelChange(FrmMain::Change change) {
         schedule = !applyScheduled_;
         applyScheduled_ = true;
     }
-    if (schedule) QMetaObject::invokeMethod(this, [this] { ApplyPending(); }, Qt::QueuedConnection);
+    if (schedule)
+        QMetaObject::invokeMethod(
+            this, [this] { ApplyPending(); }, Qt::QueuedConnection);
 }
 
 void FrmMainWindow::ApplyPending() {

@@ -47,4 +47,6 @@ QFont LogFont() {
     return font;
 }
 
-void UseKoreanUiFont() { QApplication::setFont(UiFont()); }
+void UseKoreanUiFont() {
+    QApplication::setFont(UiFont());
+}

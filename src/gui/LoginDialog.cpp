@@ -68,7 +68,9 @@ LoginDialog::LoginDialog(frmLogin& model, std::function<void()> activated, QWidg
     Refresh();
 }
 
-LoginDialog::~LoginDialog() { model_.SetOnChanged({}); }
+LoginDialog::~LoginDialog() {
+    model_.SetOnChanged({});
+}
 
 void LoginDialog::Connect() {
     QObject::connect(&txtUserName_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -148,12 +150,18 @@ void LoginDialog::ReportPasswordSelection() {
 
 QWidget* LoginDialog::WidgetOf(login::Control control) {
     switch (control) {
-        case login::Control::txtUserName: return &txtUserName_;
-        case login::Control::txtPassword: return &txtPassword_;
-        case login::Control::chkpwdSave: return &chkpwdSave_;
-        case login::Control::cmdOK: return &cmdOK_;
-        case login::Control::cmdCancel: return &cmdCancel_;
-        case login::Control::None: break;
+        case login::Control::txtUserName:
+            return &txtUserName_;
+        case login::Control::txtPassword:
+            return &txtPassword_;
+        case login::Control::chkpwdSave:
+            return &chkpwdSave_;
+        case login::Control::cmdOK:
+            return &cmdOK_;
+        case login::Control::cmdCancel:
+            return &cmdCancel_;
+        case login::Control::None:
+            break;
     }
     return nullptr;
 }

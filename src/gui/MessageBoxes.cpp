@@ -18,22 +18,33 @@ using Buttons = std::vector<std::pair<QMessageBox::StandardButton, int>>;
 // Buttons of the style's low three bits, in their classic order, with their answers.
 Buttons ButtonsOf(int style) {
     switch (style & 7) {
-        case 1: return {{QMessageBox::Ok, mb::kOk}, {QMessageBox::Cancel, mb::kCancel}};
-        case 2: return {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
-        case 3: return {{QMessageBox::Yes, mb::kYes}, {QMessageBox::No, mb::kNo}, {QMessageBox::Cancel, mb::kCancel}};
-        case mb::kYesNo: return {{QMessageBox::Yes, mb::kYes}, {QMessageBox::No, mb::kNo}};
-        case 5: return {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, mb::kCancel}};
-        default: return {{QMessageBox::Ok, mb::kOk}};
+        case 1:
+            return {{QMessageBox::Ok, mb::kOk}, {QMessageBox::Cancel, mb::kCancel}};
+        case 2:
+            return {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
+        case 3:
+            return {{QMessageBox::Yes, mb::kYes}, {QMessageBox::No, mb::kNo}, {QMessageBox::Cancel, mb::kCancel}};
+        case mb::kYesNo:
+            return {{QMessageBox::Yes, mb::kYes}, {QMessageBox::No, mb::kNo}};
+        case 5:
+            return {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, mb::kCancel}};
+        default:
+            return {{QMessageBox::Ok, mb::kOk}};
     }
 }
 
 QMessageBox::Icon IconOf(int style) {
     switch (style & 0x70) {
-        case mb::kCritical: return QMessageBox::Critical;
-        case mb::kQuestion: return QMessageBox::Question;
-        case mb::kExclamation: return QMessageBox::Warning;
-        case mb::kInformation: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case mb::kCritical:
+            return QMessageBox::Critical;
+        case mb::kQuestion:
+            return QMessageBox::Question;
+        case mb::kExclamation:
+            return QMessageBox::Warning;
+        case mb::kInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -59,8 +70,8 @@ QString CopiedText(const QMessageBox& box) {
 }  // namespace
 
 int ShowMessageBox(const std::string& prompt, int style, const std::string& title, QWidget* parent) {
-    if (!parent) parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget()
-                                                              : QApplication::activeWindow();
+    if (!parent)
+        parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
     QMessageBox box(parent);
     box.setWindowTitle(ToQ(title.empty() ? std::string(kProgramTitle) : title));
     // The prompt is shown as written: "<" and "&" are text, not markup.

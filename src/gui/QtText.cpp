@@ -1,8 +1,12 @@
 #include "gui/QtText.h"
 
-QString ToQ(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString ToQ(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::string FromQ(const QString& text) { return text.toStdString(); }
+std::string FromQ(const QString& text) {
+    return text.toStdString();
+}
 
 QString DisplayText(const std::string& text) {
     QString shown = ToQ(text);

@@ -1,11 +1,11 @@
 #include "GuiTestSupport.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
 

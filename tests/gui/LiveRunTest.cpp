@@ -56,8 +56,8 @@ protected:
 
     // The inputs a run must not let anyone change.
     std::vector<QWidget*> Inputs() {
-        return {&Get<QLineEdit>("txtID_0"), &Get<QLineEdit>("txtID_1"), &Get<QListWidget>("List1"),
-                &Get<QCheckBox>("chkAll"),  &Get<QPushButton>("btnMSel"), &Get<QPushButton>("cmdStart"),
+        return {&Get<QLineEdit>("txtID_0"),   &Get<QLineEdit>("txtID_1"),   &Get<QListWidget>("List1"),
+                &Get<QCheckBox>("chkAll"),    &Get<QPushButton>("btnMSel"), &Get<QPushButton>("cmdStart"),
                 &Get<QPushButton>("cmdClose")};
     }
     bool AllInputsInert() {
@@ -139,8 +139,7 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
     // After the run: everything usable again and showing the run's result.
     EXPECT_TRUE(AllInputsEnabled());
     EXPECT_FALSE(window->RunWorking());
-    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(),
-              QStringLiteral("customer: %1건 복사\n").arg(kRows));
+    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(), QStringLiteral("customer: %1건 복사\n").arg(kRows));
     EXPECT_EQ(Get<QLabel>("lblIP_0").text(), QStringLiteral("127.0.0.2"));
     EXPECT_EQ(Get<QLabel>("lblIP_1").text(), QStringLiteral("127.0.0.3"));
     EXPECT_EQ(bar.value(), kRows);

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QTest>
 #include <QLabel>
+#include <QTest>
 #include <atomic>
 #include <thread>
 
@@ -54,7 +54,8 @@ TEST_F(MessageBoxes, StartQuestionHasQuestionIconYesNoAndNoAsDefault) {
     // Korean button texts from Qt's own Korean translation.
     EXPECT_EQ(box.buttonTexts, (QStringList{QStringLiteral("예(&Y)"), QStringLiteral("아니요(&N)")}));
     // CR LF shows as one line break.
-    EXPECT_EQ(box.text, QStringLiteral("※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\n정말 시작하시겠습니까?"));
+    EXPECT_EQ(box.text,
+              QStringLiteral("※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\n정말 시작하시겠습니까?"));
 }
 
 TEST_F(MessageBoxes, TargetNotEmptyQuestionHasNoIconAndItsOwnTitle) {
