@@ -83,7 +83,10 @@ nutv_drive_session "$program_pid" "$password" "$source_id" "$target_id" "$shots"
     cat "$shots/messages.txt" "$shots/program.log" >&2
     fail "the run did not end with its completion message"
 }
+status=0
+wait "$program_pid" || status=$?
 program_pid=''
+[ "$status" -eq 0 ] || { cat "$shots/program.log" >&2; fail "the program ended with status $status"; }
 cp "$work/xvfb.log" "$shots/" 2>/dev/null || true
 
 echo "== checks"
