@@ -2,8 +2,6 @@
 // then the start-up sequence: one instance, the update check, the login, the window.
 #include <QApplication>
 
-#include "autoupdate/UpdateSite.h"
-#include "autoupdate/modAutoUpdateV1_Launcher.h"
 #include "common/MsgBox.h"
 #include "gui/AppIcon.h"
 #include "gui/KoreanUi.h"
@@ -21,12 +19,9 @@ int main(int argc, char** argv) {
     SetMsgBoxHandler(QtMsgBoxHandler());
 
     QtStartupUi ui;
-    StartupSteps steps;
-    // The program's folder and name come from the running executable (/proc/self/exe).
-    steps.runAutoUpdate = [] {
-        return RunAutoUpdate(false, UpdateSite::OfRunningProgram()) == UpdateOutcome::Continue;
-    };
-    const platform::SingleInstanceLock instance = StartProgram(ui, steps);
+    // One instance, the update check (program folder and name from /proc/self/exe), the
+    // login; then the conversion window, which keeps the program running.
+    const platform::SingleInstanceLock instance = StartProgram(ui);
     const int status = QApplication::exec();
     SetMsgBoxHandler({});
     return status;
