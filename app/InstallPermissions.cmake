@@ -16,6 +16,15 @@ if(NOT uid STREQUAL "0")
   return()
 endif()
 
+# Only a folder of the program's own is handed over, never a shared one such as /usr/local.
+get_filename_component(folder "${folder}" REALPATH)
+foreach(shared / /usr /usr/local /usr/bin /usr/local/bin /opt /bin /home /tmp /var)
+  if(folder STREQUAL shared)
+    message(FATAL_ERROR "${folder} is shared with other programs: install into a folder of the program's own "
+                        "(the default prefix /opt/nuritarn-to-nurivelm)")
+  endif()
+endforeach()
+
 execute_process(COMMAND getent group ${group} RESULT_VARIABLE missing OUTPUT_QUIET)
 if(missing)
   execute_process(COMMAND groupadd --system ${group} RESULT_VARIABLE failed)
@@ -26,9 +35,14 @@ if(missing)
 endif()
 
 # The program folder: the group may replace files in it; new files keep the group (setgid).
-execute_process(COMMAND chgrp -R ${group} "${folder}")
+execute_process(COMMAND chgrp ${group} "${folder}")
 execute_process(COMMAND chmod 2775 "${folder}")
-execute_process(COMMAND chmod -R g+w "${folder}")
+foreach(file nuritarn-to-nurivelm UpdProbeV1.exe swapkit.exe nuritarn-to-nurivelm.png)
+  if(EXISTS "${folder}/${file}")
+    execute_process(COMMAND chgrp ${group} "${folder}/${file}")
+    execute_process(COMMAND chmod g+w "${folder}/${file}")
+  endif()
+endforeach()
 
 # unixODBC writes an existing odbc.ini in place, and refuses to create one.
 if(NOT EXISTS ${odbc_ini})
