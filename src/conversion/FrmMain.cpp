@@ -1,21 +1,31 @@
 #include "conversion/FrmMain.h"
 
+#include <algorithm>
+
 #include "common/Settings.h"
 #include "connection/OpenMySQL.h"
 #include "conversion/TableCatalogue.h"
 #include "conversion/TableCopyRun.h"
 
 namespace {
-std::string SettingKey(CustomerIndex index) { return "userid_" + std::to_string(index); }
+std::string SettingKey(CustomerIndex index) {
+    return "userid_" + std::to_string(index);
+}
 }  // namespace
 
 FrmMain::FrmMain(OdbcDataSources dataSources) : dataSources_(std::move(dataSources)) {}
 
-void FrmMain::cmdStart_Click() { RunTableCopy(*this); }
+void FrmMain::cmdStart_Click() {
+    RunTableCopy(*this);
+}
 
-void FrmMain::Command1_Click() { RunParentLinkRepair(*this); }
+void FrmMain::Command1_Click() {
+    RunParentLinkRepair(*this);
+}
 
-std::string FrmMain::LocateCustomerDB(CustomerIndex index) { return locator_.LocateCustomerDB(*this, index); }
+std::string FrmMain::LocateCustomerDB(CustomerIndex index) {
+    return locator_.LocateCustomerDB(*this, index);
+}
 
 bool FrmMain::OpenMySQL(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index, bool withOptions) {
     return ::OpenMySQL(*this, dataSources_, connection, index, withOptions);
@@ -33,7 +43,9 @@ void FrmMain::Form_Load() {
     SetChkAll(true);
 }
 
-void FrmMain::Show() { visible_ = true; }
+void FrmMain::Show() {
+    visible_ = true;
+}
 
 void FrmMain::SetIdText(CustomerIndex index, const std::string& text) {
     txtID_[index] = text;
@@ -102,12 +114,25 @@ void FrmMain::SetCurrentRow(int index) {
 
 void FrmMain::SetProgressMax(int index, float max) {
     bars_.at(index).Max = max;
+    notifiedValue_.at(index) = bars_.at(index).Value;
     Notify(Change::Progress);
 }
 
 void FrmMain::SetProgressValue(int index, float value) {
     bars_.at(index).Value = value;
+    notifiedValue_.at(index) = value;
     Notify(Change::Progress);
+}
+
+void FrmMain::AdvanceProgress(int index) {
+    ProgressBar& bar = bars_.at(index);
+    bar.Value += 1;
+    float& notified = notifiedValue_.at(index);
+    const float step = std::max(1.0f, bar.Max / 1000.0f);
+    if (bar.Value - notified >= step || bar.Value >= bar.Max || bar.Value < notified) {
+        notified = bar.Value;
+        Notify(Change::Progress);
+    }
 }
 
 void FrmMain::FocusIdBox(CustomerIndex index) {

@@ -67,6 +67,11 @@ public:
     const ProgressBar& Progress(int index) const { return bars_.at(index); }
     void SetProgressMax(int index, float max);
     void SetProgressValue(int index, float value);
+    // Raises a bar's value by one, as the copy does for every row. Listeners hear of it
+    // when the bar has moved a visible step (a thousandth of its maximum, at least one)
+    // since they last heard, and when it reaches its maximum: a table of a million rows
+    // would otherwise notify a million times. Progress() always has the exact value.
+    void AdvanceProgress(int index);
     void FocusIdBox(CustomerIndex index) override;
     // The control that the program last gave the focus, e.g. "txtID(1)"; empty if none.
     const std::string& FocusedControl() const { return focus_; }
@@ -91,6 +96,7 @@ private:
     bool chkAll_ = false;
     std::string log_;
     std::array<ProgressBar, 2> bars_;
+    std::array<float, 2> notifiedValue_{};  // each bar's value when listeners last heard of it
     std::string focus_;
     bool visible_ = false;
     bool unloaded_ = false;

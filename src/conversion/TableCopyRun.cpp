@@ -119,10 +119,14 @@ private:
 
     void CopyTable(const std::string& table) {
         // The source is opened before the target is emptied, so a table the source
-        // cannot give never costs the target its rows.
+        // cannot give never costs the target its rows. Forward-only, it is read in the
+        // order of its key a chunk at a time (a table without a unique key in one read).
         sourceRs_->Open(table, sourceConn_, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
         targetConn_->Execute("DELETE FROM " + table);
-        targetRs_->Open(table, targetConn_, ado::adOpenStatic, ado::adLockOptimistic, ado::adCmdTable);
+        // Forward-only in batch mode, the target keeps none of the rows added to it and
+        // sends them many per statement, with the outcome of one insert per row: a refused
+        // row reports its own error, the rows before it stay, it and those after it do not.
+        targetRs_->Open(table, targetConn_, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
 
         std::int32_t total = 0;
         {
@@ -135,18 +139,34 @@ private:
         }
 
         const ColumnMapping mapping(*sourceRs_, *targetRs_, table);
-        while (!sourceRs_->Eof()) {
-            targetRs_->AddNew();
-            mapping.CopyRow(*sourceRs_, *targetRs_);
-            targetRs_->Update();
-            sourceRs_->MoveNext();
-            form_.SetProgressValue(0, form_.Progress(0).Value + 1);
+        try {
+            while (!sourceRs_->Eof()) {
+                targetRs_->AddNew();
+                mapping.CopyRow(*sourceRs_, *targetRs_);
+                targetRs_->Update();
+                sourceRs_->MoveNext();
+                form_.AdvanceProgress(0);
+            }
+            targetRs_->UpdateBatch();
+        } catch (...) {
+            SendQueuedRows();
+            throw;
         }
         sourceRs_->Close();
         targetRs_->Close();
 
         if (table == kOrderDetailTable) RemapSkippingMissingColumns();
         form_.WriteLog(table + ": " + std::to_string(total) + "건 복사");
+    }
+
+    // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
+    // Update came before it still go into the target, as they would had each been written
+    // at once; the row being built is dropped. Should one of them be refused, that refusal
+    // came first and is the error to report.
+    void SendQueuedRows() {
+        if (targetRs_->State() != ado::adStateOpen) return;
+        targetRs_->CancelUpdate();
+        targetRs_->UpdateBatch();
     }
 
     // A target order-detail table without one of the link columns has no links to remap.
@@ -172,7 +192,9 @@ private:
 
 }  // namespace
 
-void RunTableCopy(FrmMain& form) { TableCopy(form).Run(); }
+void RunTableCopy(FrmMain& form) {
+    TableCopy(form).Run();
+}
 
 void RunParentLinkRepair(FrmMain& form) {
     if (!IdsEntered(form)) return;

@@ -50,6 +50,10 @@ int Recordset::State() const {
 
 void Recordset::Close() {
     RequireOpen();
+    // As in ADO, rows queued in batch mode are sent by UpdateBatch or dropped by
+    // CancelBatch, never lost by a Close.
+    if (impl_->writer && impl_->writer->Queued() > 0)
+        Raise(err::kNotAllowedInContext, kSource, err::kNotAllowedInContextText);
     Release();
 }
 
@@ -150,12 +154,37 @@ void Recordset::Update() {
     RequireOpen();
     Impl& s = *impl_;
     if (s.edit == Impl::Edit::Adding) {
+        if (s.batch && s.writer) {
+            // Queued, the record is no longer pending, whatever sending the queue brings:
+            // a failed send has dropped it or written it, and either way it must not go twice.
+            Row values = std::move(s.buffer);
+            std::vector<char> assigned = std::move(s.assigned);
+            s.edit = Impl::Edit::None;
+            s.buffer.clear();
+            s.assigned.clear();
+            if (s.forwardOnly) {
+                s.writer->Queue(std::move(values), std::move(assigned));
+            } else {
+                s.writer->Queue(values, std::move(assigned));
+                s.rows.push_back(std::move(values));
+                s.position = s.rows.size() - 1;
+            }
+            return;
+        }
         // A failed write leaves the record pending, as it was; CancelUpdate drops it.
         if (s.writer) s.writer->Insert(s.buffer, s.assigned);
-        s.rows.push_back(std::move(s.buffer));
-        s.position = s.rows.size() - 1;
+        // A forward-only recordset never comes back to a record, so an added one is not
+        // kept: the record current before AddNew is current again.
+        if (!s.forwardOnly) {
+            s.rows.push_back(std::move(s.buffer));
+            s.position = s.rows.size() - 1;
+        }
     } else if (s.edit == Impl::Edit::Editing) {
-        if (s.writer) s.writer->Update(s.rows[s.position], s.buffer, s.assigned);
+        if (s.writer) {
+            // Queued new rows go first, so the table sees the changes in the order made.
+            if (s.batch) s.writer->Flush();
+            s.writer->Update(s.rows[s.position], s.buffer, s.assigned);
+        }
         s.rows[s.position] = std::move(s.buffer);
     } else {
         return;
@@ -166,9 +195,15 @@ void Recordset::Update() {
 }
 
 void Recordset::UpdateBatch(int /*affect*/) {
-    // Changes are written when each record is updated, so a batch holds at most the
-    // record still being edited.
     Update();
+    // Without batch mode every record was written by its own Update.
+    if (impl_->writer) impl_->writer->Flush();
+}
+
+void Recordset::CancelBatch(int /*affect*/) {
+    RequireOpen();
+    if (impl_->writer) impl_->writer->Drop();
+    CancelUpdate();
 }
 
 void Recordset::CancelUpdate() {

@@ -30,6 +30,13 @@ public:
     virtual void Insert(const Row& values, const std::vector<char>& assigned) = 0;
     // Changes the assigned fields of the row that was read as `original`.
     virtual void Update(const Row& original, const Row& values, const std::vector<char>& assigned) = 0;
+
+    // Batch mode: Queue holds a new row back, Flush inserts the rows held (a refused row
+    // raises its error, and it and the rows after it are dropped), Drop forgets them.
+    virtual void Queue(Row values, std::vector<char> assigned) { Insert(values, assigned); }
+    virtual void Flush() {}
+    virtual void Drop() {}
+    virtual std::size_t Queued() const { return 0; }
 };
 
 struct Recordset::Impl {
@@ -39,9 +46,10 @@ struct Recordset::Impl {
     bool connected = false;    // fields and rows come from a connection
     bool forwardOnly = false;  // rows come one at a time from `source`
     bool updatable = false;
+    bool batch = false;        // added records are queued and sent many at a time
 
     // Static and in-memory recordsets hold all rows; a forward-only one holds only the
-    // current row. `position == rows.size()` is the end.
+    // current row (never the records added to it). `position == rows.size()` is the end.
     std::vector<Row> rows;
     std::size_t position = 0;
     std::size_t rowsRead = 0;  // forward-only: rows fetched so far

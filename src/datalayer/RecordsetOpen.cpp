@@ -7,10 +7,12 @@
 #include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/ChunkedRows.h"
 #include "datalayer/odbc/Columns.h"
 #include "datalayer/odbc/RowReader.h"
 #include "datalayer/odbc/SqlText.h"
 #include "datalayer/odbc/Statement.h"
+#include "datalayer/odbc/TableKey.h"
 #include "datalayer/odbc/TableWriter.h"
 
 namespace ado {
@@ -29,12 +31,16 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     const std::string sql = table ? "SELECT * FROM " + odbc::QuoteIdentifier(source) : source;
     // Only a table names the rows to write back to; a text query stays read-only.
     const bool updatable = table && lockType != adLockUnspecified && lockType != adLockReadOnly;
-    // Keyset and dynamic cursors are served as static ones, and so is an updatable
-    // forward-only request, as ADO does when a provider cannot supply a combination.
-    const bool forwardOnly = !updatable && (cursorType == adOpenUnspecified || cursorType == adOpenForwardOnly);
+    // Keyset and dynamic cursors are served as static ones, as ADO does when a provider
+    // cannot supply a combination.
+    const bool forwardOnly = cursorType == adOpenUnspecified || cursorType == adOpenForwardOnly;
+    const SQLHDBC dbc = connection->impl().dbc.get();
 
-    odbc::Statement statement(connection->impl().dbc.get());
-    statement.ExecDirect(sql);
+    // A forward-only table is read in key order a chunk at a time when it has a key to
+    // order by (the driver would otherwise hold the whole table in memory); its columns
+    // are described from an empty result first.
+    odbc::Statement statement(dbc);
+    statement.ExecDirect(forwardOnly && table ? sql + " LIMIT 0" : sql);
     if (statement.ResultColumns() == 0) return;  // no rows to hold: the recordset stays closed
 
     std::vector<odbc::Column> columns = odbc::DescribeResult(statement, updatable);
@@ -44,6 +50,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     s.connected = true;
     s.updatable = updatable;
     s.forwardOnly = forwardOnly;
+    s.batch = updatable && lockType == adLockBatchOptimistic;
     s.rows.clear();
     s.position = 0;
     s.rowsRead = 0;
@@ -51,9 +58,20 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         if (updatable) {
             std::vector<std::string> names;
             for (const auto& c : columns) names.push_back(c.name);
-            s.writer = std::make_unique<odbc::TableWriter>(connection->impl().dbc.get(), source, std::move(names));
+            s.writer = std::make_unique<odbc::TableWriter>(dbc, source, std::move(names));
         }
-        if (forwardOnly) {
+        if (forwardOnly && table) {
+            odbc::OrderingKey key = odbc::FindOrderingKey(dbc, source, columns);
+            if (!key.empty()) {
+                s.source = std::make_unique<odbc::ChunkedRows>(dbc, source, std::move(columns), std::move(key));
+            } else {
+                // Without a key to order by, the table is read in one SELECT, and the
+                // driver holds all of it.
+                statement.CloseCursor();
+                statement.ExecDirect(sql);
+                s.source = std::make_unique<odbc::ForwardRows>(std::move(statement), sql, std::move(columns));
+            }
+        } else if (forwardOnly) {
             s.source = std::make_unique<odbc::ForwardRows>(std::move(statement), sql, std::move(columns));
         } else {
             // Static: every row is read now (the driver holds the whole result in memory

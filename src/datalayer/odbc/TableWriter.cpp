@@ -58,6 +58,21 @@ void TableWriter::Insert(const Row& values, const std::vector<char>& assigned) {
     statement.Execute(parameters);
 }
 
+void TableWriter::Queue(Row values, std::vector<char> assigned) {
+    if (!batch_)
+        batch_.emplace(dbc_, table_, columns_,
+                       [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); });
+    batch_->Add(std::move(values), std::move(assigned));
+}
+
+void TableWriter::Flush() {
+    if (batch_) batch_->Flush();
+}
+
+void TableWriter::Drop() {
+    if (batch_) batch_->Drop();
+}
+
 void TableWriter::Update(const Row& original, const Row& values, const std::vector<char>& assigned) {
     const auto& keys = KeyColumns();
     if (keys.empty()) Raise(vberr::kProviderError, kSource, err::kNoKeyForUpdateText);

@@ -2,6 +2,7 @@
 // Internal: writes the records of an updatable table recordset back to the table with
 // prepared statements: an INSERT naming exactly the assigned columns, and an UPDATE of
 // the assigned columns of the row whose primary key holds the values it was read with.
+// In batch mode new rows are queued and inserted many per execute.
 #include <sql.h>
 
 #include <map>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/BatchInserter.h"
 #include "datalayer/odbc/Statement.h"
 
 namespace ado::odbc {
@@ -19,6 +21,11 @@ public:
     TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns);
 
     void Insert(const Row& values, const std::vector<char>& assigned) override;
+    // Queued rows go in many per execute (see BatchInserter).
+    void Queue(Row values, std::vector<char> assigned) override;
+    void Flush() override;
+    void Drop() override;
+    std::size_t Queued() const override { return batch_ ? batch_->Pending() : 0; }
     // Raises "Insufficient key column information..." for a table without a primary key
     // (or a row whose key is unknown), and -2147217864 when the row no longer exists.
     void Update(const Row& original, const Row& values, const std::vector<char>& assigned) override;
@@ -40,6 +47,7 @@ private:
     std::map<Mask, Statement> inserts_;
     std::map<Mask, Statement> updates_;
     std::optional<Statement> exists_;
+    std::optional<BatchInserter> batch_;
 };
 
 }  // namespace ado::odbc

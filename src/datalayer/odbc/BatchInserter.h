@@ -1,0 +1,86 @@
+#pragma once
+// Internal: inserts the records added to a batch-optimistic table recordset many rows per
+// execute, through array-bound parameters, with the outcome that inserting them one at a
+// time would have. In one batch every row names the same columns; a column a row did not
+// assign is sent as "ignore" (SQL_COLUMN_IGNORE), which the server fills exactly as it
+// fills a column left out of the INSERT: with its default.
+//
+// When the table refuses a row of a batch, the rows before it end up in the table once,
+// it and the rows after it do not, and the error raised is the one the row gives on its
+// own (the driver's text for that single-row INSERT). See Flush for how.
+#include <sql.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/Statement.h"
+
+namespace ado::odbc {
+
+class BatchInserter {
+public:
+    using Mask = std::vector<char>;
+    // Inserts one row on its own, as a row-at-a-time writer does.
+    using SingleInsert = std::function<void(const Row&, const Mask&)>;
+
+    static constexpr std::size_t kMaxRows = 1000;
+    // Bytes of parameter buffers per batch, well under the smallest usual max_allowed_packet.
+    static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
+
+    BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, SingleInsert single);
+
+    // Queues a row. The queue is sent first when the row would overfill it or carries a
+    // value of another kind (text, integer, ...) than the rows queued in the same column.
+    void Add(Row values, Mask assigned);
+    // Sends the queued rows; afterwards the queue is empty, whatever happened.
+    void Flush();
+    // Forgets the queued rows.
+    void Drop();
+    std::size_t Pending() const { return rows_.size(); }
+
+private:
+    enum class Kind : char { None, Text, Integer, Double, Bytes };
+    // What the server says once about the table, on the first flush.
+    struct Facts {
+        bool transactional = false;                // a failed statement leaves none of its rows
+        std::optional<std::string> autoIncrement;  // the auto-increment column's name
+        std::optional<std::string> strictMode;     // the sql_mode to send a batch under
+        std::string sessionMode;                   // the sql_mode to go back to
+    };
+    struct Outcome {
+        bool ok = true;
+        std::optional<std::size_t> stayed;  // rows of the batch in the table, when known
+        std::exception_ptr error;
+    };
+
+    const Facts& TableFacts();
+    Outcome Execute();
+    void SetSessionMode(const std::string& mode);
+    std::int64_t CountRows();
+    std::optional<std::int64_t> AutoIncrementCounter();
+    void Clear();
+
+    SQLHDBC dbc_;
+    std::string table_;
+    std::string quotedTable_;
+    std::vector<std::string> columns_;
+    SingleInsert single_;
+    std::optional<Facts> facts_;
+
+    std::vector<Row> rows_;
+    std::vector<Mask> assigned_;
+    std::vector<Kind> kinds_;          // per column, of the values queued
+    std::vector<std::size_t> widths_;  // per column, the longest text or bytes queued
+    Mask used_;                        // columns some queued row assigned
+
+    // Prepared statements by the columns they name and the kinds bound to them.
+    std::map<std::string, Statement> statements_;
+};
+
+}  // namespace ado::odbc

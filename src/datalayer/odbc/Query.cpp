@@ -1,0 +1,42 @@
+#include "datalayer/odbc/Query.h"
+
+#include "datalayer/odbc/Columns.h"
+#include "datalayer/odbc/RowReader.h"
+#include "datalayer/odbc/Statement.h"
+
+namespace ado::odbc {
+
+bool SameColumnName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+int QueryResult::Column(const std::string& name) const {
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (SameColumnName(names[i], name)) return static_cast<int>(i);
+    return -1;
+}
+
+QueryResult RunQuery(SQLHDBC dbc, const std::string& sql, const std::vector<const Value*>& parameters) {
+    Statement statement(dbc);
+    if (parameters.empty()) {
+        statement.ExecDirect(sql);
+    } else {
+        statement.Prepare(sql);
+        statement.Execute(parameters);
+    }
+    QueryResult result;
+    if (statement.ResultColumns() == 0) return result;
+    const std::vector<Column> columns = DescribeResult(statement, false);
+    for (const auto& c : columns) result.names.push_back(c.name);
+    RowReader reader(statement, columns);
+    Row row;
+    while (reader.Next(row)) result.rows.push_back(row);
+    return result;
+}
+
+}  // namespace ado::odbc
