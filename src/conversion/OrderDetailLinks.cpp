@@ -3,9 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <map>
-#include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -14,11 +13,6 @@
 #include "datalayer/Recordset.h"
 
 namespace {
-
-struct Line {
-    std::int64_t seq;
-    std::string newParent;  // decimal text of the parent's new key
-};
 
 // A row's key as an integer; keys are integers in every edition.
 std::int64_t KeyOf(const ado::Value& value) {
@@ -35,33 +29,21 @@ std::string WithoutTrailingBlanks(std::string text) {
     return text;
 }
 
-constexpr std::size_t kLinesPerUpdate = 1000;
+// One map key for an order number and an old key: the order's length keeps the two apart.
+std::string LookupKey(const std::string& ordno, const std::string& oldKey) {
+    return std::to_string(ordno.size()) + ':' + ordno + WithoutTrailingBlanks(oldKey);
+}
 
-void WriteLinks(ado::Connection& target, const std::vector<Line>& lines) {
-    // One transaction, so a failure part-way leaves every link as it was on InnoDB.
-    target.Execute("START TRANSACTION");
-    try {
-        for (std::size_t first = 0; first < lines.size(); first += kLinesPerUpdate) {
-            const std::size_t last = std::min(lines.size(), first + kLinesPerUpdate);
-            std::string sql = "UPDATE ordbook_d SET parentseq = CASE seq";
-            std::string keys;
-            for (std::size_t i = first; i < last; ++i) {
-                const std::string seq = std::to_string(lines[i].seq);
-                sql += " WHEN " + seq + " THEN " + lines[i].newParent;
-                keys += (i == first ? "" : ",") + seq;
-            }
-            sql += " END WHERE seq IN (" + keys + ")";
-            target.Execute(sql);
-        }
-        target.Execute("COMMIT");
-    } catch (...) {
-        try {
-            target.Execute("ROLLBACK");
-        } catch (const VbError&) {
-            // The first error is the one to report.
-        }
-        throw;
-    }
+VbError NullError() {
+    return VbError(vberr::kInvalidUseOfNull, "RemapParentLinks", vberr::kInvalidUseOfNullText);
+}
+
+// The new links wait in a temporary table of this session until all are known; one
+// UPDATE then writes them all.
+constexpr const char* kLinksTable = "nutv_parent_links";
+
+void DropLinksTable(ado::Connection& target) {
+    target.Execute(std::string("DROP TEMPORARY TABLE IF EXISTS ") + kLinksTable);
 }
 
 }  // namespace
@@ -101,41 +83,62 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
         for (const char* column : {"seq", "ordno", "unit", "parentseq"}) shape->GetFields().Item(column);
     }
 
-    // The rows in the table's natural order; the first row with a given (order, old key)
-    // is the one a lookup would find. Null cells stay apart from empty text: they fail
-    // only when their line is resolved, as a lookup in row order would.
-    struct Row {
-        std::int64_t seq;
-        std::optional<std::string> ordno, unit, parentseq;
-    };
-    const auto textOrNull = [](const ado::Value& v) { return v.IsNull() ? std::nullopt : std::optional(v.Text()); };
-    std::vector<Row> all;
-    std::map<std::pair<std::optional<std::string>, std::string>, std::int64_t> newKeyByOldKey;
+    // The rows in the table's natural order, twice: first to learn every line's new key by
+    // its order and old key (the first row with a given pair is the one a lookup would
+    // find), then to resolve each line's parent. Between the two only the map is kept.
     auto rows = target->Execute("SELECT seq, ordno, unit, parentseq FROM ordbook_d");
-    while (!rows->Eof()) {
-        auto& f = rows->GetFields();
-        Row row{KeyOf(f.Item(0).GetValue()), textOrNull(f.Item(1).GetValue()), textOrNull(f.Item(2).GetValue()),
-                textOrNull(f.Item(3).GetValue())};
-        if (row.unit) newKeyByOldKey.try_emplace({row.ordno, WithoutTrailingBlanks(*row.unit)}, row.seq);
-        all.push_back(std::move(row));
-        rows->MoveNext();
+    if (rows->Eof()) return;
+    std::unordered_map<std::string, std::int64_t> newKeyByOldKey;
+    for (; !rows->Eof(); rows->MoveNext()) {
+        const auto& f = rows->GetFields();
+        const ado::Value& ordno = f.Item(1).GetValue();
+        const ado::Value& unit = f.Item(2).GetValue();
+        // A line whose order is Null can never be a lookup's answer: a lookup needs an order.
+        if (!ordno.IsNull() && !unit.IsNull())
+            newKeyByOldKey.try_emplace(LookupKey(ordno.Text(), unit.Text()), KeyOf(f.Item(0).GetValue()));
     }
-    rows->Close();
 
-    const auto nullError = [] { return VbError(vberr::kInvalidUseOfNull, "RemapParentLinks", vberr::kInvalidUseOfNullText); };
-    std::vector<Line> lines;
-    lines.reserve(all.size());
-    for (const Row& row : all) {
-        if (!row.unit || !row.parentseq) throw nullError();
-        if (LeadingNumber(*row.unit) == LeadingNumber(*row.parentseq)) {
-            lines.push_back({row.seq, std::to_string(row.seq)});
-            continue;
+    DropLinksTable(*target);
+    target->Execute(std::string("CREATE TEMPORARY TABLE ") + kLinksTable +
+                    " (seq BIGINT NOT NULL, parentseq BIGINT NOT NULL)");
+    try {
+        ado::Recordset links;
+        links.Open(kLinksTable, target, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+        // Null cells fail only when their line is resolved, in row order, as a lookup
+        // row by row would; nothing reaches ordbook_d before every line is resolved.
+        for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+            const auto& f = rows->GetFields();
+            const ado::Value& ordno = f.Item(1).GetValue();
+            const ado::Value& unit = f.Item(2).GetValue();
+            const ado::Value& parent = f.Item(3).GetValue();
+            const std::int64_t seq = KeyOf(f.Item(0).GetValue());
+            if (unit.IsNull() || parent.IsNull()) throw NullError();
+            std::int64_t newParent = seq;
+            if (LeadingNumber(unit.Text()) != LeadingNumber(parent.Text())) {
+                if (ordno.IsNull()) throw NullError();
+                auto found = newKeyByOldKey.find(LookupKey(ordno.Text(), parent.Text()));
+                if (found == newKeyByOldKey.end())
+                    throw VbError(vberr::kNoCurrentRecord, "RemapParentLinks", vberr::kNoCurrentRecordText);
+                newParent = found->second;
+            }
+            links.AddNew();
+            links.GetFields().Item(0).SetValue(seq);
+            links.GetFields().Item(1).SetValue(newParent);
+            links.Update();
         }
-        if (!row.ordno) throw nullError();
-        auto parent = newKeyByOldKey.find({row.ordno, WithoutTrailingBlanks(*row.parentseq)});
-        if (parent == newKeyByOldKey.end())
-            throw VbError(vberr::kNoCurrentRecord, "RemapParentLinks", vberr::kNoCurrentRecordText);
-        lines.push_back({row.seq, std::to_string(parent->second)});
+        rows->Close();
+        links.UpdateBatch();
+        links.Close();
+        // One statement: on InnoDB every link changes or none does.
+        target->Execute(std::string("UPDATE ordbook_d o JOIN ") + kLinksTable +
+                        " l ON l.seq = o.seq SET o.parentseq = l.parentseq");
+    } catch (...) {
+        try {
+            DropLinksTable(*target);
+        } catch (const VbError&) {
+            // The first error is the one to report.
+        }
+        throw;
     }
-    WriteLinks(*target, lines);
+    DropLinksTable(*target);
 }

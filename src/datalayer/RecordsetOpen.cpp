@@ -2,6 +2,8 @@
 // Connection::Execute.
 #include <sqlext.h>
 
+#include <optional>
+
 #include "datalayer/AdoErrors.h"
 #include "datalayer/Connection.h"
 #include "datalayer/ConnectionImpl.h"
@@ -37,13 +39,20 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     const SQLHDBC dbc = connection->impl().dbc.get();
 
     // A forward-only table is read in key order a chunk at a time when it has a key to
-    // order by (the driver would otherwise hold the whole table in memory); its columns
-    // are described from an empty result first.
-    odbc::Statement statement(dbc);
-    statement.ExecDirect(forwardOnly && table ? sql + " LIMIT 0" : sql);
-    if (statement.ResultColumns() == 0) return;  // no rows to hold: the recordset stays closed
+    // order by: the driver would otherwise hold the whole table in memory.
+    std::unique_ptr<odbc::ChunkedRows> chunks;
+    std::optional<odbc::Statement> statement;
+    if (forwardOnly && table) {
+        odbc::OrderingKey key = odbc::FindOrderingKey(dbc, source);
+        if (!key.empty()) chunks = odbc::ChunkedRows::Open(dbc, source, std::move(key), updatable);
+    }
+    if (!chunks) {
+        statement.emplace(dbc);
+        statement->ExecDirect(sql);
+        if (statement->ResultColumns() == 0) return;  // no rows to hold: the recordset stays closed
+    }
 
-    std::vector<odbc::Column> columns = odbc::DescribeResult(statement, updatable);
+    std::vector<odbc::Column> columns = chunks ? chunks->Columns() : odbc::DescribeResult(*statement, updatable);
     Impl& s = *impl_;
     fields_.Clear();
     for (const auto& c : columns) fields_.Add(c.name, c.adoType, c.definedSize, c.attributes);
@@ -60,23 +69,16 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
             for (const auto& c : columns) names.push_back(c.name);
             s.writer = std::make_unique<odbc::TableWriter>(dbc, source, std::move(names));
         }
-        if (forwardOnly && table) {
-            odbc::OrderingKey key = odbc::FindOrderingKey(dbc, source, columns);
-            if (!key.empty()) {
-                s.source = std::make_unique<odbc::ChunkedRows>(dbc, source, std::move(columns), std::move(key));
-            } else {
-                // Without a key to order by, the table is read in one SELECT, and the
-                // driver holds all of it.
-                statement.CloseCursor();
-                statement.ExecDirect(sql);
-                s.source = std::make_unique<odbc::ForwardRows>(std::move(statement), sql, std::move(columns));
-            }
+        if (chunks) {
+            s.source = std::move(chunks);
         } else if (forwardOnly) {
-            s.source = std::make_unique<odbc::ForwardRows>(std::move(statement), sql, std::move(columns));
+            // A table without a key to order by is read in one SELECT, and the driver
+            // holds all of it.
+            s.source = std::make_unique<odbc::ForwardRows>(std::move(*statement), sql, std::move(columns));
         } else {
             // Static: every row is read now (the driver holds the whole result in memory
             // anyway) and the statement is done with.
-            odbc::RowReader reader(statement, columns);
+            odbc::RowReader reader(*statement, columns);
             Row row;
             while (reader.Next(row)) s.rows.push_back(std::move(row));
         }

@@ -16,17 +16,6 @@ namespace {
 
 constexpr const char* kSource = "ado.Recordset";
 
-bool HasModeFlag(const std::string& mode, const std::string& flag) {
-    std::size_t start = 0;
-    while (start <= mode.size()) {
-        std::size_t end = mode.find(',', start);
-        if (end == std::string::npos) end = mode.size();
-        if (mode.compare(start, end - start, flag) == 0) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 // One column's parameter array.
 struct ColumnArray {
     std::vector<SQLLEN> indicators;
@@ -98,62 +87,42 @@ void BatchInserter::Clear() {
     std::fill(used_.begin(), used_.end(), 0);
 }
 
-const BatchInserter::Facts& BatchInserter::TableFacts() {
+BatchInserter::Facts& BatchInserter::TableFacts() {
     if (facts_) return *facts_;
     Facts facts;
     const Value name(table_);
-    // information_schema does not list temporary tables: such a table counts as one whose
-    // failed statements may leave rows, which the row count then tells.
-    const QueryResult engine = RunQuery(dbc_,
-                                        "SELECT e.TRANSACTIONS FROM information_schema.TABLES t "
-                                        "JOIN information_schema.ENGINES e ON e.ENGINE = t.ENGINE "
-                                        "WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = ?",
-                                        {&name});
-    facts.transactional = !engine.rows.empty() && engine.rows[0][0].IsText() && engine.rows[0][0].AsText() == "YES";
-
-    const QueryResult columns = RunQuery(dbc_, "SHOW COLUMNS FROM " + quotedTable_);
-    const int field = columns.Column("Field"), extra = columns.Column("Extra");
-    if (field >= 0 && extra >= 0)
-        for (const Row& row : columns.rows)
-            if (row[extra].IsText() && row[extra].AsText().find("auto_increment") != std::string::npos &&
-                row[field].IsText())
-                facts.autoIncrement = row[field].AsText();
-
-    const QueryResult mode = RunQuery(dbc_, "SELECT @@SESSION.sql_mode");
-    facts.sessionMode = mode.rows.empty() || mode.rows[0][0].IsNull() ? "" : mode.rows[0][0].Text();
-    // Under STRICT_TRANS_TABLES a statement of several rows that meets a bad value in its
-    // second or later row on a table without transactions stores an adjusted value with a
-    // warning, where the same row on its own is refused. STRICT_ALL_TABLES refuses it in
-    // every row, as one row at a time would.
-    if (!facts.transactional && HasModeFlag(facts.sessionMode, "STRICT_TRANS_TABLES") &&
-        !HasModeFlag(facts.sessionMode, "STRICT_ALL_TABLES"))
-        facts.strictMode = facts.sessionMode + ",STRICT_ALL_TABLES";
-    facts_ = std::move(facts);
+    // One exchange. information_schema does not list temporary tables: such a table counts
+    // as one whose failed statements may leave rows, which its row count then tells.
+    const QueryResult answer = RunQuery(
+        dbc_,
+        "SELECT (SELECT e.TRANSACTIONS FROM information_schema.TABLES t JOIN information_schema.ENGINES e "
+        "ON e.ENGINE = t.ENGINE WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = ?), "
+        "(SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ? "
+        "AND EXTRA LIKE '%auto_increment%' LIMIT 1), "
+        "(SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?), "
+        "FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode) > 0 "
+        "AND FIND_IN_SET('STRICT_ALL_TABLES', @@SESSION.sql_mode) = 0",
+        {&name, &name, &name});
+    if (!answer.rows.empty()) {
+        const Row& row = answer.rows[0];
+        facts.transactional = row[0].IsText() && row[0].AsText() == "YES";
+        if (!row[1].IsNull()) facts.autoIncrement = row[1].Text();
+        if (!row[2].IsNull()) facts.firstCounter = std::stoll(row[2].Text());
+        // Under STRICT_TRANS_TABLES a statement of several rows that meets a bad value in
+        // its second or later row on a table without transactions stores an adjusted value
+        // with a warning, where the same row on its own is refused. Under STRICT_ALL_TABLES
+        // it is refused in every row, as one row at a time would be.
+        facts.strictAll = !facts.transactional && !row[3].IsNull() && row[3].Text() == "1";
+    }
+    if (!facts.transactional) facts.rowsBefore = Scalar("SELECT COUNT(*) FROM " + quotedTable_);
+    facts_ = facts;
     return *facts_;
 }
 
-void BatchInserter::SetSessionMode(const std::string& mode) {
-    const Value value(mode);
-    RunQuery(dbc_, "SET SESSION sql_mode = ?", {&value});
-}
-
-std::int64_t BatchInserter::CountRows() {
-    const QueryResult count = RunQuery(dbc_, "SELECT COUNT(*) FROM " + quotedTable_);
-    return count.rows.empty() ? 0 : count.rows[0][0].IsInteger() ? count.rows[0][0].AsInteger() : 0;
-}
-
-std::optional<std::int64_t> BatchInserter::AutoIncrementCounter() {
-    const Value name(table_);
-    const QueryResult counter = RunQuery(
-        dbc_, "SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?",
-        {&name});
-    if (counter.rows.empty() || counter.rows[0][0].IsNull()) return std::nullopt;
-    const std::string text = counter.rows[0][0].Text();
-    try {
-        return std::stoll(text);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+std::int64_t BatchInserter::Scalar(const std::string& sql) {
+    const QueryResult answer = RunQuery(dbc_, sql);
+    if (answer.rows.empty() || answer.rows[0].empty() || answer.rows[0][0].IsNull()) return 0;
+    return std::stoll(answer.rows[0][0].Text());
 }
 
 BatchInserter::Outcome BatchInserter::Execute() {
@@ -280,53 +249,71 @@ void BatchInserter::Flush() {
         return;
     }
 
-    const Facts& facts = TableFacts();
-    // What a failure needs to undo or to know: the auto-increment counter before the batch
-    // (a failed batch on InnoDB spends counter values though it leaves no rows), or the
-    // number of rows before it (a failed batch on MyISAM leaves the rows before the
-    // refused one, and the driver does not say how many).
-    std::optional<std::int64_t> counter, before;
-    if (facts.transactional) {
-        if (facts.autoIncrement) counter = AutoIncrementCounter();
-    } else {
-        before = CountRows();
-    }
-
-    if (facts.strictMode) SetSessionMode(*facts.strictMode);
+    Facts& facts = TableFacts();
     Outcome outcome;
-    try {
+    if (facts.strictAll) {
+        // The session's own mode comes back right after the batch, so nothing else on the
+        // connection runs under the stricter one.
+        RunQuery(dbc_,
+                 "SET @nutv_sql_mode = @@SESSION.sql_mode, "
+                 "SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',STRICT_ALL_TABLES')");
+        try {
+            outcome = Execute();
+        } catch (...) {
+            RunQuery(dbc_, "SET SESSION sql_mode = @nutv_sql_mode");
+            throw;
+        }
+        RunQuery(dbc_, "SET SESSION sql_mode = @nutv_sql_mode");
+    } else {
         outcome = Execute();
-    } catch (...) {
-        if (facts.strictMode) SetSessionMode(facts.sessionMode);
-        throw;
     }
-    if (facts.strictMode) SetSessionMode(facts.sessionMode);
-    if (outcome.ok) return;
+    if (outcome.ok) {
+        facts.rowsBefore += static_cast<std::int64_t>(rows_.size());
+        return;
+    }
 
     std::size_t stayed = 0;
     try {
-        if (outcome.stayed) {
-            stayed = *outcome.stayed;
-        } else if (!facts.transactional) {
-            const std::int64_t added = CountRows() - *before;
-            stayed =
-                static_cast<std::size_t>(std::clamp<std::int64_t>(added, 0, static_cast<std::int64_t>(rows_.size())));
-        } else if (counter) {
-            // Put the counter back, so the rows sent again get the keys they would have had.
-            // ALTER TABLE needs the ALTER privilege; without it the keys come out higher.
-            try {
-                RunQuery(dbc_, "ALTER TABLE " + quotedTable_ + " AUTO_INCREMENT = " + std::to_string(*counter));
-            } catch (const VbError&) {
-            }
-        }
+        stayed = RowsThatStayed(outcome);
     } catch (...) {
         // The connection failed on the way: the batch's own error says what went wrong.
         if (outcome.error) std::rethrow_exception(outcome.error);
         throw;
     }
+    facts.rowsBefore += static_cast<std::int64_t>(stayed);
     // The rows not in the table go one at a time, as they would have without batching:
-    // the refused row fails again on its own and raises its own error.
-    for (std::size_t r = stayed; r < rows_.size(); ++r) single_(rows_[r], assigned_[r]);
+    // the refused row fails again on its own and raises its own error. Should all of them
+    // go in, the batch failed for a reason of its own (its size, say) and nothing is lost.
+    for (std::size_t r = stayed; r < rows_.size(); ++r) {
+        single_(rows_[r], assigned_[r]);
+        ++facts.rowsBefore;
+    }
+}
+
+std::size_t BatchInserter::RowsThatStayed(const Outcome& outcome) {
+    const Facts& facts = *facts_;
+    if (outcome.stayed) return *outcome.stayed;
+    if (!facts.transactional) {
+        // Without transactions the rows before the refused one stay, and the driver does
+        // not say how many there were: the row count does.
+        const std::int64_t added = Scalar("SELECT COUNT(*) FROM " + quotedTable_) - facts.rowsBefore;
+        return static_cast<std::size_t>(std::clamp<std::int64_t>(added, 0, static_cast<std::int64_t>(rows_.size())));
+    }
+    if (facts.autoIncrement) {
+        // None of the batch stayed, but it spent auto-increment values. The counter before
+        // it was the first counter, or one past the highest key the earlier batches left
+        // (their new keys only ever raise it). Putting it back gives the rows sent again
+        // the keys they would have had. ALTER TABLE needs the ALTER privilege; without it
+        // the keys come out higher.
+        const std::int64_t highest =
+            Scalar("SELECT IFNULL(MAX(" + QuoteIdentifier(*facts.autoIncrement) + "), 0) FROM " + quotedTable_);
+        const std::int64_t counter = std::max(facts.firstCounter, highest + 1);
+        try {
+            RunQuery(dbc_, "ALTER TABLE " + quotedTable_ + " AUTO_INCREMENT = " + std::to_string(counter));
+        } catch (const VbError&) {
+        }
+    }
+    return 0;
 }
 
 }  // namespace ado::odbc

@@ -7,7 +7,9 @@
 //
 // When the table refuses a row of a batch, the rows before it end up in the table once,
 // it and the rows after it do not, and the error raised is the one the row gives on its
-// own (the driver's text for that single-row INSERT). See Flush for how.
+// own (the driver's text for that single-row INSERT). See Flush for how. Putting back the
+// auto-increment counter after a failed batch takes an ALTER TABLE, which commits an open
+// transaction; batches are meant for autocommit.
 #include <sql.h>
 
 #include <cstddef>
@@ -50,8 +52,9 @@ private:
     struct Facts {
         bool transactional = false;                // a failed statement leaves none of its rows
         std::optional<std::string> autoIncrement;  // the auto-increment column's name
-        std::optional<std::string> strictMode;     // the sql_mode to send a batch under
-        std::string sessionMode;                   // the sql_mode to go back to
+        std::int64_t firstCounter = 0;             // its counter before the first batch
+        bool strictAll = false;                    // batches go under STRICT_ALL_TABLES
+        std::int64_t rowsBefore = 0;               // without transactions: rows before the next batch
     };
     struct Outcome {
         bool ok = true;
@@ -59,11 +62,10 @@ private:
         std::exception_ptr error;
     };
 
-    const Facts& TableFacts();
+    Facts& TableFacts();
     Outcome Execute();
-    void SetSessionMode(const std::string& mode);
-    std::int64_t CountRows();
-    std::optional<std::int64_t> AutoIncrementCounter();
+    std::size_t RowsThatStayed(const Outcome& outcome);
+    std::int64_t Scalar(const std::string& sql);
     void Clear();
 
     SQLHDBC dbc_;

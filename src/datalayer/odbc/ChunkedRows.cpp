@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
 
 namespace ado::odbc {
 
 namespace {
 
-// About what a value costs the driver and us: its bytes and a little bookkeeping.
+// About what a row costs the driver and us: its bytes and a little bookkeeping.
 std::size_t Footprint(const Row& row) {
     std::size_t bytes = 64;
     for (const Value& v : row) {
@@ -21,86 +22,112 @@ std::size_t Footprint(const Row& row) {
 
 }  // namespace
 
-ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, std::vector<Column> columns, OrderingKey key)
-    : columns_(std::move(columns)),
-      key_(std::move(key)),
-      first_(dbc),
-      next_(dbc),
-      firstReader_(first_, columns_),
-      nextReader_(next_, columns_) {
+ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKey& key) : statement_(dbc) {
     // FORCE INDEX: without it the optimizer may scan and sort the whole table for each
     // chunk (a MyISAM table does for the first one). The bound on a composite key is
-    // spelled out as "a > ? OR (a = ? AND b > ?)": the row comparison "(a, b) > (?, ?)"
-    // is not used as a range by this server and ends in a full scan per chunk.
-    std::string from = "SELECT * FROM " + QuoteIdentifier(table) + " FORCE INDEX (" + QuoteIdentifier(key_.index) + ")";
-    std::string order;
-    for (std::size_t k : key_.columns) order += (order.empty() ? "" : ", ") + QuoteIdentifier(columns_[k].name);
-    std::string after;
-    for (std::size_t i = key_.columns.size(); i-- > 0;) {
-        const std::string name = QuoteIdentifier(columns_[key_.columns[i]].name);
+    // spelled out as "a > ? OR (a = ? AND b > ?)": this server does not use the row
+    // comparison "(a, b) > (?, ?)" as a range and would scan the whole table per chunk.
+    const std::string from =
+        "SELECT * FROM " + QuoteIdentifier(table) + " FORCE INDEX (" + QuoteIdentifier(key.index) + ")";
+    std::string order, after;
+    for (const std::string& column : key.columns) order += (order.empty() ? "" : ", ") + QuoteIdentifier(column);
+    for (std::size_t i = key.columns.size(); i-- > 0;) {
+        const std::string name = QuoteIdentifier(key.columns[i]);
         after = after.empty() ? name + " > ?" : name + " > ? OR (" + name + " = ? AND (" + after + "))";
     }
-    first_.Prepare(from + " ORDER BY " + order + " LIMIT ?");
-    next_.Prepare(from + " WHERE " + after + " ORDER BY " + order + " LIMIT ?");
+    first_ = from + " ORDER BY " + order + " LIMIT ?";
+    next_ = from + " WHERE " + after + " ORDER BY " + order + " LIMIT ?";
 }
 
-void ChunkedRows::StartChunk() {
+std::unique_ptr<ChunkedRows> ChunkedRows::Open(SQLHDBC dbc, const std::string& table, OrderingKey key, bool updatable) {
+    auto rows = std::make_unique<ChunkedRows>(dbc, table, key);
+    const Value limit(static_cast<std::int64_t>(rows->chunkRows_));
+    rows->statement_.ExecDirect(rows->first_, {&limit});
+    rows->columns_ = DescribeResult(rows->statement_, updatable);
+    for (const std::string& name : key.columns) {
+        std::size_t position = 0;
+        while (position < rows->columns_.size() && !SameColumnName(rows->columns_[position].name, name)) ++position;
+        if (position == rows->columns_.size() || !KeyColumnCarriesOrder(rows->columns_[position])) return nullptr;
+        rows->keyColumns_.push_back(position);
+    }
+    rows->current_ = rows->ReadResult();
+    return rows;
+}
+
+ChunkedRows::~ChunkedRows() {
+    WaitForPending();
+}
+
+void ChunkedRows::WaitForPending() noexcept {
+    if (!pending_.valid()) return;
+    try {
+        pending_.get();
+    } catch (...) {
+        // A chunk nobody will read: its failure is nobody's business.
+    }
+}
+
+ChunkedRows::Chunk ChunkedRows::ReadChunk(const std::vector<Value>& after) {
     const Value limit(static_cast<std::int64_t>(chunkRows_));
-    if (current_) current_->CloseCursor();
-    if (lastKey_.empty()) {
-        first_.Execute({&limit});
-        current_ = &first_;
-        reader_ = &firstReader_;
+    if (after.empty()) {
+        statement_.ExecDirect(first_, {&limit});
     } else {
         // Each key column but the last appears twice in the bound: "a > ? OR (a = ? AND ...".
         std::vector<const Value*> parameters;
-        for (std::size_t i = 0; i < lastKey_.size(); ++i) {
-            parameters.push_back(&lastKey_[i]);
-            if (i + 1 < lastKey_.size()) parameters.push_back(&lastKey_[i]);
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            parameters.push_back(&after[i]);
+            if (i + 1 < after.size()) parameters.push_back(&after[i]);
         }
         parameters.push_back(&limit);
-        next_.Execute(parameters);
-        current_ = &next_;
-        reader_ = &nextReader_;
+        statement_.ExecDirect(next_, parameters);
     }
-    readInChunk_ = 0;
-    bytesInChunk_ = 0;
+    return ReadResult();
+}
+
+ChunkedRows::Chunk ChunkedRows::ReadResult() {
+    Chunk chunk;
+    chunk.rows.reserve(chunkRows_);
+    RowReader reader(statement_, columns_);
+    std::size_t bytes = 0;
+    Row row;
+    while (reader.Next(row)) {
+        bytes += Footprint(row);
+        chunk.rows.push_back(std::move(row));
+        row = Row();
+    }
+    statement_.CloseCursor();
+    chunk.last = chunk.rows.size() < chunkRows_;
+    if (!chunk.rows.empty()) {
+        for (std::size_t k : keyColumns_) chunk.lastKey.push_back(chunk.rows.back()[k]);
+        chunkRows_ =
+            std::clamp(kChunkBytes / std::max<std::size_t>(1, bytes / chunk.rows.size()), kMinChunkRows, kMaxChunkRows);
+    }
+    return chunk;
+}
+
+void ChunkedRows::StartNext() {
+    if (pending_.valid() || current_.last || current_.rows.empty()) return;
+    pending_ = std::async(std::launch::async, [this, after = current_.lastKey] { return ReadChunk(after); });
 }
 
 bool ChunkedRows::Next(Row& row) {
-    if (exhausted_) return false;
-    if (!started_) {
-        started_ = true;
-        StartChunk();
-    }
     for (;;) {
-        if (reader_->Next(row)) {
-            ++readInChunk_;
-            bytesInChunk_ += Footprint(row);
-            lastKey_.resize(key_.columns.size());
-            for (std::size_t i = 0; i < key_.columns.size(); ++i) lastKey_[i] = row[key_.columns[i]];
+        if (position_ < current_.rows.size()) {
+            row = std::move(current_.rows[position_++]);
+            if (position_ >= 2) StartNext();
             return true;
         }
-        // A chunk shorter than asked for was the last one.
-        if (readInChunk_ < chunkRows_) {
-            exhausted_ = true;
-            current_->CloseCursor();
-            current_ = nullptr;
-            return false;
-        }
-        chunkRows_ = std::clamp(kChunkBytes / std::max<std::size_t>(1, bytesInChunk_ / readInChunk_), kMinChunkRows,
-                                kMaxChunkRows);
-        StartChunk();
+        if (current_.last) return false;
+        StartNext();
+        current_ = pending_.get();  // a failure to read the chunk is raised here
+        position_ = 0;
     }
 }
 
 void ChunkedRows::Restart() {
-    if (current_) current_->CloseCursor();
-    current_ = nullptr;
-    lastKey_.clear();
-    exhausted_ = false;
-    started_ = true;
-    StartChunk();
+    WaitForPending();
+    current_ = ReadChunk({});
+    position_ = 0;
 }
 
 }  // namespace ado::odbc

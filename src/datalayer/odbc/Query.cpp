@@ -23,12 +23,7 @@ int QueryResult::Column(const std::string& name) const {
 
 QueryResult RunQuery(SQLHDBC dbc, const std::string& sql, const std::vector<const Value*>& parameters) {
     Statement statement(dbc);
-    if (parameters.empty()) {
-        statement.ExecDirect(sql);
-    } else {
-        statement.Prepare(sql);
-        statement.Execute(parameters);
-    }
+    statement.ExecDirect(sql, parameters);
     QueryResult result;
     if (statement.ResultColumns() == 0) return result;
     const std::vector<Column> columns = DescribeResult(statement, false);

@@ -20,6 +20,12 @@ void Statement::ExecDirect(const std::string& sql) {
     CheckStmt(SQLExecDirect(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
 }
 
+void Statement::ExecDirect(const std::string& sql, const std::vector<const Value*>& parameters) {
+    if (slots_.size() < parameters.size()) slots_.resize(parameters.size());
+    for (std::size_t i = 0; i < parameters.size(); ++i) Bind(i, *parameters[i]);
+    ExecDirect(sql);
+}
+
 void Statement::Prepare(const std::string& sql) {
     CheckStmt(SQLPrepare(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
 }

@@ -20,10 +20,12 @@ public:
 
     SQLHSTMT get() const { return handle_.get(); }
 
-    // Runs an SQL text at once.
+    // Runs an SQL text at once (one exchange with the server, markers or not).
     void ExecDirect(const std::string& sql);
+    void ExecDirect(const std::string& sql, const std::vector<const Value*>& parameters);
     void Prepare(const std::string& sql);
-    // Runs the prepared statement with these values for its markers, in order.
+    // Runs the prepared statement with these values for its markers, in order. This driver
+    // prepares on the server: Prepare and every Execute are an exchange each.
     void Execute(const std::vector<const Value*>& parameters);
 
     SQLSMALLINT ResultColumns();

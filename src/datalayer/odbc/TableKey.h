@@ -1,10 +1,10 @@
 #pragma once
 // Internal: the key by which a table can be read in order a chunk at a time: its primary
-// key, or else its first unique key whose columns are all NOT NULL, when every key column
-// holds values that read back as text or integers comparing exactly as the column does.
+// key, or else its first unique key, when every column of it is whole (no prefix), NOT
+// NULL and in a B-tree. Whether the key's values read back comparing exactly as the
+// columns do is told by their types (KeyColumnCarriesOrder), once the rows are described.
 #include <sql.h>
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,11 +14,17 @@ namespace ado::odbc {
 
 struct OrderingKey {
     std::string index;                 // the index's name, for FORCE INDEX
-    std::vector<std::size_t> columns;  // positions in the table's columns, in key order
+    std::vector<std::string> columns;  // the key's columns, in key order
     bool empty() const { return columns.empty(); }
 };
 
-// Finds the key of `table`, whose result columns are `columns`; empty when it has none.
-OrderingKey FindOrderingKey(SQLHDBC dbc, const std::string& table, const std::vector<Column>& columns);
+// From SHOW KEYS (one exchange with the server); empty when the table has no such key.
+OrderingKey FindOrderingKey(SQLHDBC dbc, const std::string& table);
+
+// Integers (but BIGINT UNSIGNED, read as text the server would compare as a double),
+// VARCHAR, VARBINARY, dates and times. Not DECIMAL or the floating types (their text may
+// not name the stored value exactly), and not CHAR: the driver describes ENUM and SET as
+// CHAR, and an ENUM sorts by position but compares as text.
+bool KeyColumnCarriesOrder(const Column& column);
 
 }  // namespace ado::odbc

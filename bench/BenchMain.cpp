@@ -1,0 +1,205 @@
+// nutv-bench: how fast and how lean a conversion run is, against its peers on the same rows
+// and the same server. Needs the test server of scripts/mariadb-server (scripts/bench
+// starts one). Ends with one line: RESULT server_copy_ratio=... dump_ratio=... ...
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/ConversionRun.h"
+#include "bench/Customers.h"
+#include "bench/Machine.h"
+#include "bench/Peers.h"
+#include "bench/RemapTiming.h"
+#include "support/TestEnvironment.h"
+#include "testdata/Generator.h"
+#include "testdata/Schema.h"
+
+namespace {
+
+struct Options {
+    double scale = 1000;              // testdata's size factor of the full customer
+    std::int64_t rowSubset = 100000;  // rows of the row-at-a-time peer
+    std::int64_t flatRows = 1000000;  // rows of the one-table memory run
+    bool full = true, flat = true;
+};
+
+void Usage() {
+    std::fputs(
+        "usage: nutv-bench [--scale F] [--row-subset N] [--flat-rows N] [--only full|flat] [--server-pid PID]\n"
+        "  full: a customer generated at size factor F (1000: about 1.8M rows) converted whole,\n"
+        "        and the peers on the same rows; flat: one table of N rows, memory along the way\n",
+        stderr);
+}
+
+double Mb(std::int64_t kib) {
+    return static_cast<double>(kib) / 1024.0;
+}
+
+double Ratio(double ours, double peer) {
+    return peer > 0 ? ours / peer : 0;
+}
+
+std::vector<std::string> AllTables() {
+    std::vector<std::string> all;
+    for (auto name : testdata::TableNames()) all.emplace_back(name);
+    return all;
+}
+
+// The source and target row counts of every table, and whether they agree.
+bool SameRowCounts(const bench::Customers& customers, const std::vector<std::string>& tables) {
+    const auto source = bench::RowCounts(customers.SourceDb(), tables);
+    const auto target = bench::RowCounts(customers.TargetDb(), tables);
+    bool same = true;
+    for (std::size_t i = 0; i < source.size(); ++i)
+        if (source[i].second != target[i].second) {
+            std::printf("  MISMATCH %s: source %lld rows, target %lld\n", source[i].first.c_str(),
+                        static_cast<long long>(source[i].second), static_cast<long long>(target[i].second));
+            same = false;
+        }
+    return same;
+}
+
+void PrintTimes(const char* what, std::int64_t rows, const bench::Span& time) {
+    std::printf("%-33s %9lld rows %7.1f s %9.0f rows/s  (CPU s: client %.1f, server %.1f)\n", what,
+                static_cast<long long>(rows), time.wall, time.wall > 0 ? static_cast<double>(rows) / time.wall : 0,
+                time.client, time.server);
+}
+
+void PrintPeer(const char* what, const bench::PeerResult& peer, double ours, const std::string& more = "") {
+    PrintTimes(what, peer.rows, peer.time);
+    std::printf("%-33s ours/peer %.2f%s\n", "", Ratio(ours, peer.RowsPerSecond()), more.c_str());
+    if (!peer.note.empty()) std::printf("  note: %s\n", peer.note.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--scale" && hasValue)
+            options.scale = std::atof(argv[++i]);
+        else if (arg == "--row-subset" && hasValue)
+            options.rowSubset = std::atoll(argv[++i]);
+        else if (arg == "--flat-rows" && hasValue)
+            options.flatRows = std::atoll(argv[++i]);
+        else if (arg == "--server-pid" && hasValue)
+            bench::Stopwatch::SetServerPid(std::atoi(argv[++i]));
+        else if (arg == "--only" && hasValue) {
+            const std::string only = argv[++i];
+            options.full = only == "full";
+            options.flat = only == "flat";
+        } else {
+            Usage();
+            return 2;
+        }
+    }
+    // The program's ODBC data sources and settings go to a folder of this run's own.
+    testsupport::IsolatedEnvironment env;
+    std::printf("machine: %s\n", bench::MachineDescription().c_str());
+    std::fflush(stdout);
+
+    double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0;
+    std::int64_t peakKiB = 0;
+    int status = 0;
+    try {
+        if (options.full) {
+            const bench::Customers customers;
+            std::printf("\n== full conversion: all %zu tables, size factor %g\n", AllTables().size(), options.scale);
+            const auto generated = bench::MakeCustomers(customers, options.scale, {});
+            std::pair<std::string, std::int64_t> biggest{"", 0};
+            std::int64_t lines = 0;
+            for (const auto& [table, rows] : generated.rowsPerTable) {
+                if (rows > biggest.second) biggest = {table, rows};
+                if (table == "ordbook_d") lines = rows;
+            }
+            std::printf("generated %lld rows in %.0f s (biggest %s %lld rows, ordbook_d %lld lines)\n",
+                        static_cast<long long>(generated.rows), generated.seconds, biggest.first.c_str(),
+                        static_cast<long long>(biggest.second), static_cast<long long>(lines));
+            std::fflush(stdout);
+
+            const bench::ConversionResult run = bench::RunConversion(customers, {});
+            if (!run.completed) {
+                std::printf("conversion failed: %s\n", run.lastMessage.c_str());
+                return 1;
+            }
+            const double ours = static_cast<double>(generated.rows) / run.time.wall;
+            PrintTimes("conversion run (ours)", generated.rows, run.time);
+            std::printf("%-33s peak resident memory %.1f MB%s\n", "", Mb(run.peakKiB),
+                        run.peakOfRunOnly ? "" : " (of the whole process)");
+            peakKiB = std::max(peakKiB, run.peakKiB);
+            auto slowest = run.tableSeconds;
+            std::sort(slowest.begin(), slowest.end(), [](auto& a, auto& b) { return a.second > b.second; });
+            std::printf("%-33s slowest tables:", "");
+            for (std::size_t i = 0; i < slowest.size() && i < 6; ++i)
+                std::printf(" %s %.2f s,", slowest[i].first.c_str(), slowest[i].second);
+            double rest = 0;
+            for (std::size_t i = 6; i < slowest.size(); ++i) rest += slowest[i].second;
+            std::printf(" the other %zu %.2f s\n", slowest.size() > 6 ? slowest.size() - 6 : 0, rest);
+            if (!SameRowCounts(customers, AllTables())) status = 1;
+            std::fflush(stdout);
+
+            const bench::RemapResult remap = bench::TimeRemap(env, customers);
+            remap100k = remap.lines > 0 ? remap.time.wall * 100000.0 / static_cast<double>(remap.lines) : 0;
+            std::printf("%-33s %9lld lines %6.2f s (%.2f s per 100k lines)%s%s\n", "ordbook_d remap",
+                        static_cast<long long>(remap.lines), remap.time.wall, remap100k,
+                        remap.sameLinks ? ", same links as the run" : ", LINKS DIFFER from the run",
+                        remap.note.empty() ? "" : (" - " + remap.note).c_str());
+            if (!remap.sameLinks) status = 1;
+            std::fflush(stdout);
+
+            const bench::PeerResult server = bench::ServerSideCopy(customers, {});
+            PrintPeer("server-side INSERT ... SELECT", server, ours);
+            serverRatio = Ratio(ours, server.RowsPerSecond());
+            std::fflush(stdout);
+            const bench::PeerResult dump = bench::DumpAndLoad(customers, {});
+            PrintPeer("mariadb-dump | mariadb", dump, ours);
+            dumpRatio = Ratio(ours, dump.RowsPerSecond());
+            std::fflush(stdout);
+            const bench::PeerResult rowwise = bench::RowAtATime(env, customers, biggest.first, options.rowSubset);
+            const std::string scaled =
+                " (" + std::to_string(rowwise.rows) + " rows of " + biggest.first + ", scaled: " +
+                std::to_string(static_cast<long long>(
+                    std::llround(static_cast<double>(generated.rows) / rowwise.RowsPerSecond()))) +
+                " s for the customer)";
+            PrintPeer("row at a time (ODBC, autocommit)", rowwise, ours, scaled);
+            rowRatio = Ratio(ours, rowwise.RowsPerSecond());
+            std::fflush(stdout);
+        }
+        if (options.flat) {
+            bench::Customers customers;
+            customers.sourceId = "benchflatsrc";
+            customers.targetId = "benchflatdst";
+            const std::string table = "sale";
+            const double perFactor = static_cast<double>(testdata::RowCount(table, 1.0));
+            const double factor = std::ceil(static_cast<double>(options.flatRows) / perFactor);
+            std::printf("\n== one table: %s at size factor %g\n", table.c_str(), factor);
+            const auto generated = bench::MakeCustomers(customers, factor, {table});
+            std::printf("generated %lld rows in %.0f s\n", static_cast<long long>(generated.rows), generated.seconds);
+            std::fflush(stdout);
+            const bench::ConversionResult run = bench::RunConversion(customers, {table});
+            if (!run.completed) {
+                std::printf("conversion failed: %s\n", run.lastMessage.c_str());
+                return 1;
+            }
+            PrintTimes(("copy of " + table).c_str(), generated.rows, run.time);
+            std::printf("%-33s peak resident memory %.1f MB%s\n", "", Mb(run.peakKiB),
+                        run.peakOfRunOnly ? "" : " (of the whole process)");
+            std::printf("resident memory at 0%%, 10%%, ... 100%% of the rows (MB):");
+            for (std::int64_t kib : run.residentByTenth) std::printf(" %.1f", Mb(kib));
+            std::printf("\n");
+            peakKiB = std::max(peakKiB, run.peakKiB);
+            if (!SameRowCounts(customers, {table})) status = 1;
+        }
+    } catch (const std::exception& e) {
+        std::printf("benchmark failed: %s\n", e.what());
+        return 1;
+    }
+    std::printf("\nRESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f\n",
+                serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k);
+    return status;
+}

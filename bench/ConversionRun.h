@@ -1,0 +1,30 @@
+#pragma once
+// One complete conversion run in this process, as a user starts it from the window:
+// both IDs typed, the chosen tables ticked, Start pressed and Yes answered.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bench/Customers.h"
+#include "bench/Machine.h"
+
+namespace bench {
+
+struct ConversionResult {
+    bool completed = false;
+    std::string lastMessage;  // the completion message, or the error report
+    Span time;
+    std::int64_t peakKiB = 0;    // peak resident memory during the run
+    bool peakOfRunOnly = false;  // false: the peak covers the process from its start
+    // Resident memory when the per-table bar of the biggest table passed 0%, 10%, ... 100%.
+    std::vector<std::int64_t> residentByTenth;
+    std::string log;
+    // Seconds each table took, from the log line of the table before (or the start).
+    std::vector<std::pair<std::string, double>> tableSeconds;
+};
+
+// Runs the conversion of `tables` (empty: all 80) between the two customers.
+ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables);
+
+}  // namespace bench
