@@ -49,9 +49,11 @@ void BatchInserter::Add(Row values, Mask assigned) {
         if (v.IsBytes()) return v.AsBytes().data.size();
         return 0;
     };
+    TableFacts();
+    const bool leavesKey = LeavesKeyToTable(values, assigned);
     // A column binds one kind of value for the whole batch, and every row takes as many
     // bytes in a column's array as the longest value in it.
-    bool fits = rows_.size() < kMaxRows;
+    bool fits = rows_.size() < kMaxRows && leavesKey == queueLeavesKey_;
     std::size_t rowBytes = 0;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         std::size_t width = widths_[i];
@@ -71,8 +73,18 @@ void BatchInserter::Add(Row values, Mask assigned) {
         if (kind != Kind::None) kinds_[i] = kind;
         widths_[i] = std::max(widths_[i], widthOf(values[i]));
     }
+    queueLeavesKey_ = leavesKey;
     rows_.push_back(std::move(values));
     assigned_.push_back(std::move(assigned));
+}
+
+bool BatchInserter::LeavesKeyToTable(const Row& values, const Mask& assigned) {
+    if (!autoIncrementColumn_) return false;
+    const std::size_t c = *autoIncrementColumn_;
+    if (!assigned[c]) return true;
+    // Null and 0 ask the table for a value too.
+    const Value& v = values[c];
+    return v.IsNull() || (v.IsInteger() && v.AsInteger() == 0) || (v.IsText() && v.AsText() == "0");
 }
 
 void BatchInserter::Drop() {
@@ -115,6 +127,9 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         facts.strictAll = !facts.transactional && !row[3].IsNull() && row[3].Text() == "1";
     }
     if (!facts.transactional) facts.rowsBefore = Scalar("SELECT COUNT(*) FROM " + quotedTable_);
+    if (facts.autoIncrement)
+        for (std::size_t i = 0; i < columns_.size() && !autoIncrementColumn_; ++i)
+            if (SameColumnName(columns_[i], *facts.autoIncrement)) autoIncrementColumn_ = i;
     facts_ = facts;
     return *facts_;
 }
@@ -269,6 +284,7 @@ void BatchInserter::Flush() {
     }
     if (outcome.ok) {
         facts.rowsBefore += static_cast<std::int64_t>(rows_.size());
+        if (facts.transactional && queueLeavesKey_) KeepCounter();
         return;
     }
 
@@ -287,6 +303,28 @@ void BatchInserter::Flush() {
     for (std::size_t r = stayed; r < rows_.size(); ++r) {
         single_(rows_[r], assigned_[r]);
         ++facts.rowsBefore;
+    }
+}
+
+void BatchInserter::KeepCounter() {
+    const Value name(table_);
+    const QueryResult answer =
+        RunQuery(dbc_,
+                 "SELECT (SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                 "AND TABLE_NAME = ?), (SELECT MAX(" +
+                     QuoteIdentifier(*facts_->autoIncrement) + ") FROM " + quotedTable_ + ")",
+                 {&name});
+    if (answer.rows.empty() || answer.rows[0][0].IsNull() || answer.rows[0][1].IsNull()) return;
+    const std::int64_t counter = std::stoll(answer.rows[0][0].Text());
+    const std::int64_t next = std::stoll(answer.rows[0][1].Text()) + 1;
+    // The batch's keys were the highest in the table: one row at a time leaves the
+    // counter one past the last of them.
+    if (counter > next) {
+        try {
+            RunQuery(dbc_, "ALTER TABLE " + quotedTable_ + " AUTO_INCREMENT = " + std::to_string(next));
+        } catch (const VbError&) {
+            // Without the ALTER privilege the keys that follow come out higher.
+        }
     }
 }
 

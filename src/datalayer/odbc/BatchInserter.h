@@ -31,7 +31,10 @@ public:
     // Inserts one row on its own, as a row-at-a-time writer does.
     using SingleInsert = std::function<void(const Row&, const Mask&)>;
 
-    static constexpr std::size_t kMaxRows = 1000;
+    // 2^10 - 1: for a statement whose row count it does not know in advance, the server
+    // sets auto-increment values aside in runs of 1, 2, 4, ... values; a batch of this size
+    // uses up the runs it was given, one of another size leaves a gap (see KeepCounter).
+    static constexpr std::size_t kMaxRows = 1023;
     // Bytes of parameter buffers per batch, well under the smallest usual max_allowed_packet.
     static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
 
@@ -65,6 +68,10 @@ private:
     Facts& TableFacts();
     Outcome Execute();
     std::size_t RowsThatStayed(const Outcome& outcome);
+    // After a batch that left its keys to an InnoDB table: puts the counter back to one
+    // past the highest key when the batch set aside values it did not use, so the next
+    // rows get the keys one row at a time would give them.
+    void KeepCounter();
     std::int64_t Scalar(const std::string& sql);
     void Clear();
 
@@ -74,6 +81,14 @@ private:
     std::vector<std::string> columns_;
     SingleInsert single_;
     std::optional<Facts> facts_;
+
+    // Whether a row leaves its auto-increment value to the table. A batch that mixes such
+    // rows with rows giving their own value makes InnoDB set aside more values than it
+    // uses, so the keys after it would differ from one row at a time: the two kinds go in
+    // batches of their own.
+    bool LeavesKeyToTable(const Row& values, const Mask& assigned);
+    std::optional<std::size_t> autoIncrementColumn_;
+    bool queueLeavesKey_ = false;
 
     std::vector<Row> rows_;
     std::vector<Mask> assigned_;

@@ -22,7 +22,7 @@ std::size_t Footprint(const Row& row) {
 
 }  // namespace
 
-ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKey& key) : statement_(dbc) {
+ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKey& key) : first_(dbc), next_(dbc) {
     // FORCE INDEX: without it the optimizer may scan and sort the whole table for each
     // chunk (a MyISAM table does for the first one). The bound on a composite key is
     // spelled out as "a > ? OR (a = ? AND b > ?)": this server does not use the row
@@ -35,22 +35,22 @@ ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKe
         const std::string name = QuoteIdentifier(key.columns[i]);
         after = after.empty() ? name + " > ?" : name + " > ? OR (" + name + " = ? AND (" + after + "))";
     }
-    first_ = from + " ORDER BY " + order + " LIMIT ?";
-    next_ = from + " WHERE " + after + " ORDER BY " + order + " LIMIT ?";
+    firstSql_ = from + " ORDER BY " + order + " LIMIT ?";
+    nextSql_ = from + " WHERE " + after + " ORDER BY " + order + " LIMIT ?";
 }
 
 std::unique_ptr<ChunkedRows> ChunkedRows::Open(SQLHDBC dbc, const std::string& table, OrderingKey key, bool updatable) {
     auto rows = std::make_unique<ChunkedRows>(dbc, table, key);
     const Value limit(static_cast<std::int64_t>(rows->chunkRows_));
-    rows->statement_.ExecDirect(rows->first_, {&limit});
-    rows->columns_ = DescribeResult(rows->statement_, updatable);
+    rows->first_.ExecDirect(rows->firstSql_, {&limit});
+    rows->columns_ = DescribeResult(rows->first_, updatable);
     for (const std::string& name : key.columns) {
         std::size_t position = 0;
         while (position < rows->columns_.size() && !SameColumnName(rows->columns_[position].name, name)) ++position;
         if (position == rows->columns_.size() || !KeyColumnCarriesOrder(rows->columns_[position])) return nullptr;
         rows->keyColumns_.push_back(position);
     }
-    rows->current_ = rows->ReadResult();
+    rows->current_ = rows->ReadResult(rows->first_);
     return rows;
 }
 
@@ -70,7 +70,8 @@ void ChunkedRows::WaitForPending() noexcept {
 ChunkedRows::Chunk ChunkedRows::ReadChunk(const std::vector<Value>& after) {
     const Value limit(static_cast<std::int64_t>(chunkRows_));
     if (after.empty()) {
-        statement_.ExecDirect(first_, {&limit});
+        first_.ExecDirect(firstSql_, {&limit});
+        return ReadResult(first_);
     } else {
         // Each key column but the last appears twice in the bound: "a > ? OR (a = ? AND ...".
         std::vector<const Value*> parameters;
@@ -79,15 +80,15 @@ ChunkedRows::Chunk ChunkedRows::ReadChunk(const std::vector<Value>& after) {
             if (i + 1 < after.size()) parameters.push_back(&after[i]);
         }
         parameters.push_back(&limit);
-        statement_.ExecDirect(next_, parameters);
+        next_.ExecDirect(nextSql_, parameters);
+        return ReadResult(next_);
     }
-    return ReadResult();
 }
 
-ChunkedRows::Chunk ChunkedRows::ReadResult() {
+ChunkedRows::Chunk ChunkedRows::ReadResult(Statement& statement) {
     Chunk chunk;
     chunk.rows.reserve(chunkRows_);
-    RowReader reader(statement_, columns_);
+    RowReader reader(statement, columns_);
     std::size_t bytes = 0;
     Row row;
     while (reader.Next(row)) {
@@ -95,7 +96,7 @@ ChunkedRows::Chunk ChunkedRows::ReadResult() {
         chunk.rows.push_back(std::move(row));
         row = Row();
     }
-    statement_.CloseCursor();
+    statement.CloseCursor();
     chunk.last = chunk.rows.size() < chunkRows_;
     if (!chunk.rows.empty()) {
         for (std::size_t k : keyColumns_) chunk.lastKey.push_back(chunk.rows.back()[k]);

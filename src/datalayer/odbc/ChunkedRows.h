@@ -55,14 +55,16 @@ private:
     };
     // Runs the query of the chunk after `after` (the first one when empty) and reads it.
     Chunk ReadChunk(const std::vector<Value>& after);
-    // Reads the rows of the chunk whose query has run.
-    Chunk ReadResult();
+    // Reads the rows of the chunk whose query has run on `statement`.
+    Chunk ReadResult(Statement& statement);
     void StartNext();
     void WaitForPending() noexcept;
 
-    Statement statement_;
-    std::string first_;  // the first chunk's query: no lower bound
-    std::string next_;   // every later chunk's: rows after the last key read
+    // One statement per query text: this driver checks the markers bound against the
+    // text a statement ran before.
+    Statement first_;  // the first chunk: no lower bound
+    Statement next_;   // every later chunk: rows after the last key read
+    std::string firstSql_, nextSql_;
     std::vector<Column> columns_;
     std::vector<std::size_t> keyColumns_;  // positions of the key's columns
     std::size_t chunkRows_ = kFirstChunkRows;

@@ -1,0 +1,192 @@
+// Batch mode (adLockBatchOptimistic): many rows per execute with the outcome of one
+// INSERT per row. Every case runs the same rows twice, through a batch recordset and
+// through a row-at-a-time one (adLockOptimistic) into a twin table, and compares.
+#include <gtest/gtest.h>
+
+#include "CustomerDataSource.h"
+#include "datalayer/Connection.h"
+#include "datalayer/Recordset.h"
+
+using ado::Recordset;
+using ado::Value;
+using dltest::CustomerDataSource;
+using dltest::ErrorOf;
+
+namespace {
+
+// One row to add: the values of the named fields; a field not named is left unassigned.
+using NewRow = std::vector<std::pair<std::string, Value>>;
+
+struct Outcome {
+    dltest::Raised error;  // the first error raised, if any
+    std::vector<testsupport::Row> rows;
+};
+
+// Adds the rows through a recordset with the lock type given, stopping at the first
+// error (as the copy run does), then sends what is queued; returns the table afterwards.
+Outcome AddRows(const CustomerDataSource& ds, const std::shared_ptr<ado::Connection>& connection,
+                const std::string& table, int lock, const std::vector<NewRow>& rows, const std::string& orderBy) {
+    Outcome outcome;
+    {
+        Recordset rs;
+        rs.Open(table, connection, ado::adOpenForwardOnly, lock, ado::adCmdTable);
+        outcome.error = ErrorOf([&] {
+            for (const NewRow& row : rows) {
+                rs.AddNew();
+                for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
+                rs.Update();
+            }
+            rs.UpdateBatch();
+        });
+    }
+    outcome.rows = ds.Query("SELECT * FROM " + testsupport::SqlIdent(table) + " ORDER BY " + orderBy);
+    return outcome;
+}
+
+// The twin tables `<name>_b` (batch) and `<name>_r` (row at a time).
+void CreateTwins(const CustomerDataSource& ds, const std::string& name, const std::string& definition) {
+    ds.Sql("CREATE TABLE " + name + "_b " + definition + "; CREATE TABLE " + name + "_r " + definition);
+}
+
+std::vector<NewRow> Numbered(int count, int from = 1) {
+    std::vector<NewRow> rows;
+    for (int i = from; i < from + count; ++i)
+        rows.push_back({{"code", Value(i)}, {"name", Value("n" + std::to_string(i))}});
+    return rows;
+}
+
+}  // namespace
+
+TEST(BatchInsert, UnassignedFieldsTakeTheirDefaultsRowByRowAndKeysMatch) {
+    CustomerDataSource ds;
+    CreateTwins(ds, "lines",
+                "(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, ordno INT NOT NULL DEFAULT 7, "
+                "unit VARCHAR(20) NOT NULL DEFAULT '개', memo VARCHAR(20), made DATE DEFAULT '1999-09-09', "
+                "amount DECIMAL(10,2) NOT NULL DEFAULT 1.50, ratio DOUBLE, blob_ BLOB) ENGINE=InnoDB "
+                "AUTO_INCREMENT=500");
+    std::vector<NewRow> rows;
+    for (int i = 0; i < 2600; ++i) {
+        NewRow row;
+        // Every pattern of assigned fields comes and goes between rows of one batch.
+        if (i % 2) row.push_back({"ordno", Value(i)});
+        if (i % 3) row.push_back({"unit", Value(i % 5 ? "박스" : "")});
+        if (i % 4 == 1) row.push_back({"memo", Value()});  // an assigned Null stays Null
+        if (i % 4 == 2) row.push_back({"memo", Value("메모 " + std::to_string(i))});
+        if (i % 7 == 0) row.push_back({"made", Value("2020-01-0" + std::to_string(1 + i % 9))});
+        if (i % 11 == 0) row.push_back({"amount", Value("12.25")});
+        if (i % 13 == 0) row.push_back({"ratio", Value(0.1 * i)});
+        if (i % 17 == 0) row.push_back({"blob_", Value(ado::Bytes{std::string("\0\x01\xff", 3)})});
+        if (i == 1234) row.push_back({"seq", Value(9000)});  // an explicit key raises the counter
+        rows.push_back(row);
+    }
+    auto connection = ds.Open();
+    const Outcome batch = AddRows(ds, connection, "lines_b", ado::adLockBatchOptimistic, rows, "seq");
+    const Outcome single = AddRows(ds, connection, "lines_r", ado::adLockOptimistic, rows, "seq");
+    EXPECT_EQ(batch.error.number, 0) << batch.error.description;
+    ASSERT_EQ(batch.rows.size(), 2600u);
+    EXPECT_EQ(batch.rows, single.rows);
+    EXPECT_EQ(*batch.rows[0][0], "500");
+    EXPECT_EQ(*batch.rows[0][1], "7");  // ordno left out: its default
+    EXPECT_EQ(*batch.rows[1][1], "1");
+    EXPECT_EQ(*batch.rows[0][2], "개");
+    EXPECT_FALSE(batch.rows[1][3].has_value());
+    EXPECT_EQ(ds.Scalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                        "AND TABLE_NAME = 'lines_b'"),
+              ds.Scalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                        "AND TABLE_NAME = 'lines_r'"));
+}
+
+TEST(BatchInsert, ARefusedRowMidBatchKeepsTheRowsBeforeItOnceAndRaisesItsOwnError) {
+    CustomerDataSource ds;
+    for (const char* engine : {"InnoDB", "MyISAM"}) {
+        SCOPED_TRACE(engine);
+        const std::string name = std::string("t_") + engine;
+        CreateTwins(ds, name,
+                    std::string("(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL UNIQUE, "
+                                "name VARCHAR(5)) ENGINE=") +
+                        engine + " AUTO_INCREMENT=100");
+        // Rows 1..1499 fit; row 1500 (the middle of the second batch of 1000) is too long
+        // for the column in strict mode; the rows after it fit again.
+        std::vector<NewRow> rows = Numbered(2500);
+        for (NewRow& row : rows) row.erase(row.begin() + 1), row.push_back({"name", Value("ok")});
+        rows[1499][1].second = Value("너무 긴 이름입니다");
+        auto connection = ds.Open();
+        const Outcome batch = AddRows(ds, connection, name + "_b", ado::adLockBatchOptimistic, rows, "seq");
+        const Outcome single = AddRows(ds, connection, name + "_r", ado::adLockOptimistic, rows, "seq");
+
+        EXPECT_EQ(single.error.number, -2147467259);
+        EXPECT_NE(single.error.description.find("Data too long for column 'name' at row 1"), std::string::npos)
+            << single.error.description;
+        EXPECT_EQ(batch.error.number, single.error.number);
+        EXPECT_EQ(batch.error.description, single.error.description);
+        ASSERT_EQ(batch.rows.size(), 1499u);
+        EXPECT_EQ(batch.rows, single.rows);  // the same rows, values and keys
+        EXPECT_EQ(*batch.rows.front()[0], "100");
+        EXPECT_EQ(*batch.rows.back()[1], "1499");
+    }
+}
+
+TEST(BatchInsert, ADuplicateKeyMidBatchOnBothEnginesEndsLikeOneRowAtATime) {
+    CustomerDataSource ds;
+    for (const char* engine : {"InnoDB", "MyISAM"}) {
+        SCOPED_TRACE(engine);
+        const std::string name = std::string("d_") + engine;
+        CreateTwins(ds, name,
+                    std::string("(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL UNIQUE, "
+                                "name VARCHAR(20)) ENGINE=") +
+                        engine);
+        std::vector<NewRow> rows = Numbered(1300);
+        rows[1150][0].second = Value(1100);  // the same code as row 1100: refused
+        auto connection = ds.Open();
+        const Outcome batch = AddRows(ds, connection, name + "_b", ado::adLockBatchOptimistic, rows, "seq");
+        const Outcome single = AddRows(ds, connection, name + "_r", ado::adLockOptimistic, rows, "seq");
+        EXPECT_NE(single.error.description.find("Duplicate entry '1100'"), std::string::npos)
+            << single.error.description;
+        EXPECT_EQ(batch.error.description, single.error.description);
+        EXPECT_EQ(batch.rows.size(), 1150u);
+        EXPECT_EQ(batch.rows, single.rows);
+    }
+}
+
+TEST(BatchInsert, QueuedRowsAreSentByUpdateBatchNeverLostByCloseAndDroppedByCancelBatch) {
+    CustomerDataSource ds;
+    ds.Sql("CREATE TABLE q (code INT PRIMARY KEY, name VARCHAR(20))");
+    auto connection = ds.Open();
+    Recordset rs;
+    rs.Open("q", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+    for (const NewRow& row : Numbered(3)) {
+        rs.AddNew();
+        for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
+        rs.Update();
+    }
+    EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM q"), "0");  // queued, not yet sent
+    const auto closing = ErrorOf([&] { rs.Close(); });
+    EXPECT_EQ(closing.number, 3219);
+    EXPECT_EQ(closing.description, "Operation is not allowed in this context.");
+    rs.UpdateBatch();
+    EXPECT_EQ(ds.Scalar("SELECT GROUP_CONCAT(code ORDER BY code) FROM q"), "1,2,3");
+    rs.AddNew();
+    rs.GetFields().Item("code").SetValue(4);
+    rs.Update();
+    rs.CancelBatch();
+    rs.Close();
+    EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM q"), "3");
+}
+
+TEST(BatchInsert, AColumnWhoseValuesChangeKindKeepsEachValue) {
+    CustomerDataSource ds;
+    ds.Sql("CREATE TABLE k (code INT PRIMARY KEY, v VARCHAR(30))");
+    auto connection = ds.Open();
+    Recordset rs;
+    rs.Open("k", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+    const std::vector<Value> values = {Value("text"), Value(42), Value(2.5), Value("더 긴 한국어 텍스트"), Value(7)};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        rs.AddNew();
+        rs.GetFields().Item("code").SetValue(static_cast<int>(i));
+        rs.GetFields().Item("v").SetValue(values[i]);
+        rs.Update();
+    }
+    rs.UpdateBatch();
+    EXPECT_EQ(ds.Scalar("SELECT GROUP_CONCAT(v ORDER BY code SEPARATOR '|') FROM k"),
+              "text|42|2.5|더 긴 한국어 텍스트|7");
+}
