@@ -172,3 +172,30 @@ TEST(FrmMainClose, CloseUnloadsTheWindow) {
     EXPECT_TRUE(shown.form.Unloaded());
     EXPECT_EQ(changes, std::vector<FrmMain::Change>{FrmMain::Change::Unloaded});
 }
+
+TEST(FrmMainProgress, AdvancingTellsListenersOfVisibleStepsOnlyAndKeepsTheExactValue) {
+    FrmMain form;
+    std::vector<float> heard;
+    form.SetChangeListener([&](FrmMain::Change change) {
+        if (change == FrmMain::Change::Progress) heard.push_back(form.Progress(0).Value);
+    });
+    form.SetProgressMax(0, 1000000);
+    form.SetProgressValue(0, 0);
+    heard.clear();
+    for (int i = 0; i < 1000000; ++i) form.AdvanceProgress(0);
+    EXPECT_EQ(form.Progress(0).Value, 1000000);
+    // A thousandth of the bar at a time, and the end itself.
+    EXPECT_EQ(heard.size(), 1000u);
+    EXPECT_EQ(heard.front(), 1000);
+    EXPECT_EQ(heard.back(), 1000000);
+
+    // A short bar is heard at every step; setting a value is always heard.
+    form.SetProgressMax(0, 3);
+    form.SetProgressValue(0, 0);
+    heard.clear();
+    for (int i = 0; i < 3; ++i) form.AdvanceProgress(0);
+    EXPECT_EQ(heard, (std::vector<float>{1, 2, 3}));
+    // Beyond the maximum (a table that grew after it was counted) every step is heard.
+    form.AdvanceProgress(0);
+    EXPECT_EQ(heard.back(), 4);
+}

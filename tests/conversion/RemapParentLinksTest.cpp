@@ -8,11 +8,13 @@ using namespace testsupport;
 
 namespace {
 // ordbook_d as the copy leaves it: new keys in seq, old keys in unit, old parents in parentseq.
-void CreateCopiedLines(const ConversionFixture& f, const std::string& rows,
-                       const std::string& ordnoType = "INT", const std::string& parentType = "INT") {
+void CreateCopiedLines(const ConversionFixture& f, const std::string& rows, const std::string& ordnoType = "INT",
+                       const std::string& parentType = "INT") {
     f.TargetSql("CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno " + ordnoType +
-                ", unit VARCHAR(20), parentseq " + parentType + ", item VARCHAR(20)) ENGINE=InnoDB AUTO_INCREMENT=1000;"
-                "INSERT INTO ordbook_d (ordno, unit, parentseq, item) VALUES " + rows);
+                ", unit VARCHAR(20), parentseq " + parentType +
+                ", item VARCHAR(20)) ENGINE=InnoDB AUTO_INCREMENT=1000;"
+                "INSERT INTO ordbook_d (ordno, unit, parentseq, item) VALUES " +
+                rows);
 }
 
 std::string Links(const ConversionFixture& f) {
@@ -76,8 +78,8 @@ TEST(RemapParentLinks, NullLinkWritesNothingAndRaisesInvalidUseOfNull) {
 
 TEST(RemapParentLinks, TextOrderNumbersAndQuotesCannotChangeTheLookup) {
     ConversionFixture f;
-    CreateCopiedLines(f, "('O''1','5','5','A'),('O''1','6','5','B'),('O''1','7','5'' OR ''1''=''1','C')",
-                      "VARCHAR(20)", "VARCHAR(20)");
+    CreateCopiedLines(f, "('O''1','5','5','A'),('O''1','6','5','B'),('O''1','7','5'' OR ''1''=''1','C')", "VARCHAR(20)",
+                      "VARCHAR(20)");
     try {
         RemapParentLinks(f.Connect(true));
         FAIL() << "no error";
@@ -97,4 +99,30 @@ TEST(RemapParentLinks, LeadingNumberReadsAsTheClassicValDoes) {
     EXPECT_EQ(LeadingNumber(""), 0);
     EXPECT_EQ(LeadingNumber("-4.5e1x"), -45);
     EXPECT_EQ(LeadingNumber("5'"), 5);
+}
+
+TEST(RemapParentLinks, ManyLinesGetTheLinksOneLookupPerLineGives) {
+    ConversionFixture f;
+    // 3000 lines in 500 orders: chains of parents, and in every seventh order a second
+    // line with the head's old key (a lookup takes the first row with it).
+    std::string rows;
+    for (int order = 1; order <= 500; ++order)
+        for (int k = 0; k < 6; ++k) {
+            const int old = order * 10 + k;
+            const std::string unit = k == 5 && order % 7 == 0 ? std::to_string(order * 10) : std::to_string(old);
+            const int parent = k == 0 ? old : order * 10 + (k - 1) / 2;
+            rows += std::string(rows.empty() ? "" : ",") + "(" + std::to_string(order) + ",'" + unit + "'," +
+                    std::to_string(parent) + ",'i" + std::to_string(old) + "')";
+        }
+    CreateCopiedLines(f, rows);
+    // The links a lookup per line gives, worked out by the server from the copy's state.
+    const auto expected = AdminQuery(
+        "SELECT c.item, IF(c.unit = c.parentseq, c.seq, (SELECT p.seq FROM ordbook_d p WHERE p.ordno = c.ordno "
+        "AND p.unit = c.parentseq ORDER BY p.seq LIMIT 1)) FROM ordbook_d c ORDER BY c.seq",
+        f.targetDb);
+    RemapParentLinks(f.Connect(true));
+    EXPECT_EQ(AdminQuery("SELECT item, parentseq FROM ordbook_d ORDER BY seq", f.targetDb), expected);
+    // The duplicate keys: the child of the head links to the head, not to the later line.
+    EXPECT_EQ(f.TargetScalar("SELECT parentseq FROM ordbook_d WHERE item = 'i71'"),
+              f.TargetScalar("SELECT seq FROM ordbook_d WHERE item = 'i70'"));
 }

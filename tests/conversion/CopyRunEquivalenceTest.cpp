@@ -1,0 +1,266 @@
+// The copy run against one row at a time: the same source copied by the run and by a
+// reference that writes one row per INSERT (a static, optimistic target recordset) and
+// remaps with one lookup per line, into a twin of the target database. The end states
+// must be equal: rows, values, keys the targets assigned, links.
+#include <gtest/gtest.h>
+
+#include "ConversionFixture.h"
+#include "common/VbError.h"
+#include "conversion/ColumnMapping.h"
+#include "conversion/OrderDetailLinks.h"
+#include "datalayer/Recordset.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::string kCompleted = "복사가 완료되었습니다.";
+
+// A twin of the fixture's target database, reached as the administrator.
+class Twin {
+public:
+    Twin(const ConversionFixture& f, const std::string& tablesSql) : name_(f.targetDb + "_twin") {
+        AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(name_) + "; CREATE DATABASE " + SqlIdent(name_) +
+                 " CHARACTER SET utf8mb4");
+        AdminSql(tablesSql, name_);
+        f.env.WriteDataSource("test_twin", kCentralHost, name_, "root");
+        connection_ = std::make_shared<ado::Connection>();
+        connection_->Open("DSN=test_twin;PWD=" + std::string(kRootPassword));
+    }
+    ~Twin() {
+        connection_.reset();
+        AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(name_));
+    }
+    const std::string& name() const { return name_; }
+    const std::shared_ptr<ado::Connection>& connection() const { return connection_; }
+
+private:
+    std::string name_;
+    std::shared_ptr<ado::Connection> connection_;
+};
+
+// One table copied row at a time, as the run did before batching; the error a refused
+// row raises, or an empty text.
+std::string CopyRowAtATime(const std::shared_ptr<ado::Connection>& source,
+                           const std::shared_ptr<ado::Connection>& target, const std::string& table,
+                           const std::string& keyOrder) {
+    target->Execute("DELETE FROM " + table);
+    auto from = source->Execute("SELECT * FROM " + table + " ORDER BY " + keyOrder);
+    ado::Recordset to;
+    to.Open(table, target, ado::adOpenStatic, ado::adLockOptimistic, ado::adCmdTable);
+    const ColumnMapping mapping(*from, to, table);
+    try {
+        for (; !from->Eof(); from->MoveNext()) {
+            to.AddNew();
+            mapping.CopyRow(*from, to);
+            to.Update();
+        }
+    } catch (const VbError& e) {
+        return e.description();
+    }
+    return "";
+}
+
+// The parent links as one lookup per line makes them, in the table's natural order.
+void RemapOneLookupPerLine(const std::shared_ptr<ado::Connection>& target) {
+    ado::Recordset lines;
+    lines.Open("ordbook_d", target, ado::adOpenStatic, ado::adLockOptimistic, ado::adCmdTable);
+    for (; !lines.Eof(); lines.MoveNext()) {
+        auto& f = lines.GetFields();
+        if (LeadingNumber(f.Item("unit").GetValue().Text()) == LeadingNumber(f.Item("parentseq").GetValue().Text())) {
+            f.Item("parentseq").SetValue(f.Item("seq").GetValue());
+        } else {
+            auto parent =
+                target->Execute("SELECT seq FROM ordbook_d WHERE ordno = " + f.Item("ordno").GetValue().Text() +
+                                " AND unit = '" + f.Item("parentseq").GetValue().Text() + "'");
+            f.Item("parentseq").SetValue(parent->GetFields().Item(0).GetValue().ToLong());
+        }
+        lines.Update();
+    }
+}
+
+std::vector<Row> Rows(const std::string& database, const std::string& table, const std::string& order) {
+    return AdminQuery("SELECT * FROM " + SqlIdent(table) + " ORDER BY " + order, database);
+}
+
+std::string Counter(const std::string& database, const std::string& table) {
+    return AdminScalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = " +
+                       SqlQuote(database) + " AND TABLE_NAME = " + SqlQuote(table));
+}
+
+// The newer edition's tables of the cases below; the run's target and the twin get them.
+const char* kTargetTables =
+    "CREATE TABLE office (code INT PRIMARY KEY, name VARCHAR(40) NOT NULL DEFAULT '무명', opened DATE, "
+    "  rate NVARCHAR(20), memo TEXT, tel VARCHAR(20), added INT NOT NULL DEFAULT 5, due DATE DEFAULT '2001-01-01') "
+    "  ENGINE=InnoDB;"
+    "INSERT INTO office (code) VALUES (99999);"
+    "CREATE TABLE pclass (seq INT AUTO_INCREMENT PRIMARY KEY, code VARCHAR(10) NOT NULL, "
+    "  name VARCHAR(20) NOT NULL DEFAULT '') ENGINE=InnoDB AUTO_INCREMENT=300;"
+    "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(20), memo VARCHAR(20) DEFAULT 'q') ENGINE=MyISAM;"
+    "CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT NOT NULL DEFAULT 0, "
+    "  unit VARCHAR(20) NOT NULL DEFAULT '', parentseq INT NOT NULL DEFAULT 0, item VARCHAR(20)) "
+    "  ENGINE=InnoDB AUTO_INCREMENT=7000;"
+    "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)";
+
+}  // namespace
+
+TEST(CopyRunEquivalence, EndStateEqualsOneRowAtATime) {
+    ConversionFixture f;
+    f.CreateZeroDateTables();
+    f.SourceSql(
+        "CREATE TABLE office (code INT PRIMARY KEY, name VARCHAR(20), opened DATETIME, rate DECIMAL(10,3), "
+        "  memo TEXT, tel VARCHAR(20), gone INT, due VARCHAR(10)) ENGINE=InnoDB;"
+        "CREATE TABLE pclass (code VARCHAR(10) PRIMARY KEY, name VARCHAR(20));"
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(20), memo VARCHAR(20)) ENGINE=MyISAM;"
+        "CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
+        "  parentseq INT, item VARCHAR(20))");
+    // 2600 offices over three batches: Nulls and empty texts come and go from row to row
+    // (Null leaves the target's default; an empty text leaves a DATE column alone, rule
+    // 133; a number reaches an NVARCHAR column as its text, rule 202).
+    std::string offices, pclasses, qltys, lines;
+    for (int i = 1; i <= 2600; ++i) {
+        const std::string n = std::to_string(i);
+        offices += std::string(offices.empty() ? "" : ",") + "(" + n + "," + (i % 3 ? "'사무소 " + n + "'" : "NULL") +
+                   "," + (i % 4 ? "'2019-03-04 05:06:07'" : "NULL") + "," + (i % 5 ? "1.250" : "NULL") + "," +
+                   (i % 6 ? "'메모'" : "NULL") + ",'" + (i % 7 ? "02-" + n : "") + "'," + n + "," +
+                   (i % 2 ? "''" : "'2020-02-02'") + ")";
+        pclasses += std::string(pclasses.empty() ? "" : ",") + "('p" + std::to_string(100000 + i) + "'," +
+                    (i % 2 ? "'분류'" : "NULL") + ")";
+        qltys += std::string(qltys.empty() ? "" : ",") + "(" + n + ",'q" + n + "'," + (i % 3 ? "'m'" : "NULL") + ")";
+    }
+    // 1500 order lines in 300 orders of 5: a head line and lines under it or under each
+    // other; in every tenth order two lines share the old key 1 of the head (first wins).
+    for (int order = 1; order <= 300; ++order)
+        for (int k = 0; k < 5; ++k) {
+            const int seq = order * 10 + k;
+            const int parent = k == 0 ? seq : (k == 4 && order % 10 == 0 ? order * 10 : order * 10 + k - 1);
+            const std::string unit = k == 3 && order % 10 == 0 ? std::to_string(order * 10) : "EA";
+            lines += std::string(lines.empty() ? "" : ",") + "(" + std::to_string(seq) + "," + std::to_string(order) +
+                     ",'" + unit + "'," + std::to_string(parent) + ",'i" + std::to_string(seq) + "')";
+        }
+    f.SourceSql("INSERT INTO office VALUES " + offices + "; INSERT INTO pclass VALUES " + pclasses +
+                "; INSERT INTO qlty VALUES " + qltys + "; INSERT INTO ordbook_d VALUES " + lines);
+    f.TargetSql(kTargetTables);
+    Twin twin(f, kTargetTables);
+
+    f.Select({"office", "pclass", "qlty", "ordbook_d"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Prompts().back(), kCompleted);
+
+    auto source = f.Connect(false);
+    for (const auto& [table, key] : std::vector<std::pair<std::string, std::string>>{
+             {"office", "code"}, {"pclass", "code"}, {"qlty", "code"}, {"ordbook_d", "seq"}})
+        EXPECT_EQ(CopyRowAtATime(source, twin.connection(), table, key), "") << table;
+    RemapOneLookupPerLine(twin.connection());
+
+    for (const auto& [table, order] : std::vector<std::pair<std::string, std::string>>{
+             {"office", "code"}, {"pclass", "seq"}, {"qlty", "code"}, {"ordbook_d", "seq"}}) {
+        SCOPED_TRACE(table);
+        const auto ours = Rows(f.targetDb, table, order);
+        EXPECT_EQ(ours.size(), 2600u - (table == "ordbook_d" ? 1100u : 0u));
+        EXPECT_EQ(ours, Rows(twin.name(), table, order));
+        EXPECT_EQ(Counter(f.targetDb, table), Counter(twin.name(), table));
+    }
+    // Spot checks of the rules.
+    EXPECT_EQ(f.TargetScalar("SELECT CONCAT_WS('|', name, opened, rate, due, added) FROM office WHERE code = 3"),
+              "무명|2019-03-04|1.250|2001-01-01|5");
+    EXPECT_EQ(f.TargetScalar("SELECT MIN(seq) FROM pclass"), "300");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM ordbook_d c JOIN ordbook_d p ON p.seq = c.parentseq "
+                             "WHERE p.ordno <> c.ordno"),
+              "0");
+}
+
+namespace {
+
+// A source of 2500 rows whose row 1500 (the middle of the second batch) the target
+// refuses: a name too long for its column or a code it already has.
+void RefusedRowCase(const char* engine, bool duplicate) {
+    ConversionFixture f;
+    f.CreateZeroDateTables();
+    f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30), grp INT)");
+    std::string rows;
+    for (int i = 1; i <= 2500; ++i)
+        rows += std::string(rows.empty() ? "" : ",") + "(" + std::to_string(i) + ",'" +
+                (i == 1500 && !duplicate ? "이 이름은 대상 열보다 훨씬 깁니다" : "q") + "'," +
+                std::to_string(i == 1500 && duplicate ? 700 : i) + ")";
+    f.SourceSql("INSERT INTO qlty VALUES " + rows + "; CREATE TABLE pclass (code INT PRIMARY KEY)");
+    const std::string tables =
+        std::string(
+            "CREATE TABLE qlty (seq INT AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL, name VARCHAR(5), "
+            "grp INT NOT NULL UNIQUE) ENGINE=") +
+        engine +
+        " AUTO_INCREMENT=40;"
+        "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3);"
+        "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)";
+    f.TargetSql(tables);
+    Twin twin(f, tables);
+
+    f.Select({"qlty", "pclass"});
+    f.Start();
+    const std::string refusal = CopyRowAtATime(f.Connect(false), twin.connection(), "qlty", "code");
+    ASSERT_FALSE(refusal.empty());
+    EXPECT_NE(refusal.find(duplicate ? "Duplicate entry '700'" : "Data too long for column 'name' at row 1"),
+              std::string::npos)
+        << refusal;
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    EXPECT_EQ(f.boxes.Boxes()[1].prompt,
+              "Error -2147467259 (" + refusal + ") in procedure cmdStart_Click of Form Form1");
+    // The rows before the refused one, once each, with the keys one row at a time gave.
+    EXPECT_EQ(f.TargetScalar("SELECT CONCAT(COUNT(*), ' ', COUNT(DISTINCT code), ' ', MIN(code), ' ', MAX(code)) "
+                             "FROM qlty"),
+              "1499 1499 1 1499");
+    EXPECT_EQ(Rows(f.targetDb, "qlty", "seq"), Rows(twin.name(), "qlty", "seq"));
+    EXPECT_EQ(f.TargetScalar("SELECT MIN(seq) FROM qlty"), "40");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // the later table untouched
+    EXPECT_TRUE(f.LogLines().empty());
+}
+
+}  // namespace
+
+// One fixture per test: unixODBC reads its data sources' file once per process.
+TEST(CopyRunEquivalence, ValueTooLongMidBatchOnInnoDB) {
+    RefusedRowCase("InnoDB", false);
+}
+TEST(CopyRunEquivalence, DuplicateKeyMidBatchOnInnoDB) {
+    RefusedRowCase("InnoDB", true);
+}
+TEST(CopyRunEquivalence, ValueTooLongMidBatchOnMyISAM) {
+    RefusedRowCase("MyISAM", false);
+}
+TEST(CopyRunEquivalence, DuplicateKeyMidBatchOnMyISAM) {
+    RefusedRowCase("MyISAM", true);
+}
+
+TEST(CopyRunEquivalence, RowsUpdatedBeforeASourceFailureReachTheTarget) {
+    ConversionFixture f;
+    f.CreateZeroDateTables();
+    // Rows of about 2 KB: the source is read in chunks of about a thousand rows.
+    f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY, filler TEXT)");
+    std::string rows;
+    for (int i = 1; i <= 10000; ++i)
+        rows += std::string(rows.empty() ? "" : ",") + "(" + std::to_string(i) + ",REPEAT('x',2000))";
+    f.SourceSql("INSERT INTO qlty VALUES " + rows);
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, filler TEXT);"
+        "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
+    // Halfway through the first chunk the source table goes away: a later chunk cannot be read.
+    bool dropped = false;
+    f.form.SetChangeListener([&](FrmMain::Change change) {
+        if (change == FrmMain::Change::Progress && !dropped && f.form.Progress(0).Value >= 500) {
+            dropped = true;
+            f.SourceSql("DROP TABLE qlty");
+        }
+    });
+    f.Select({"qlty"});
+    f.Start();
+    ASSERT_TRUE(dropped);
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    EXPECT_NE(f.boxes.Boxes()[1].prompt.find("doesn't exist"), std::string::npos) << f.boxes.Boxes()[1].prompt;
+    // Every row whose Update came before the failure is in the target, once, in key order:
+    // the bar's rows and the one whose MoveNext failed.
+    const std::string copied = f.TargetScalar("SELECT COUNT(*) FROM qlty");
+    EXPECT_EQ(copied, std::to_string(static_cast<int>(f.form.Progress(0).Value) + 1));
+    EXPECT_EQ(f.TargetScalar("SELECT MAX(code) FROM qlty"), copied);
+    EXPECT_GE(std::stoi(copied), 500);
+    EXPECT_LT(std::stoi(copied), 10000);
+}
