@@ -92,3 +92,31 @@ TEST(ChunkedRead, TablesWithoutAKeyThatCarriesOrderAreReadWholeInTheServersOrder
     }
     EXPECT_EQ(ReadTable(connection, "enumkey", ado::adOpenForwardOnly).size(), 3u);
 }
+
+TEST(ChunkedRead, ShortColumnsOfEveryKindReadAsOneWholeReadGivesThem) {
+    CustomerDataSource ds;
+    // Rows holding every kind of short value, inserted in reverse key order, over more
+    // than one chunk.
+    ds.Sql(
+        "CREATE TABLE short_cols (id BIGINT NOT NULL PRIMARY KEY, t TINYINT, u INT UNSIGNED, ub BIGINT UNSIGNED, "
+        "d DATE, dt DATETIME(6), tm TIME, f FLOAT, db DOUBLE, amount DECIMAL(14,4), c CHAR(3), "
+        "e ENUM('z','a'), name VARCHAR(30), vb VARBINARY(8), bt BIT(1), y YEAR) ENGINE=InnoDB");
+    std::string values;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string n = std::to_string(i);
+        values += std::string(values.empty() ? "" : ",") + "(" + std::to_string(3000 - i) + "," +
+                  (i % 7 ? std::to_string(i % 200 - 100) : "NULL") + "," + n + ",18446744073709551" +
+                  std::to_string(100 + i % 500) + "," + (i % 5 ? "'2021-03-04'" : "'0000-00-00'") +
+                  ",'2021-03-04 05:06:07.123456','-838:59:59'," + (i % 3 ? "3.14" : "NULL") + ",0.1," +
+                  "-1234567890.1234,'ab','a','이름 " + n + "',X'00FF" + (i % 2 ? "10" : "") + "'," +
+                  (i % 2 ? "b'1'" : "b'0'") + ",2024)";
+    }
+    ds.Sql("SET SESSION sql_mode = ''; INSERT INTO short_cols VALUES " + values);
+    auto connection = ds.Open();
+    const auto forward = ReadTable(connection, "short_cols", ado::adOpenForwardOnly);
+    ASSERT_EQ(forward.size(), 3000u);
+    EXPECT_EQ(forward, ReadTable(connection, "short_cols", ado::adOpenStatic));
+    EXPECT_EQ(forward[0][0], Value(1));
+    EXPECT_EQ(forward[0][4], Value("2021-03-04"));
+    EXPECT_EQ(forward[0][7], Value(3.14));
+}
