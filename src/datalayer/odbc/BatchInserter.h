@@ -7,13 +7,15 @@
 //
 // When the table refuses a row of a batch, the rows before it end up in the table once,
 // it and the rows after it do not, and the error raised is the one the row gives on its
-// own (the driver's text for that single-row INSERT). See Flush for how. Putting back the
-// auto-increment counter after a failed batch takes an ALTER TABLE, which commits an open
-// transaction; batches are meant for autocommit.
+// own (the driver's text for that single-row INSERT). See Flush for how. The keys an
+// auto-increment column gets are those of one row at a time too; putting its counter back
+// (after a failed batch, or one that set aside values it did not use) takes an ALTER
+// TABLE, which commits an open transaction: batches are meant for autocommit.
 #include <sql.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <map>
 #include <optional>
@@ -40,8 +42,10 @@ public:
 
     BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, SingleInsert single);
 
-    // Queues a row. The queue is sent first when the row would overfill it or carries a
-    // value of another kind (text, integer, ...) than the rows queued in the same column.
+    // Queues a row. The queue is sent first when the row would overfill it, carries a value
+    // of another kind (text, integer, ...) than the rows queued in the same column, or
+    // leaves its auto-increment key to the table where the queued rows give theirs (or the
+    // other way round).
     void Add(Row values, Mask assigned);
     // Sends the queued rows; afterwards the queue is empty, whatever happened.
     void Flush();
@@ -51,7 +55,7 @@ public:
 
 private:
     enum class Kind : char { None, Text, Integer, Double, Bytes };
-    // What the server says once about the table, on the first flush.
+    // What the server says once about the table, when the first row is queued.
     struct Facts {
         bool transactional = false;                // a failed statement leaves none of its rows
         std::optional<std::string> autoIncrement;  // the auto-increment column's name
