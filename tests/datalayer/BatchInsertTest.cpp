@@ -105,9 +105,10 @@ TEST(BatchInsert, ARefusedRowMidBatchKeepsTheRowsBeforeItOnceAndRaisesItsOwnErro
                     std::string("(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL UNIQUE, "
                                 "name VARCHAR(5)) ENGINE=") +
                         engine + " AUTO_INCREMENT=100");
-        // Rows 1..1499 fit; row 1500 (the middle of the second batch of 1000) is too long
-        // for the column in strict mode; the rows after it fit again.
-        std::vector<NewRow> rows = Numbered(2500);
+        // Rows 1..1499 fit; row 1500 (the middle of the second batch) is too long for the
+        // column in strict mode; the rows after it fit again and fill more than one batch
+        // while the failing one is on its way.
+        std::vector<NewRow> rows = Numbered(4000);
         for (NewRow& row : rows) row.erase(row.begin() + 1), row.push_back({"name", Value("ok")});
         rows[1499][1].second = Value("너무 긴 이름입니다");
         auto connection = ds.Open();
@@ -171,6 +172,42 @@ TEST(BatchInsert, QueuedRowsAreSentByUpdateBatchNeverLostByCloseAndDroppedByCanc
     rs.CancelBatch();
     rs.Close();
     EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM q"), "3");
+}
+
+TEST(BatchInsert, ABatchOnItsWayCountsAsQueuedUntilUpdateBatchHasWaitedForIt) {
+    CustomerDataSource ds;
+    ds.Sql("CREATE TABLE w (code INT PRIMARY KEY, name VARCHAR(20))");
+    auto connection = ds.Open();
+    auto addRows = [](Recordset& rs, const std::vector<NewRow>& rows) {
+        for (const NewRow& row : rows) {
+            rs.AddNew();
+            for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
+            rs.Update();
+        }
+    };
+    Recordset rs;
+    rs.Open("w", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+    // More than a batch: the first one goes on its way, the rest waits in the queue.
+    addRows(rs, Numbered(1500));
+    EXPECT_EQ(ErrorOf([&] { rs.Close(); }).number, 3219);
+    rs.UpdateBatch();
+    EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM w"), "1500");
+    EXPECT_EQ(ds.Scalar("SELECT MAX(code) FROM w"), "1500");
+
+    // CancelBatch drops what waits in the queue; a full batch had already been sent.
+    addRows(rs, Numbered(1500, 1501));
+    rs.CancelBatch();
+    rs.Close();
+    EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM w"), "2523");
+    EXPECT_EQ(ds.Scalar("SELECT MAX(code) FROM w"), "2523");
+
+    // Connection work right after UpdateBatch sees every row (nothing still on its way).
+    Recordset again;
+    again.Open("w", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+    addRows(again, Numbered(3000, 10001));
+    again.UpdateBatch();
+    auto count = connection->Execute("SELECT COUNT(*) FROM w WHERE code > 10000");
+    EXPECT_EQ(count->GetFields().Item(0).GetValue().ToLong(), 3000);
 }
 
 TEST(BatchInsert, AColumnWhoseValuesChangeKindKeepsEachValue) {

@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 #include "common/VbError.h"
@@ -32,9 +33,11 @@ BatchInserter::BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::st
       quotedTable_(QuoteIdentifier(table_)),
       columns_(std::move(columns)),
       single_(std::move(single)),
-      kinds_(columns_.size(), Kind::None),
-      widths_(columns_.size(), 0),
-      used_(columns_.size(), 0) {}
+      queue_(columns_.size()) {}
+
+BatchInserter::~BatchInserter() {
+    if (sending_.valid()) sending_.wait();
+}
 
 void BatchInserter::Add(Row values, Mask assigned) {
     auto kindOf = [](const Value& v) {
@@ -49,33 +52,36 @@ void BatchInserter::Add(Row values, Mask assigned) {
         if (v.IsBytes()) return v.AsBytes().data.size();
         return 0;
     };
+    // A batch that failed is told before anything more is queued.
+    if (sending_.valid() && sending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) Wait();
     TableFacts();
     const bool leavesKey = LeavesKeyToTable(values, assigned);
     // A column binds one kind of value for the whole batch, and every row takes as many
     // bytes in a column's array as the longest value in it.
-    bool fits = rows_.size() < kMaxRows && leavesKey == queueLeavesKey_;
+    Batch& q = queue_;
+    bool fits = q.rows.size() < kMaxRows && leavesKey == q.leavesKey;
     std::size_t rowBytes = 0;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
-        std::size_t width = widths_[i];
+        std::size_t width = q.widths[i];
         if (assigned[i]) {
             const Kind kind = kindOf(values[i]);
-            if (kind != Kind::None && kinds_[i] != Kind::None && kind != kinds_[i]) fits = false;
+            if (kind != Kind::None && q.kinds[i] != Kind::None && kind != q.kinds[i]) fits = false;
             width = std::max(width, widthOf(values[i]));
         }
         rowBytes += sizeof(SQLLEN) + std::max<std::size_t>(width, sizeof(double));
     }
-    if (!rows_.empty() && (!fits || (rows_.size() + 1) * rowBytes > kMaxBytes)) Flush();
+    if (!q.rows.empty() && (!fits || (q.rows.size() + 1) * rowBytes > kMaxBytes)) Send();
 
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (!assigned[i]) continue;
-        used_[i] = 1;
+        q.used[i] = 1;
         const Kind kind = kindOf(values[i]);
-        if (kind != Kind::None) kinds_[i] = kind;
-        widths_[i] = std::max(widths_[i], widthOf(values[i]));
+        if (kind != Kind::None) q.kinds[i] = kind;
+        q.widths[i] = std::max(q.widths[i], widthOf(values[i]));
     }
-    queueLeavesKey_ = leavesKey;
-    rows_.push_back(std::move(values));
-    assigned_.push_back(std::move(assigned));
+    q.leavesKey = leavesKey;
+    q.rows.push_back(std::move(values));
+    q.assigned.push_back(std::move(assigned));
 }
 
 bool BatchInserter::LeavesKeyToTable(const Row& values, const Mask& assigned) {
@@ -88,15 +94,34 @@ bool BatchInserter::LeavesKeyToTable(const Row& values, const Mask& assigned) {
 }
 
 void BatchInserter::Drop() {
-    Clear();
+    queue_ = Batch(columns_.size());
+    Wait();
 }
 
-void BatchInserter::Clear() {
-    rows_.clear();
-    assigned_.clear();
-    std::fill(kinds_.begin(), kinds_.end(), Kind::None);
-    std::fill(widths_.begin(), widths_.end(), 0);
-    std::fill(used_.begin(), used_.end(), 0);
+void BatchInserter::Flush() {
+    Send();
+    Wait();
+}
+
+void BatchInserter::Send() {
+    Wait();
+    if (queue_.rows.empty()) return;
+    sendingRows_ = queue_.rows.size();
+    sending_ = std::async(std::launch::async, [this, batch = std::move(queue_)] { Write(batch); });
+    queue_ = Batch(columns_.size());
+}
+
+void BatchInserter::Wait() {
+    if (!sending_.valid()) return;
+    std::future<void> sending = std::move(sending_);
+    sendingRows_ = 0;
+    try {
+        sending.get();
+    } catch (...) {
+        // The rows after a refused one never go: one row at a time would have stopped there.
+        queue_ = Batch(columns_.size());
+        throw;
+    }
 }
 
 BatchInserter::Facts& BatchInserter::TableFacts() {
@@ -140,14 +165,14 @@ std::int64_t BatchInserter::Scalar(const std::string& sql) {
     return std::stoll(answer.rows[0][0].Text());
 }
 
-BatchInserter::Outcome BatchInserter::Execute() {
-    const std::size_t n = rows_.size();
+BatchInserter::Outcome BatchInserter::Execute(const Batch& batch) {
+    const std::size_t n = batch.rows.size();
     std::vector<std::size_t> used;
     std::string key, names, markers;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (!used_[i]) continue;
+        if (!batch.used[i]) continue;
         used.push_back(i);
-        key += std::to_string(i) + ':' + static_cast<char>('0' + static_cast<int>(kinds_[i])) + ';';
+        key += std::to_string(i) + ':' + static_cast<char>('0' + static_cast<int>(batch.kinds[i])) + ';';
         names += (names.empty() ? "" : ", ") + QuoteIdentifier(columns_[i]);
         markers += markers.empty() ? "?" : ", ?";
     }
@@ -165,14 +190,14 @@ BatchInserter::Outcome BatchInserter::Execute() {
         const std::size_t c = used[u];
         ColumnArray& a = arrays[u];
         a.indicators.resize(n);
-        const Kind kind = kinds_[c] == Kind::None ? Kind::Text : kinds_[c];
-        const std::size_t stride = std::max<std::size_t>(widths_[c], 1);
+        const Kind kind = batch.kinds[c] == Kind::None ? Kind::Text : batch.kinds[c];
+        const std::size_t stride = std::max<std::size_t>(batch.widths[c], 1);
         if (kind == Kind::Text || kind == Kind::Bytes) a.bytes.resize(n * stride);
         if (kind == Kind::Integer) a.integers.resize(n);
         if (kind == Kind::Double) a.doubles.resize(n);
         for (std::size_t r = 0; r < n; ++r) {
-            const Value& v = rows_[r][c];
-            if (!assigned_[r][c]) {
+            const Value& v = batch.rows[r][c];
+            if (!batch.assigned[r][c]) {
                 a.indicators[r] = SQL_COLUMN_IGNORE;  // the column's default, as if left out
             } else if (v.IsNull()) {
                 a.indicators[r] = SQL_NULL_DATA;
@@ -250,17 +275,10 @@ BatchInserter::Outcome BatchInserter::Execute() {
     return outcome;
 }
 
-void BatchInserter::Flush() {
-    if (rows_.empty()) return;
-    // Whatever happens below, the queue is done with when this returns.
-    struct Done {
-        BatchInserter& self;
-        ~Done() { self.Clear(); }
-    } done{*this};
-
-    if (std::none_of(used_.begin(), used_.end(), [](char u) { return u != 0; })) {
+void BatchInserter::Write(const Batch& batch) {
+    if (std::none_of(batch.used.begin(), batch.used.end(), [](char u) { return u != 0; })) {
         // Rows that assign nothing have no parameters to send in an array.
-        for (std::size_t r = 0; r < rows_.size(); ++r) single_(rows_[r], assigned_[r]);
+        for (std::size_t r = 0; r < batch.rows.size(); ++r) single_(batch.rows[r], batch.assigned[r]);
         return;
     }
 
@@ -273,24 +291,24 @@ void BatchInserter::Flush() {
                  "SET @nutv_sql_mode = @@SESSION.sql_mode, "
                  "SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',STRICT_ALL_TABLES')");
         try {
-            outcome = Execute();
+            outcome = Execute(batch);
         } catch (...) {
             RunQuery(dbc_, "SET SESSION sql_mode = @nutv_sql_mode");
             throw;
         }
         RunQuery(dbc_, "SET SESSION sql_mode = @nutv_sql_mode");
     } else {
-        outcome = Execute();
+        outcome = Execute(batch);
     }
     if (outcome.ok) {
-        facts.rowsBefore += static_cast<std::int64_t>(rows_.size());
-        if (facts.transactional && queueLeavesKey_) KeepCounter();
+        facts.rowsBefore += static_cast<std::int64_t>(batch.rows.size());
+        if (facts.transactional && batch.leavesKey) KeepCounter();
         return;
     }
 
     std::size_t stayed = 0;
     try {
-        stayed = RowsThatStayed(outcome);
+        stayed = RowsThatStayed(batch, outcome);
     } catch (...) {
         // The connection failed on the way: the batch's own error says what went wrong.
         if (outcome.error) std::rethrow_exception(outcome.error);
@@ -300,8 +318,8 @@ void BatchInserter::Flush() {
     // The rows not in the table go one at a time, as they would have without batching:
     // the refused row fails again on its own and raises its own error. Should all of them
     // go in, the batch failed for a reason of its own (its size, say) and nothing is lost.
-    for (std::size_t r = stayed; r < rows_.size(); ++r) {
-        single_(rows_[r], assigned_[r]);
+    for (std::size_t r = stayed; r < batch.rows.size(); ++r) {
+        single_(batch.rows[r], batch.assigned[r]);
         ++facts.rowsBefore;
     }
 }
@@ -328,14 +346,14 @@ void BatchInserter::KeepCounter() {
     }
 }
 
-std::size_t BatchInserter::RowsThatStayed(const Outcome& outcome) {
+std::size_t BatchInserter::RowsThatStayed(const Batch& batch, const Outcome& outcome) {
     const Facts& facts = *facts_;
     if (outcome.stayed) return *outcome.stayed;
     if (!facts.transactional) {
         // Without transactions the rows before the refused one stay, and the driver does
         // not say how many there were: the row count does.
         const std::int64_t added = Scalar("SELECT COUNT(*) FROM " + quotedTable_) - facts.rowsBefore;
-        return static_cast<std::size_t>(std::clamp<std::int64_t>(added, 0, static_cast<std::int64_t>(rows_.size())));
+        return static_cast<std::size_t>(std::clamp<std::int64_t>(added, 0, static_cast<std::int64_t>(batch.rows.size())));
     }
     if (facts.autoIncrement) {
         // None of the batch stayed, but it spent auto-increment values. The counter before

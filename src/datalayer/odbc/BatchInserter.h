@@ -11,12 +11,19 @@
 // auto-increment column gets are those of one row at a time too; putting its counter back
 // (after a failed batch, or one that set aside values it did not use) takes an ALTER
 // TABLE, which commits an open transaction: batches are meant for autocommit.
+//
+// A full batch is sent on a thread of its own while the next one fills, so that building
+// rows here and storing them on the server overlap. Only one batch is ever on its way, and
+// it owns the connection until it is done: nothing else may use the connection between
+// Add and Flush. When a batch fails, the rows queued after it are dropped unsent and its
+// error is raised by the next Add, Flush or Drop.
 #include <sql.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,20 +48,36 @@ public:
     static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
 
     BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, SingleInsert single);
+    // Waits for the batch on its way; its failure, if any, was never asked for.
+    ~BatchInserter();
+    BatchInserter(const BatchInserter&) = delete;
+    BatchInserter& operator=(const BatchInserter&) = delete;
 
     // Queues a row. The queue is sent first when the row would overfill it, carries a value
     // of another kind (text, integer, ...) than the rows queued in the same column, or
     // leaves its auto-increment key to the table where the queued rows give theirs (or the
     // other way round).
     void Add(Row values, Mask assigned);
-    // Sends the queued rows; afterwards the queue is empty, whatever happened.
+    // Sends the queued rows and waits until every row is in the table or refused;
+    // afterwards nothing is queued, whatever happened.
     void Flush();
-    // Forgets the queued rows.
+    // Forgets the queued rows (the batch already on its way still goes).
     void Drop();
-    std::size_t Pending() const { return rows_.size(); }
+    // Rows not yet known to be in the table: queued or on their way.
+    std::size_t Pending() const { return queue_.rows.size() + sendingRows_; }
 
 private:
     enum class Kind : char { None, Text, Integer, Double, Bytes };
+    // Rows sent together: every row names the same columns, each column one kind of value.
+    struct Batch {
+        explicit Batch(std::size_t columns) : kinds(columns, Kind::None), widths(columns, 0), used(columns, 0) {}
+        std::vector<Row> rows;
+        std::vector<Mask> assigned;
+        std::vector<Kind> kinds;          // per column, of the values queued
+        std::vector<std::size_t> widths;  // per column, the longest text or bytes queued
+        Mask used;                        // columns some queued row assigned
+        bool leavesKey = false;           // the rows leave their auto-increment key to the table
+    };
     // What the server says once about the table, when the first row is queued.
     struct Facts {
         bool transactional = false;                // a failed statement leaves none of its rows
@@ -70,14 +93,19 @@ private:
     };
 
     Facts& TableFacts();
-    Outcome Execute();
-    std::size_t RowsThatStayed(const Outcome& outcome);
+    // Hands the queue to a thread that writes it, once the batch before it is done.
+    void Send();
+    // Waits for the batch on its way; when it failed, drops the queue and raises its error.
+    void Wait();
+    // Writes a batch with the outcome of one row at a time (on the sending thread).
+    void Write(const Batch& batch);
+    Outcome Execute(const Batch& batch);
+    std::size_t RowsThatStayed(const Batch& batch, const Outcome& outcome);
     // After a batch that left its keys to an InnoDB table: puts the counter back to one
     // past the highest key when the batch set aside values it did not use, so the next
     // rows get the keys one row at a time would give them.
     void KeepCounter();
     std::int64_t Scalar(const std::string& sql);
-    void Clear();
 
     SQLHDBC dbc_;
     std::string table_;
@@ -92,15 +120,13 @@ private:
     // batches of their own.
     bool LeavesKeyToTable(const Row& values, const Mask& assigned);
     std::optional<std::size_t> autoIncrementColumn_;
-    bool queueLeavesKey_ = false;
 
-    std::vector<Row> rows_;
-    std::vector<Mask> assigned_;
-    std::vector<Kind> kinds_;          // per column, of the values queued
-    std::vector<std::size_t> widths_;  // per column, the longest text or bytes queued
-    Mask used_;                        // columns some queued row assigned
+    Batch queue_;
+    std::future<void> sending_;    // the batch on its way
+    std::size_t sendingRows_ = 0;  // and its rows
 
-    // Prepared statements by the columns they name and the kinds bound to them.
+    // Prepared statements by the columns they name and the kinds bound to them; used by
+    // the sending thread only.
     std::map<std::string, Statement> statements_;
 };
 
