@@ -23,12 +23,15 @@ struct Options {
     double scale = 1000;              // testdata's size factor of the full customer
     std::int64_t rowSubset = 100000;  // rows of the row-at-a-time peer
     std::int64_t flatRows = 1000000;  // rows of the one-table memory run
+    std::string flatTable = "sale";   // and its table
     bool full = true, flat = true;
+    bool detail = false;  // every table's time, not only the slowest
 };
 
 void Usage() {
     std::fputs(
-        "usage: nutv-bench [--scale F] [--row-subset N] [--flat-rows N] [--only full|flat] [--server-pid PID]\n"
+        "usage: nutv-bench [--scale F] [--row-subset N] [--flat-rows N] [--only full|flat] [--flat-table T]\n"
+        "                  [--server-pid PID] [--detail]\n"
         "  full: a customer generated at size factor F (1000: about 1.8M rows) converted whole,\n"
         "        and the peers on the same rows; flat: one table of N rows, memory along the way\n",
         stderr);
@@ -74,6 +77,23 @@ void PrintPeer(const char* what, const bench::PeerResult& peer, double ours, con
     if (!peer.note.empty()) std::printf("  note: %s\n", peer.note.c_str());
 }
 
+// Every table: its rows, and the seconds of the conversion and of the server's own copy.
+void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& server,
+                 const std::vector<std::pair<std::string, std::int64_t>>& rowsPerTable) {
+    std::printf("  %-20s %8s %9s %9s %6s   (ours: the first table with locating, checks, zero-date repair)\n",
+                "table", "rows", "ours s", "server s", "ratio");
+    for (const auto& [table, seconds] : run.tableSeconds) {
+        std::int64_t rows = 0;
+        double serverSeconds = 0;
+        for (const auto& [name, count] : rowsPerTable)
+            if (name == table) rows = count;
+        for (const auto& [name, spent] : server.tableSeconds)
+            if (name == table) serverSeconds = spent;
+        std::printf("  %-20s %8lld %9.3f %9.3f %6.2f\n", table.c_str(), static_cast<long long>(rows), seconds,
+                    serverSeconds, seconds > 0 ? serverSeconds / seconds : 0);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +109,10 @@ int main(int argc, char** argv) {
             options.flatRows = std::atoll(argv[++i]);
         else if (arg == "--server-pid" && hasValue)
             bench::Stopwatch::SetServerPid(std::atoi(argv[++i]));
+        else if (arg == "--flat-table" && hasValue)
+            options.flatTable = argv[++i];
+        else if (arg == "--detail")
+            options.detail = true;
         else if (arg == "--only" && hasValue) {
             const std::string only = argv[++i];
             options.full = only == "full";
@@ -155,6 +179,7 @@ int main(int argc, char** argv) {
             const bench::PeerResult server = bench::ServerSideCopy(customers, {});
             PrintPeer("server-side INSERT ... SELECT", server, ours);
             serverRatio = Ratio(ours, server.RowsPerSecond());
+            if (options.detail) PrintTables(run, server, generated.rowsPerTable);
             std::fflush(stdout);
             const bench::PeerResult dump = bench::DumpAndLoad(customers, {});
             PrintPeer("mariadb-dump | mariadb", dump, ours);
@@ -174,7 +199,7 @@ int main(int argc, char** argv) {
             bench::Customers customers;
             customers.sourceId = "benchflatsrc";
             customers.targetId = "benchflatdst";
-            const std::string table = "sale";
+            const std::string table = options.flatTable;
             const double perFactor = static_cast<double>(testdata::RowCount(table, 1.0));
             const double factor = std::ceil(static_cast<double>(options.flatRows) / perFactor);
             std::printf("\n== one table: %s at size factor %g\n", table.c_str(), factor);

@@ -71,6 +71,7 @@ PeerResult ServerSideCopy(const Customers& customers, const std::vector<std::str
         result.time.wall += spent.wall;
         result.time.client += spent.client;
         result.time.server += spent.server;
+        result.tableSeconds.emplace_back(table, spent.wall);
         result.rows += Count(kScratchVelm, table);
     }
     return result;

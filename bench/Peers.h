@@ -3,6 +3,7 @@
 // the server copying by itself, a dump piped into the client, and one INSERT per row.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/Customers.h"
@@ -18,6 +19,7 @@ struct PeerResult {
     std::int64_t rows = 0;
     Span time;
     std::string note;  // what went wrong, if anything
+    std::vector<std::pair<std::string, double>> tableSeconds;  // where it goes table by table
     double RowsPerSecond() const { return time.wall > 0 ? static_cast<double>(rows) / time.wall : 0; }
 };
 
