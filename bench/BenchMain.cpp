@@ -14,6 +14,7 @@
 #include "bench/Peers.h"
 #include "bench/RemapTiming.h"
 #include "support/TestEnvironment.h"
+#include "support/TestServer.h"
 #include "testdata/Generator.h"
 #include "testdata/Schema.h"
 
@@ -77,6 +78,20 @@ void PrintPeer(const char* what, const bench::PeerResult& peer, double ours, con
     if (!peer.note.empty()) std::printf("  note: %s\n", peer.note.c_str());
 }
 
+// The server's version and what its commits cost: the row-at-a-time peer commits once
+// per row, so whether a commit waits for the disk decides its speed.
+std::string ServerDescription() {
+    using testsupport::AdminScalar;
+    const std::string flush = AdminScalar("SELECT @@innodb_flush_log_at_trx_commit");
+    const std::string datadir = AdminScalar("SELECT @@datadir");
+    std::string where = "data on disk";
+    char resolved[4096];
+    if (realpath(datadir.c_str(), resolved) && std::string(resolved).rfind("/dev/shm/", 0) == 0)
+        where = "data in memory (tmpfs)";
+    return "MariaDB " + AdminScalar("SELECT VERSION()") + ", " + where + ", innodb_flush_log_at_trx_commit=" + flush +
+           (flush == "1" ? " (every commit synced to disk, as by default)" : " (commits not synced)");
+}
+
 // Every table: its rows, and the seconds of the conversion and of the server's own copy.
 void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& server,
                  const std::vector<std::pair<std::string, std::int64_t>>& rowsPerTable) {
@@ -125,6 +140,7 @@ int main(int argc, char** argv) {
     // The program's ODBC data sources and settings go to a folder of this run's own.
     testsupport::IsolatedEnvironment env;
     std::printf("machine: %s\n", bench::MachineDescription().c_str());
+    std::printf("server:  %s\n", ServerDescription().c_str());
     std::fflush(stdout);
 
     double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0;
