@@ -12,12 +12,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "testdata/CopyRules.h"
 #include "testdata/Schema.h"
+#include "testdata/Session.h"
 
 namespace {
 
 using testdata::Column;
 using testdata::Edition;
+using testdata::Ident;
 
 class Server {
 public:
@@ -53,25 +56,6 @@ private:
     std::unique_ptr<MYSQL, Closer> mysql_;
 };
 
-std::string Ident(const std::string& name) {
-    std::string out = "`";
-    for (char c : name) out += c == '`' ? std::string("``") : std::string(1, c);
-    return out + "`";
-}
-
-// The SQL type both sides are cast to before comparing: the target column's.
-std::string CastType(const Column& target) {
-    const std::string base = target.BaseType();
-    if (base == "DATE") return "DATE";
-    if (base == "DATETIME" || base == "TIMESTAMP") return "DATETIME";
-    if (base == "TIME") return "TIME";
-    if (base == "DECIMAL") return target.type;
-    if (base == "FLOAT" || base == "DOUBLE") return "DOUBLE";
-    if (base.find("INT") != std::string::npos) return "SIGNED";
-    if (target.IsBinary()) return "BINARY";
-    return "CHAR";
-}
-
 struct TableResult {
     long long sourceRows = 0, targetRows = 0, columns = 0, wrongCells = 0;
     bool ok = false;
@@ -90,63 +74,25 @@ public:
         r.sourceRows = db_.Count("SELECT COUNT(*) FROM " + s_ + "." + Ident(table));
         r.targetRows = db_.Count("SELECT COUNT(*)" + from);
 
-        const bool orderLines = table == "ordbook_d";
-        std::string join;
-        if (orderLines) {
-            join = "s.seq = t.unit";
-        } else {
-            for (const auto& key : source.primaryKey)
-                join += (join.empty() ? "" : " AND ") + ("s." + Ident(key) + " = t." + Ident(key));
-        }
-        const std::string joined = from + " JOIN " + s_ + "." + Ident(table) + " s ON " + join;
+        const std::string joined =
+            from + " JOIN " + s_ + "." + Ident(table) + " s ON " + testdata::SourceRowJoin(table);
         const long long matched = db_.Count("SELECT COUNT(*)" + joined);
 
+        const testdata::QuoteText quote = [this](const std::string& text) { return db_.Quote(text); };
         for (const Column& column : target.columns) {
-            if (orderLines && (column.name == "seq" || column.name == "unit" || column.name == "parentseq")) continue;
             const Column* old = source.Find(column.name);
-            if (!old && column.autoIncrement) continue;  // keys the target assigns
+            if (testdata::AssignedByTarget(table, column, old)) continue;
             ++r.columns;
-            r.wrongCells += db_.Count(old ? WrongCopies(joined, *old, column) : WrongDefaults(from, column));
+            const std::string wrong = old ? joined + " WHERE " + testdata::WrongCopyCondition(*old, column, quote)
+                                          : from + " WHERE " + testdata::WrongDefaultCondition(column, quote);
+            r.wrongCells += db_.Count("SELECT COUNT(*)" + wrong);
         }
-        if (orderLines) r.wrongCells += WrongParentLinks();
+        if (table == "ordbook_d") r.wrongCells += db_.Count(testdata::WrongParentLinksSql(s_, t_));
         r.ok = r.sourceRows == r.targetRows && matched == r.targetRows && r.wrongCells == 0;
         return r;
     }
 
 private:
-    std::string DefaultLiteral(const Column& column) {
-        return column.defaultValue ? db_.Quote(*column.defaultValue) : "NULL";
-    }
-
-    // Rows whose column does not hold the source's value (Null, and the empty text for a
-    // date column, leave the target's default).
-    std::string WrongCopies(const std::string& joined, const Column& old, const Column& column) {
-        std::string value = "s." + Ident(old.name);
-        if (old.BaseType() == "FLOAT") value = "CAST(" + value + " AS CHAR)";
-        std::string absent = value + " IS NULL";
-        if (column.BaseType() == "DATE" && old.IsText()) absent += " OR " + value + " = ''";
-        std::string expected = "IF(" + absent + ", " + DefaultLiteral(column) + ", " + value + ")";
-        const std::string cast = CastType(column);
-        if (cast != "CHAR" && cast != "BINARY") expected = "CAST(" + expected + " AS " + cast + ")";
-        if (cast == "CHAR") expected = "CAST(" + expected + " AS CHAR)";
-        return "SELECT COUNT(*)" + joined + " WHERE NOT (CAST(t." + Ident(column.name) + " AS BINARY) <=> CAST(" +
-               expected + " AS BINARY))";
-    }
-
-    std::string WrongDefaults(const std::string& from, const Column& column) {
-        return "SELECT COUNT(*)" + from + " WHERE NOT (t." + Ident(column.name) + " <=> " + DefaultLiteral(column) +
-               ")";
-    }
-
-    // Order lines whose parent link does not name the new key of the line that held the
-    // old parent key in the same order.
-    long long WrongParentLinks() {
-        return db_.Count("SELECT COUNT(*) FROM " + t_ + ".ordbook_d c JOIN " + s_ +
-                         ".ordbook_d old ON old.seq = c.unit LEFT JOIN " + t_ +
-                         ".ordbook_d p ON p.seq = c.parentseq AND p.ordno = c.ordno "
-                         "WHERE p.seq IS NULL OR p.unit <> old.parentseq");
-    }
-
     Server& db_;
     std::string s_, t_;
 };

@@ -6,6 +6,7 @@
 #include "ConversionFixture.h"
 #include "conversion/TableCatalogue.h"
 #include "conversion/ZeroDateRepair.h"
+#include "testdata/CopyRules.h"
 #include "testdata/Database.h"
 #include "testdata/Generator.h"
 #include "testdata/Schema.h"
@@ -14,35 +15,6 @@ using namespace testsupport;
 using testdata::Edition;
 
 namespace {
-
-// The SQL type a value is cast to before comparing, so both sides are read as the
-// target column takes them.
-std::string CastType(const testdata::Column& target) {
-    const std::string base = target.BaseType();
-    if (base == "DATE") return "DATE";
-    if (base == "DATETIME" || base == "TIMESTAMP") return "DATETIME";
-    if (base == "TIME") return "TIME";
-    if (base == "DECIMAL") return target.type;
-    if (base == "FLOAT" || base == "DOUBLE") return "DOUBLE";
-    if (base.find("INT") != std::string::npos) return "SIGNED";
-    if (target.IsBinary()) return "BINARY";
-    return "CHAR";
-}
-
-std::string DefaultLiteral(const testdata::Column& column) {
-    return column.defaultValue ? SqlQuote(*column.defaultValue) : "NULL";
-}
-
-// What the target must hold for a column both editions have, as an SQL expression over
-// the source row `s`: Null (and, for a date target, the empty text) leaves the default.
-std::string Expected(const testdata::Column& source, const testdata::Column& target) {
-    std::string value = "s." + SqlIdent(source.name);
-    // A FLOAT arrives as the shortest text of its single-precision value.
-    if (source.BaseType() == "FLOAT") value = "CAST(" + value + " AS CHAR)";
-    std::string absent = value + " IS NULL";
-    if (target.BaseType() == "DATE" && source.IsText()) absent += " OR " + value + " = ''";
-    return "IF(" + absent + ", " + DefaultLiteral(target) + ", " + value + ")";
-}
 
 struct Mismatch {
     std::string table, column, count;
@@ -78,8 +50,9 @@ TEST_F(FullConversion, EveryTableHoldsWhatTheRulesSay) {
 
     f.Start();
     ASSERT_EQ(f.boxes.Prompts(),
-              (std::vector<std::string>{"※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
-                                        "복사가 완료되었습니다."}));
+              (std::vector<std::string>{
+                  "※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
+                  "복사가 완료되었습니다."}));
     EXPECT_EQ(f.LogLines(), expectedLog);
     EXPECT_EQ(f.form.Progress(1).Value, 80);
 
@@ -99,38 +72,20 @@ TEST_F(FullConversion, EveryTableHoldsWhatTheRulesSay) {
         const auto& source = testdata::TableOf(Edition::Tarn, table);
         const auto& target = testdata::TableOf(Edition::Velm, table);
         const std::string from = " FROM " + t + "." + SqlIdent(table) + " t";
-        EXPECT_EQ(Count("SELECT COUNT(*)" + from), Count("SELECT COUNT(*) FROM " + s + "." + SqlIdent(table)))
-            << table;
+        EXPECT_EQ(Count("SELECT COUNT(*)" + from), Count("SELECT COUNT(*) FROM " + s + "." + SqlIdent(table))) << table;
 
         // Target rows meet their source rows by the source's key; order lines by the old
         // key that the copy keeps in "unit".
-        std::string join;
-        const bool orderDetail = table == "ordbook_d";
-        if (orderDetail) {
-            join = "s.seq = t.unit";
-        } else {
-            for (const auto& key : source.primaryKey)
-                join += (join.empty() ? "" : " AND ") + ("s." + SqlIdent(key) + " = t." + SqlIdent(key));
-        }
-        const std::string joined = from + " JOIN " + s + "." + SqlIdent(table) + " s ON " + join;
+        const std::string joined =
+            from + " JOIN " + s + "." + SqlIdent(table) + " s ON " + testdata::SourceRowJoin(table);
         EXPECT_EQ(Count("SELECT COUNT(*)" + joined), Count("SELECT COUNT(*)" + from)) << table << ": rows unmatched";
 
         for (const auto& column : target.columns) {
-            if (orderDetail && (column.name == "seq" || column.name == "unit" || column.name == "parentseq")) continue;
             const auto* old = source.Find(column.name);
-            std::string wrong;
-            if (!old) {
-                if (column.autoIncrement) continue;  // keys the target assigns
-                wrong = "SELECT COUNT(*)" + from + " WHERE NOT (t." + SqlIdent(column.name) + " <=> " +
-                        DefaultLiteral(column) + ")";
-            } else {
-                const std::string cast = CastType(column);
-                const std::string actual = "t." + SqlIdent(column.name);
-                std::string expected = Expected(*old, column);
-                if (cast != "CHAR" && cast != "BINARY") expected = "CAST(" + expected + " AS " + cast + ")";
-                wrong = "SELECT COUNT(*)" + joined + " WHERE NOT (CAST(" + actual + " AS BINARY) <=> CAST(" +
-                        (cast == "CHAR" ? "CAST(" + expected + " AS CHAR)" : expected) + " AS BINARY))";
-            }
+            if (testdata::AssignedByTarget(table, column, old)) continue;
+            const std::string wrong =
+                "SELECT COUNT(*)" + (old ? joined + " WHERE " + testdata::WrongCopyCondition(*old, column, SqlQuote)
+                                         : from + " WHERE " + testdata::WrongDefaultCondition(column, SqlQuote));
             ++columnsChecked;
             const std::string count = AdminScalar(wrong);
             if (count != "0") mismatches.push_back({table, column.name, count});
@@ -142,9 +97,5 @@ TEST_F(FullConversion, EveryTableHoldsWhatTheRulesSay) {
     // Order lines: each keeps its old key in unit, and its parent link names the new key
     // of the line that held the old parent key in the same order.
     EXPECT_GT(Count("SELECT COUNT(*) FROM " + t + ".ordbook_d WHERE parentseq <> seq"), 10);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM " + t + ".ordbook_d c JOIN " + s +
-                    ".ordbook_d old ON old.seq = c.unit LEFT JOIN " + t +
-                    ".ordbook_d p ON p.seq = c.parentseq AND p.ordno = c.ordno "
-                    "WHERE p.seq IS NULL OR p.unit <> old.parentseq"),
-              0);
+    EXPECT_EQ(Count(testdata::WrongParentLinksSql(s, t)), 0);
 }
