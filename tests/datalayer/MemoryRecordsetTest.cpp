@@ -2,24 +2,16 @@
 
 #include <memory>
 
+#include "ErrorNumber.h"
 #include "common/CloseIfOpen.h"
 #include "common/VbError.h"
 #include "datalayer/Recordset.h"
 
 using ado::Recordset;
 using ado::Value;
+using datalayertest::ErrorNumberOf;
 
 namespace {
-
-template <typename F>
-std::int32_t ErrorNumberOf(F&& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // Built the way cMySQL builds its results: string fields, rows added one by one, all
 // saved at the end, left on the last row.

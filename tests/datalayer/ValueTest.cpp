@@ -2,25 +2,13 @@
 
 #include <limits>
 
+#include "ErrorNumber.h"
 #include "common/VbError.h"
 #include "datalayer/Value.h"
 
 using ado::Bytes;
 using ado::Value;
-
-namespace {
-
-template <typename F>
-std::int32_t ErrorNumberOf(F&& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-}  // namespace
+using datalayertest::ErrorNumberOf;
 
 TEST(ValueText, DoublesGiveTheShortestTextThatReadsBackExactly) {
     EXPECT_EQ(Value(0.1).Text(), "0.1");
