@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "ConnectedCustomerTest.h"
 #include "MySQLTestSupport.h"
 #include "common/MsgBox.h"
 #include "support/ScriptedMsgBox.h"
@@ -10,20 +11,12 @@ using namespace mysqltest;
 using ::testing::ElementsAre;
 
 namespace {
-class Query : public ::testing::Test {
+class Query : public ConnectedCustomerTest {
 protected:
-    void SetUp() override {
-        customer_ = NewCustomer();
-        testsupport::AdminSql(
-            "CREATE TABLE item (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(10), memo LONGTEXT, qty INT);"
-            "INSERT INTO item (name, memo, qty) VALUES ('  사과  ', NULL, 3), ('배', '', 4), (' pear', ' x ', 5)",
-            customer_.database);
-        ASSERT_TRUE(Connect(m_, customer_));
+    std::string Tables() const override {
+        return "CREATE TABLE item (id INT AUTO_INCREMENT PRIMARY KEY, name VARCHAR(10), memo LONGTEXT, qty INT);"
+               "INSERT INTO item (name, memo, qty) VALUES ('  사과  ', NULL, 3), ('배', '', 4), (' pear', ' x ', 5)";
     }
-
-    Customer customer_;
-    testsupport::ScriptedMsgBox boxes_;
-    cMySQL m_;
 };
 }  // namespace
 

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "ConnectedCustomerTest.h"
 #include "MySQLTestSupport.h"
 #include "support/ScriptedMsgBox.h"
 
@@ -9,21 +10,13 @@ using namespace mysqltest;
 using ::testing::ElementsAre;
 
 namespace {
-class FieldNaming : public ::testing::Test {
+class FieldNaming : public ConnectedCustomerTest {
 protected:
-    void SetUp() override {
-        customer_ = NewCustomer();
-        testsupport::AdminSql(
-            "CREATE TABLE a (id INT, x INT); CREATE TABLE b (id INT, y INT); CREATE TABLE c (id INT);"
-            "CREATE TABLE d (id INT, ID2 INT); INSERT INTO a VALUES (1, 10); INSERT INTO b VALUES (2, 20);"
-            "INSERT INTO c VALUES (3); INSERT INTO d VALUES (4, 40)",
-            customer_.database);
-        ASSERT_TRUE(Connect(m_, customer_));
+    std::string Tables() const override {
+        return "CREATE TABLE a (id INT, x INT); CREATE TABLE b (id INT, y INT); CREATE TABLE c (id INT);"
+               "CREATE TABLE d (id INT, ID2 INT); INSERT INTO a VALUES (1, 10); INSERT INTO b VALUES (2, 20);"
+               "INSERT INTO c VALUES (3); INSERT INTO d VALUES (4, 40)";
     }
-
-    Customer customer_;
-    testsupport::ScriptedMsgBox boxes_;
-    cMySQL m_;
 };
 }  // namespace
 
