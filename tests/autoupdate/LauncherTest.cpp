@@ -10,6 +10,7 @@
 
 #include "LocalHttpServer.h"
 #include "PathEnvironment.h"
+#include "UpdateFolders.h"
 #include "autoupdate/modAutoUpdateV1_Launcher.h"
 #include "support/ScriptedMsgBox.h"
 #include "support/TestEnvironment.h"
@@ -45,16 +46,13 @@ bool IsExecutable(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0111) == 0111;
 }
 
-class Launcher : public ::testing::Test {
+class Launcher : public ::testing::Test, protected testsupport::UpdateFolders {
 protected:
     Launcher() {
-        std::filesystem::create_directories(app_);
         WriteFile(App("Prog"), "the program");
         server_.emplace(www_);
     }
 
-    std::string App(const std::string& name) const { return app_ + "/" + name; }
-    void Serve(const std::string& name, const std::string& content) const { WriteFile(dl_ + "/" + name, content); }
     UpdateSite Site(const std::string& programFile = "Prog") const {
         return {app_, programFile, "1", server_->DownloadUrl()};
     }
@@ -64,11 +62,6 @@ protected:
     int Downloads(const std::string& name) const { return server_->CountRequests("/" + name); }
 
     testsupport::ScriptedMsgBox boxes_;
-    testsupport::TempDir dir_;
-    std::string app_ = dir_ / "app";
-    std::string www_ = dir_ / "www";
-    std::string dl_ = testsupport::DownloadFolderUnder(www_);
-    std::optional<testsupport::LocalHttpServer> server_;
 };
 
 }  // namespace

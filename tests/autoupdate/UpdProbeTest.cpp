@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "LocalHttpServer.h"
+#include "UpdateFolders.h"
 #include "common/BuiltInValues.h"
 #include "support/TestEnvironment.h"
 #include "support/VersionedProgram.h"
@@ -15,17 +16,14 @@ using testsupport::WriteFile;
 
 namespace {
 
-class UpdProbe : public ::testing::Test {
+class UpdProbe : public ::testing::Test, protected testsupport::UpdateFolders {
 protected:
     void SetUp() override {
         const auto port = testsupport::BuiltInLocalDownloadPort();
         if (!port) GTEST_SKIP() << "the built-in download server is not a local address: " << builtin::kDownloadServer;
-        std::filesystem::create_directories(app_);
         std::filesystem::copy_file(NUTV_UPDPROBE_PATH, App("UpdProbeV1.exe"));
         server_.emplace(www_, *port);
     }
-    std::string App(const std::string& name) const { return app_ + "/" + name; }
-    void Serve(const std::string& name, const std::string& content) const { WriteFile(dl_ + "/" + name, content); }
     int Probe(const std::string& argument) const {
         return testsupport::RunProgram({App("UpdProbeV1.exe"), argument}, app_);
     }
@@ -36,12 +34,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-    testsupport::TempDir dir_;
-    std::string app_ = dir_ / "app";
-    std::string www_ = dir_ / "www";
-    std::string dl_ = testsupport::DownloadFolderUnder(www_);
-    std::optional<testsupport::LocalHttpServer> server_;
 };
 
 }  // namespace
