@@ -98,10 +98,11 @@ void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& se
     std::printf("  %-20s %8s %9s %9s %6s   (ours: the first table with locating, checks, zero-date repair)\n",
                 "table", "rows", "ours s", "server s", "ratio");
     for (const auto& [table, seconds] : run.tableSeconds) {
-        std::int64_t rows = 0;
+        std::int64_t rows = -1;  // stays -1 for a log line that is not a table's
         double serverSeconds = 0;
         for (const auto& [name, count] : rowsPerTable)
             if (name == table) rows = count;
+        if (rows < 0) continue;
         for (const auto& [name, spent] : server.tableSeconds)
             if (name == table) serverSeconds = spent;
         std::printf("  %-20s %8lld %9.3f %9.3f %6.2f\n", table.c_str(), static_cast<long long>(rows), seconds,
