@@ -126,9 +126,10 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
             links.GetFields().Item(1).SetValue(newParent);
             links.Update();
         }
-        rows->Close();
+        // Every link is stored before anything else happens on the connection.
         links.UpdateBatch();
         links.Close();
+        rows->Close();
         // One statement: on InnoDB every link changes or none does.
         target->Execute(std::string("UPDATE ordbook_d o JOIN ") + kLinksTable +
                         " l ON l.seq = o.seq SET o.parentseq = l.parentseq");

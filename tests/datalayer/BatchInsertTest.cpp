@@ -210,6 +210,33 @@ TEST(BatchInsert, ABatchOnItsWayCountsAsQueuedUntilUpdateBatchHasWaitedForIt) {
     EXPECT_EQ(count->GetFields().Item(0).GetValue().ToLong(), 3000);
 }
 
+TEST(BatchInsert, OtherStatementsOnTheConnectionTakeTurnsWithTheBatchOnItsWay) {
+    CustomerDataSource ds;
+    ds.Sql("CREATE TABLE g (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB");
+    auto connection = ds.Open();
+    Recordset rs;
+    rs.Open("g", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+    // Each round's first row sends the batch before it; a query on the same connection
+    // right then runs before or after that batch, never in the middle of it (the driver
+    // takes statements on one connection in turn, which the copy and the remap rely on).
+    long long sent = 0;
+    for (int round = 0; round < 6; ++round) {
+        for (const NewRow& row : Numbered(1023, round * 1023 + 1)) {
+            rs.AddNew();
+            for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
+            rs.Update();
+        }
+        auto count = connection->Execute("SELECT COUNT(*), IFNULL(MAX(code), 0) FROM g");
+        const long long rows = count->GetFields().Item(0).GetValue().ToLong();
+        EXPECT_TRUE(rows == sent || rows == sent + 1023) << "round " << round << ": " << rows;
+        EXPECT_EQ(count->GetFields().Item(1).GetValue().ToLong(), rows);
+        count->Close();
+        if (round > 0) sent += 1023;
+    }
+    rs.UpdateBatch();
+    EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM g"), std::to_string(6 * 1023));
+}
+
 TEST(BatchInsert, AColumnWhoseValuesChangeKindKeepsEachValue) {
     CustomerDataSource ds;
     ds.Sql("CREATE TABLE k (code INT PRIMARY KEY, v VARCHAR(30))");

@@ -13,10 +13,11 @@
 // TABLE, which commits an open transaction: batches are meant for autocommit.
 //
 // A full batch is sent on a thread of its own while the next one fills, so that building
-// rows here and storing them on the server overlap. Only one batch is ever on its way, and
-// it owns the connection until it is done: nothing else may use the connection between
-// Add and Flush. When a batch fails, the rows queued after it are dropped unsent and its
-// error is raised by the next Add, Flush or Drop.
+// rows here and storing them on the server overlap. Only one batch is ever on its way.
+// Another statement on the same connection meanwhile runs before or after it, never in
+// its middle: the driver runs one statement at a time on a connection. When a batch
+// fails, the rows queued after it are dropped unsent and its error is raised by the next
+// Add, Flush or Drop.
 #include <sql.h>
 
 #include <cstddef>
