@@ -22,6 +22,15 @@ struct Outcome {
     std::vector<testsupport::Row> rows;
 };
 
+// Adds the rows to an open recordset, each with AddNew, its fields and Update.
+void Add(Recordset& rs, const std::vector<NewRow>& rows) {
+    for (const NewRow& row : rows) {
+        rs.AddNew();
+        for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
+        rs.Update();
+    }
+}
+
 // Adds the rows through a recordset with the lock type given, stopping at the first
 // error (as the copy run does), then sends what is queued; returns the table afterwards.
 Outcome AddRows(const CustomerDataSource& ds, const std::shared_ptr<ado::Connection>& connection,
@@ -31,11 +40,7 @@ Outcome AddRows(const CustomerDataSource& ds, const std::shared_ptr<ado::Connect
         Recordset rs;
         rs.Open(table, connection, ado::adOpenForwardOnly, lock, ado::adCmdTable);
         outcome.error = ErrorOf([&] {
-            for (const NewRow& row : rows) {
-                rs.AddNew();
-                for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
-                rs.Update();
-            }
+            Add(rs, rows);
             rs.UpdateBatch();
         });
     }
@@ -155,11 +160,7 @@ TEST(BatchInsert, QueuedRowsAreSentByUpdateBatchNeverLostByCloseAndDroppedByCanc
     auto connection = ds.Open();
     Recordset rs;
     rs.Open("q", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
-    for (const NewRow& row : Numbered(3)) {
-        rs.AddNew();
-        for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
-        rs.Update();
-    }
+    Add(rs, Numbered(3));
     EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM q"), "0");  // queued, not yet sent
     const auto closing = ErrorOf([&] { rs.Close(); });
     EXPECT_EQ(closing.number, 3219);
@@ -178,24 +179,17 @@ TEST(BatchInsert, ABatchOnItsWayCountsAsQueuedUntilUpdateBatchHasWaitedForIt) {
     CustomerDataSource ds;
     ds.Sql("CREATE TABLE w (code INT PRIMARY KEY, name VARCHAR(20))");
     auto connection = ds.Open();
-    auto addRows = [](Recordset& rs, const std::vector<NewRow>& rows) {
-        for (const NewRow& row : rows) {
-            rs.AddNew();
-            for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
-            rs.Update();
-        }
-    };
     Recordset rs;
     rs.Open("w", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
     // More than a batch: the first one goes on its way, the rest waits in the queue.
-    addRows(rs, Numbered(1500));
+    Add(rs, Numbered(1500));
     EXPECT_EQ(ErrorOf([&] { rs.Close(); }).number, 3219);
     rs.UpdateBatch();
     EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM w"), "1500");
     EXPECT_EQ(ds.Scalar("SELECT MAX(code) FROM w"), "1500");
 
     // CancelBatch drops what waits in the queue; a full batch had already been sent.
-    addRows(rs, Numbered(1500, 1501));
+    Add(rs, Numbered(1500, 1501));
     rs.CancelBatch();
     rs.Close();
     EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM w"), "2523");
@@ -204,7 +198,7 @@ TEST(BatchInsert, ABatchOnItsWayCountsAsQueuedUntilUpdateBatchHasWaitedForIt) {
     // Connection work right after UpdateBatch sees every row (nothing still on its way).
     Recordset again;
     again.Open("w", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
-    addRows(again, Numbered(3000, 10001));
+    Add(again, Numbered(3000, 10001));
     again.UpdateBatch();
     auto count = connection->Execute("SELECT COUNT(*) FROM w WHERE code > 10000");
     EXPECT_EQ(count->GetFields().Item(0).GetValue().ToLong(), 3000);
@@ -221,11 +215,7 @@ TEST(BatchInsert, OtherStatementsOnTheConnectionTakeTurnsWithTheBatchOnItsWay) {
     // takes statements on one connection in turn, which the copy and the remap rely on).
     long long sent = 0;
     for (int round = 0; round < 6; ++round) {
-        for (const NewRow& row : Numbered(1023, round * 1023 + 1)) {
-            rs.AddNew();
-            for (const auto& [name, value] : row) rs.GetFields().Item(name).SetValue(value);
-            rs.Update();
-        }
+        Add(rs, Numbered(1023, round * 1023 + 1));
         auto count = connection->Execute("SELECT COUNT(*), IFNULL(MAX(code), 0) FROM g");
         const long long rows = count->GetFields().Item(0).GetValue().ToLong();
         EXPECT_TRUE(rows == sent || rows == sent + 1023) << "round " << round << ": " << rows;
