@@ -1,6 +1,7 @@
 #include "datalayer/Field.h"
 
 #include "datalayer/AdoErrors.h"
+#include "datalayer/ColumnName.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
 
@@ -9,19 +10,6 @@ namespace ado {
 namespace {
 
 constexpr const char* kSource = "ado.Fields";
-
-// Column names compare without regard to ASCII case, as the server compares them;
-// bytes outside ASCII (Korean names) must match exactly.
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 [[noreturn]] void NotFound() {
     Raise(vberr::kItemNotFound, kSource, vberr::kItemNotFoundText);
@@ -40,7 +28,7 @@ void Field::SetValue(Value value) {
 int Fields::IndexOf(const std::string& name) const {
     if (auto it = exact_.find(name); it != exact_.end()) return it->second;
     for (std::size_t i = 0; i < items_.size(); ++i)
-        if (SameName(items_[i].name_, name)) return static_cast<int>(i);
+        if (SameColumnName(items_[i].name_, name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -6,15 +6,6 @@
 
 namespace ado::odbc {
 
-bool SameColumnName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 int QueryResult::Column(const std::string& name) const {
     for (std::size_t i = 0; i < names.size(); ++i)
         if (SameColumnName(names[i], name)) return static_cast<int>(i);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "datalayer/ColumnName.h"
 #include "datalayer/RecordsetImpl.h"
 
 namespace ado::odbc {
@@ -19,9 +20,5 @@ struct QueryResult {
 
 // Runs one query, with these values for its markers, and reads its whole result.
 QueryResult RunQuery(SQLHDBC dbc, const std::string& sql, const std::vector<const Value*>& parameters = {});
-
-// Column names compare without regard to ASCII case, as the server compares them; bytes
-// outside ASCII must match exactly.
-bool SameColumnName(const std::string& a, const std::string& b);
 
 }  // namespace ado::odbc

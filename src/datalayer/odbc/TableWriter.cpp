@@ -1,6 +1,7 @@
 #include "datalayer/odbc/TableWriter.h"
 
 #include "datalayer/AdoErrors.h"
+#include "datalayer/ColumnName.h"
 #include "datalayer/odbc/Columns.h"
 #include "datalayer/odbc/RowReader.h"
 #include "datalayer/odbc/SqlText.h"
@@ -12,15 +13,6 @@ namespace {
 constexpr const char* kSource = "ado.Recordset";
 // More distinct column sets than this are unusual; beyond it the cache starts afresh.
 constexpr std::size_t kMaxPrepared = 32;
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -126,7 +118,7 @@ const std::vector<std::size_t>& TableWriter::KeyColumns() {
     const std::vector<Column> columns = DescribeResult(statement, false);
     std::size_t nameColumn = columns.size();
     for (std::size_t i = 0; i < columns.size(); ++i)
-        if (SameName(columns[i].name, "Column_name")) nameColumn = i;
+        if (SameColumnName(columns[i].name, "Column_name")) nameColumn = i;
     std::vector<std::size_t> keys;
     bool complete = nameColumn < columns.size();
     RowReader reader(statement, columns);
@@ -135,7 +127,7 @@ const std::vector<std::size_t>& TableWriter::KeyColumns() {
         std::size_t found = columns_.size();
         if (complete && row[nameColumn].IsText())
             for (std::size_t i = 0; i < columns_.size(); ++i)
-                if (SameName(columns_[i], row[nameColumn].AsText())) found = i;
+                if (SameColumnName(columns_[i], row[nameColumn].AsText())) found = i;
         if (found == columns_.size())
             complete = false;  // a key column the recordset lacks
         else
