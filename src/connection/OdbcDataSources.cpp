@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <odbcinst.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,25 +10,23 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <strings.h>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "common/CustomerForm.h"
 #include "common/ErrorReport.h"
 #include "common/MsgBox.h"
 #include "common/VbError.h"
-
-// unixODBC's own answer to "which odbc.ini", exported by libodbcinst but declared only
-// in its private header; asking it keeps us right whatever ODBCSYSINI or the build says.
-extern "C" {
-char* odbcinst_system_file_path(char* buffer);
-char* odbcinst_user_file_path(char* buffer);
-}
+#include "connection/OdbcIniFiles.h"
 
 namespace {
 
 constexpr const char* kIniName = "odbc.ini";
 constexpr const char* kDriverName = "MySQL ODBC 3.51 Driver";
 constexpr std::int32_t kFileAccessError = 75;
+// The group whose members may write the system odbc.ini (made by the installation).
+constexpr const char* kProgramGroup = "nurivelm";
 
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
@@ -64,16 +63,24 @@ std::string ReadValue(const std::string& section, const std::string& key) {
     return buffer.data();
 }
 
-// The user's own data sources: ".odbc.ini" in the folder unixODBC takes as home.
-std::string UserOdbcIniPath() {
-    std::array<char, 4096> dir{};
-    return std::string(odbcinst_user_file_path(dir.data())) + "/.odbc.ini";
+// The key names of a section, as unixODBC reads them back.
+std::set<std::string> ReadKeys(const std::string& section) {
+    std::array<char, 8192> buffer{};
+    const int length = SQLGetPrivateProfileString(section.c_str(), nullptr, "", buffer.data(),
+                                                  static_cast<int>(buffer.size()), kIniName);
+    std::set<std::string> keys;
+    for (int at = 0; at < length && buffer[at] != '\0';) {
+        const std::string key = buffer.data() + at;
+        keys.insert(key);
+        at += static_cast<int>(key.size()) + 1;
+    }
+    return keys;
 }
 
-// Looks for a "[name]" section line in the user's own odbc.ini. Read directly: the
-// installer's profile reader does not list sections of that file here.
-bool UserDataSourceExists(const std::string& dsn) {
-    std::ifstream in(UserOdbcIniPath());
+// Looks for a "[name]" section line in the user's own odbc.ini. Read directly: asking
+// unixODBC would create that file when it is missing.
+bool UserDataSourceExists(const std::string& path, const std::string& dsn) {
+    std::ifstream in(path);
     std::string line;
     const std::string wanted = "[" + dsn + "]";
     while (std::getline(in, line)) {
@@ -94,6 +101,9 @@ void RefuseBlankEdges(const std::string& key, const std::string& value) {
 // and find out plainly whether it can be written at all.
 void EnsureWritable(const std::string& path) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0 && (errno == EACCES || errno == EPERM))
+        RaiseWriteError("이 사용자 계정에는 ODBC 설정 파일 " + path + "에 기록할 권한이 없습니다. 관리자에게 " +
+                        kProgramGroup + " 그룹에 넣어 달라고 요청한 뒤 다시 로그인하세요.");
     if (fd < 0) RaiseWriteError("ODBC 설정 파일에 기록할 수 없습니다: " + path + " (" + std::strerror(errno) + ")");
     ::close(fd);
 }
@@ -130,38 +140,50 @@ std::string OdbcDataSources::GetMyODBCPath() {
 }
 
 std::string OdbcDataSources::SystemOdbcIniPath() {
-    std::array<char, 4096> dir{};
-    odbcinst_system_file_path(dir.data());
-    return std::string(dir.data()) + "/" + kIniName;
+    return odbcini::SystemFile();
 }
 
-bool OdbcDataSources::CreateMyODBC(const std::string& dsn, const std::string& database,
-                                   const std::string& description, const std::string& server,
-                                   const std::string& userId) {
+bool OdbcDataSources::CreateMyODBC(const std::string& dsn, const std::string& database, const std::string& description,
+                                   const std::string& server, const std::string& userId) {
     const std::string driver = GetMyODBCPath();
     if (driver.empty()) {
         MsgBox("MyODBC를 생성 dll파일을 찾을 수 없습니다.", mb::kOkOnly);
         return false;
     }
     try {
-        {
-            // A user data source of the same name wins over the system one when the
-            // connection opens: that would reach some other database.
-            if (UserDataSourceExists(dsn))
-                RaiseWriteError("사용자 ODBC 설정(" + UserOdbcIniPath() + ")에 같은 이름의 데이터 원본 " + dsn +
-                                "이(가) 있어 새 설정 대신 사용됩니다. 그 항목을 지운 뒤 다시 시작하세요.");
-        }
+        // A user data source of the same name wins over the system one when the
+        // connection opens: that would reach some other database.
+        const std::string userFile = odbcini::UserFile();
+        if (UserDataSourceExists(userFile, dsn))
+            RaiseWriteError("사용자 ODBC 설정(" + userFile + ")에 같은 이름의 데이터 원본 " + dsn +
+                            "이(가) 있어 새 설정 대신 사용됩니다. 그 항목을 지운 뒤 다시 시작하세요.");
         RefuseBlankEdges("UID", userId);
         RefuseBlankEdges("DATABASE", database);
         RefuseBlankEdges("SERVER", server);
         const std::string path = SystemOdbcIniPath();
+        if (path.empty())
+            RaiseWriteError(
+                "unixODBC가 알려 준 시스템 ODBC 설정 폴더를 쓸 수 없습니다 (비어 있거나 최상위 폴더 /). "
+                "ODBCSYSINI 환경 변수를 확인하세요.");
         EnsureWritable(path);
         ConfigMode system(ODBC_SYSTEM_DSN);
-        Write(dsn, "DATABASE", database, path);
-        Write(dsn, "DESCRIPTION", description, path);
-        Write(dsn, "Driver", driver, path);
-        Write(dsn, "SERVER", server, path);
-        Write(dsn, "UID", userId, path);
+        // The section is replaced whole: a key left from an earlier run or another tool
+        // (SOCKET, PORT, INITSTMT, ...) would quietly send the connection elsewhere.
+        if (!SQLWritePrivateProfileString(dsn.c_str(), nullptr, nullptr, kIniName))
+            RaiseWriteError("ODBC 설정 파일에서 이전 데이터 원본을 지울 수 없습니다: " + path + " [" + dsn + "] (" +
+                            InstallerMessage() + ")");
+        const std::vector<std::pair<std::string, std::string>> entries = {{"DATABASE", database},
+                                                                          {"DESCRIPTION", description},
+                                                                          {"Driver", driver},
+                                                                          {"SERVER", server},
+                                                                          {"UID", userId}};
+        std::set<std::string> written;
+        for (const auto& [key, value] : entries) {
+            Write(dsn, key, value, path);
+            written.insert(key);
+        }
+        if (ReadKeys(dsn) != written)
+            RaiseWriteError("ODBC 데이터 원본에 기록하지 않은 값이 남아 있습니다: " + path + " [" + dsn + "]");
         Write("ODBC Data Sources", dsn, kDriverName, path);
         return true;
     } catch (const VbError& e) {

@@ -22,7 +22,8 @@ public:
     bool CreateMyODBC(const std::string& dsn, const std::string& database, const std::string& description,
                       const std::string& server, const std::string& userId);
 
-    // The system odbc.ini in force (ODBCSYSINI moves it).
+    // The system odbc.ini in force (ODBCSYSINI moves it); empty when unixODBC names no
+    // usable folder.
     static std::string SystemOdbcIniPath();
 
 private:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "connection/OdbcDataSources.h"
 #include "support/ScriptedMsgBox.h"
@@ -56,6 +57,8 @@ TEST(OdbcDataSources, SecondRegistrationOfAnIndexReplacesTheFirst) {
     OdbcDataSources sources;
     ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d-0", "127.0.0.2", "a"));
     ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_b", "d-0", "127.0.0.3", "b"));
+    // unixODBC answers a second question about its folder differently from the first.
+    EXPECT_EQ(OdbcDataSources::SystemOdbcIniPath(), env.OdbcIniPath());
     const std::string ini = ReadFile(env.OdbcIniPath());
     EXPECT_EQ(ini.find("[varok_DataConv160316_0]"), ini.rfind("[varok_DataConv160316_0]"));
     EXPECT_EQ(ini.find("maketarn_a"), std::string::npos) << ini;
@@ -107,4 +110,17 @@ TEST(OdbcDataSources, UserDataSourceOfTheSameNameIsRefused) {
     EXPECT_NE(boxes.Boxes()[0].prompt.find(env.UserOdbcIniPath()), std::string::npos) << boxes.Boxes()[0].prompt;
     // The other index is not shadowed and registers normally.
     EXPECT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d", "127.0.0.2", "a"));
+}
+
+// An empty ODBCSYSINI makes unixODBC name no folder: that is refused, never taken as "/".
+TEST(OdbcDataSources, EmptySystemFolderIsRefusedNotTakenAsTheRoot) {
+    IsolatedEnvironment env;
+    ScriptedMsgBox boxes;
+    ::setenv("ODBCSYSINI", "", 1);
+    const bool rootFileBefore = ::access("/odbc.ini", F_OK) == 0;
+    OdbcDataSources sources;
+    EXPECT_FALSE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d", "127.0.0.2", "a"));
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].prompt.find("ODBCSYSINI"), std::string::npos) << boxes.Boxes()[0].prompt;
+    EXPECT_EQ(::access("/odbc.ini", F_OK) == 0, rootFileBefore);
 }

@@ -124,3 +124,41 @@ TEST(OpenMySQL, UnwritableOrShadowedDataSourceOpensNothing) {
     EXPECT_EQ(connection->State(), 0);
     EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
+
+// A data source left by an earlier run or another tool, with keys we never write: the
+// registration replaces it whole, so the connection reaches the customer's database on the
+// section's own server, port and settings. A same-named user data source in the file
+// ODBCINI names would win when the connection opens: it is refused, naming that file.
+TEST(OpenMySQL, StaleKeysAreDroppedAndAnOdbciniDataSourceIsRefused) {
+    IsolatedEnvironment env;
+    ScriptedMsgBox boxes;
+    Customer customer;
+    const std::string stale = "[varok_DataConv160316_0]\nDriver=" + std::string(kOdbcDriverPath) +
+                              "\nSERVER=127.0.0.3\nDATABASE=mysql\nUID=" + customer.id +
+                              "\nPORT=3399\nSOCKET=/nonexistent/other-server.sock\n"
+                              "INITSTMT=SET @nutv_stale_setting = 1\n";
+    WriteFile(env.OdbcIniPath(), "[ODBC Data Sources]\nvarok_DataConv160316_0=MySQL ODBC 3.51 Driver\n\n" + stale);
+    OdbcDataSources sources;
+    FormState form = customer.Form(0);
+    auto connection = std::make_shared<ado::Connection>();
+    ASSERT_TRUE(OpenMySQL(form, sources, connection, 0, false)) << ::testing::PrintToString(boxes.Prompts());
+    auto rs = connection->Execute("SELECT DATABASE(), @nutv_stale_setting IS NULL, (SELECT name FROM customer)");
+    EXPECT_EQ(rs->GetFields().Item(0).GetValue().Text(), customer.database);
+    EXPECT_EQ(rs->GetFields().Item(1).GetValue().Text(), "1");
+    EXPECT_EQ(rs->GetFields().Item(2).GetValue().Text(), "한빛상사");
+    const std::string ini = ReadFile(env.OdbcIniPath());
+    for (const char* gone : {"PORT", "SOCKET", "INITSTMT", "127.0.0.3", "DATABASE=mysql"})
+        EXPECT_EQ(ini.find(gone), std::string::npos) << gone << " left in\n" << ini;
+    connection->Close();
+
+    TempDir other;
+    const std::string userFile = other / "staff-odbc.ini";
+    WriteFile(userFile, stale);
+    ::setenv("ODBCINI", userFile.c_str(), 1);  // put back by the environment's end
+    EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, false));
+    EXPECT_EQ(connection->State(), 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].prompt.find("사용자 ODBC 설정(" + userFile + ")"), std::string::npos)
+        << boxes.Boxes()[0].prompt;
+    EXPECT_EQ(ReadFile(userFile), stale);
+}

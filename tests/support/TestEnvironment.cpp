@@ -43,6 +43,7 @@ TempDir::~TempDir() {
 IsolatedEnvironment::IsolatedEnvironment() {
     hadSysIni_ = Save("ODBCSYSINI", oldSysIni_);
     hadHome_ = Save("HOME", oldHome_);
+    hadUserIni_ = Save("ODBCINI", oldUserIni_);
     hadConfig_ = Save("XDG_CONFIG_HOME", oldConfig_);
     std::filesystem::create_directories(dir_ / "odbc");
     std::filesystem::create_directories(dir_ / "home");
@@ -51,12 +52,16 @@ IsolatedEnvironment::IsolatedEnvironment() {
     WriteFile(dir_ / "odbc/odbcinst.ini", "");
     ::setenv("ODBCSYSINI", (dir_ / "odbc").c_str(), 1);
     ::setenv("HOME", (dir_ / "home").c_str(), 1);
+    // unixODBC finds the user's odbc.ini through the account's passwd entry, not $HOME,
+    // and creates it when missing: name it, or the test would leave one in the real home.
+    ::setenv("ODBCINI", UserOdbcIniPath().c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
 }
 
 IsolatedEnvironment::~IsolatedEnvironment() {
     Restore("ODBCSYSINI", hadSysIni_, oldSysIni_);
     Restore("HOME", hadHome_, oldHome_);
+    Restore("ODBCINI", hadUserIni_, oldUserIni_);
     Restore("XDG_CONFIG_HOME", hadConfig_, oldConfig_);
 }
 

@@ -17,8 +17,9 @@ private:
     std::string path_;
 };
 
-// Gives the test its own system odbc.ini (ODBCSYSINI, an empty odbc.ini created),
-// user odbc.ini (HOME) and settings folder (XDG_CONFIG_HOME); restores the old values.
+// Gives the test its own system odbc.ini (ODBCSYSINI, an empty odbc.ini created), home
+// folder (HOME), user odbc.ini in it (ODBCINI) and settings folder (XDG_CONFIG_HOME);
+// restores the old values.
 // unixODBC reads ODBCSYSINI once per process: create this before the first ODBC call.
 class IsolatedEnvironment {
 public:
@@ -28,7 +29,7 @@ public:
     IsolatedEnvironment& operator=(const IsolatedEnvironment&) = delete;
 
     std::string OdbcIniPath() const;       // the system odbc.ini
-    std::string UserOdbcIniPath() const;   // $HOME/.odbc.ini
+    std::string UserOdbcIniPath() const;   // $ODBCINI: $HOME/.odbc.ini
     std::string ConfigHome() const;        // $XDG_CONFIG_HOME
     const TempDir& dir() const { return dir_; }
 
@@ -38,8 +39,8 @@ public:
 
 private:
     TempDir dir_;
-    std::string oldSysIni_, oldHome_, oldConfig_;
-    bool hadSysIni_, hadHome_, hadConfig_;
+    std::string oldSysIni_, oldHome_, oldUserIni_, oldConfig_;
+    bool hadSysIni_, hadHome_, hadUserIni_, hadConfig_;
 };
 
 std::string ReadFile(const std::string& path);
