@@ -73,7 +73,10 @@ const Catalogue& Tables() {
 
 std::string IdentList(const std::vector<std::string>& names) {
     std::string out;
-    for (const std::string& n : names) out += (out.empty() ? "" : ",") + Ident(n);
+    for (const std::string& n : names) {
+        if (!out.empty()) out += ',';
+        out += Ident(n);
+    }
     return out;
 }
 
