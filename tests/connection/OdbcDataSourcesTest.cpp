@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <odbcinst.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <array>
 
 #include "connection/OdbcDataSources.h"
 #include "support/ScriptedMsgBox.h"
@@ -54,10 +57,13 @@ TEST(OdbcDataSources, IdWithBlanksAroundIsRefusedNotSilentlyChanged) {
 TEST(OdbcDataSources, SecondRegistrationOfAnIndexReplacesTheFirst) {
     IsolatedEnvironment env;
     ScriptedMsgBox boxes;
+    // unixODBC has been asked for its folder before (by the program's earlier connections):
+    // it then answers the next question differently from the first.
+    std::array<char, 256> unused{};
+    SQLGetPrivateProfileString("ODBC Data Sources", "x", "", unused.data(), unused.size(), "odbc.ini");
     OdbcDataSources sources;
     ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d-0", "127.0.0.2", "a"));
     ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_b", "d-0", "127.0.0.3", "b"));
-    // unixODBC answers a second question about its folder differently from the first.
     EXPECT_EQ(OdbcDataSources::SystemOdbcIniPath(), env.OdbcIniPath());
     const std::string ini = ReadFile(env.OdbcIniPath());
     EXPECT_EQ(ini.find("[varok_DataConv160316_0]"), ini.rfind("[varok_DataConv160316_0]"));
