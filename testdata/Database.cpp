@@ -45,7 +45,10 @@ void AppendCell(Session& session, std::string& sql, const Cell& cell) {
 std::int64_t FillTable(Session& session, Edition edition, const std::string& table, const PopulateOptions& options) {
     const Table& layout = TableOf(edition, table);
     std::string head = "INSERT INTO " + Ident(table) + " (";
-    for (std::size_t i = 0; i < layout.columns.size(); ++i) head += (i ? "," : "") + Ident(layout.columns[i].name);
+    for (std::size_t i = 0; i < layout.columns.size(); ++i) {
+        if (i) head += ',';
+        head += Ident(layout.columns[i].name);
+    }
     head += ") VALUES ";
 
     const bool myisam = layout.engine == "MyISAM";

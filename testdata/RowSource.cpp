@@ -44,7 +44,8 @@ std::string Fixed(std::int64_t units, int decimals, int scale) {
     std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
     std::uint64_t pow = 1;
     for (int i = 0; i < decimals; ++i) pow *= 10;
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / pow);
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / pow);
     if (scale > 0) {
         std::string fraction = decimals > 0 ? Digits(static_cast<std::int64_t>(magnitude % pow), decimals) : "";
         fraction.resize(static_cast<std::size_t>(scale), '0');

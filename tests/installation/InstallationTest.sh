@@ -61,7 +61,7 @@ trap cleanup EXIT
 
 echo "== private layers over what an installation writes"
 mount -t tmpfs nutv-layers "$work/layers"
-for folder in /etc /usr/share /opt /home /var/mail /var/log; do
+for folder in /etc /usr/share /opt /home /var/mail /var/log /var/lib/xkb; do
     [ -d "$folder" ] || continue
     layer=$work/layers/$(echo "$folder" | tr / _)
     mkdir -p "$layer/upper" "$layer/work"
