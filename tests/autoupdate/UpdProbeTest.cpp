@@ -40,9 +40,9 @@ protected:
 
 TEST_F(UpdProbe, NewerRevisionIsFetchedAsNewFile) {
     Serve("Prog_lastver.txt", "5\r\n");  // the program name: the file name up to its last "."
-    Serve("Prog.bin", "newer program");
+    testsupport::CopyWithVersion("/bin/true", dl_ + "/Prog.bin", "1.0.0.5");
     EXPECT_EQ(Probe("4;Prog.bin"), 0);
-    EXPECT_EQ(ReadFile(App("New_Prog.bin")), "newer program");
+    EXPECT_TRUE(ReadFile(App("New_Prog.bin")) == ReadFile(dl_ + "/Prog.bin"));
     struct stat info {};
     ASSERT_EQ(::stat(App("New_Prog.bin").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0111, 0111u);

@@ -1,0 +1,208 @@
+// The update mechanism against a download server that misbehaves, one fault per case, with
+// the real launcher (in the program stand-in), the real checker and the real replacer in a
+// temporary program folder. Every case starts from program, checker and replacer at
+// revision 1, revision 2 of each on the server and a temporary file a killed download
+// left behind; whatever the fault, the program reaches the sign-in, the folder holds
+// nothing but the files in place or verified downloads, and no start hands over twice.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "LocalHttpServer.h"
+#include "SigningTestKey.h"
+#include "autoupdate/ExecutableCheck.h"
+#include "autoupdate/UpdateMessages.h"
+#include "common/BuiltInValues.h"
+#include "support/TestEnvironment.h"
+#include "support/VersionedProgram.h"
+
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+using update::Verdict;
+
+namespace {
+
+constexpr const char* kProgram = "NuriConv";
+constexpr const char* kChecker = "UpdProbeV1.exe";
+constexpr const char* kReplacer = "swapkit.exe";
+
+struct FaultCase {
+    const char* name;
+    bool signedUpdates;
+    const char* faultyFile;  // the served file that misbehaves, "" for none
+    const char* fault;       // how (http_server.py), or "nosig" / "badsig" for its signature
+    const char* announced;   // the program's version file
+    bool programReplaced;    // the one case in which the program is updated
+    bool toolsReplaced;      // the checker and the replacer are updated
+    std::vector<std::string> messages;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+std::string Refused(const std::string& file, Verdict verdict) {
+    return update::RefusedMessage(file, verdict);
+}
+
+std::vector<FaultCase> Cases() {
+    const std::string handOver = update::HandOverMessage();
+    return {
+        {"BodyCutWithoutLength", false, kProgram, "cut", "2", false, true, {Refused(kProgram, Verdict::NotAProgram)}},
+        {"HtmlPageWithStatus200",
+         false,
+         kChecker,
+         "html",
+         "2",
+         false,
+         false,
+         {Refused(kChecker, Verdict::NotAProgram)}},
+        {"EmptyBody", false, kProgram, "empty", "2", false, true, {Refused(kProgram, Verdict::NotAProgram)}},
+        {"EndlessBody", false, kProgram, "huge", "2", false, true, {}},
+        {"ToolTrickledBelowMinimumRate", false, kChecker, "trickle", "2", false, false, {}},
+        {"ProgramTrickledPastTheCheckerWait",
+         false,
+         kProgram,
+         "trickle",
+         "2",
+         false,
+         true,
+         {update::CheckerTooSlowMessage()}},
+        {"AnnouncedRevisionAboveServedProgram",
+         false,
+         "",
+         "",
+         "3",
+         false,
+         true,
+         {Refused(kProgram, Verdict::WrongRevision)}},
+        {"AnnouncementRisesDuringTheUpdate",
+         false,
+         "NuriConv_lastver.txt",
+         "rising:2:3",
+         "2",
+         true,
+         true,
+         {handOver, update::StillBehindMessage("2", 3)}},
+        {"BadProgramSignature", true, kProgram, "badsig", "2", false, true, {Refused(kProgram, Verdict::BadSignature)}},
+        {"MissingCheckerSignature",
+         true,
+         kChecker,
+         "nosig",
+         "2",
+         false,
+         false,
+         {Refused(kChecker, Verdict::MissingSignature)}},
+        {"SignedUpdateSucceeds", true, "", "", "2", true, true, {handOver}},
+    };
+}
+
+class UpdateFault : public ::testing::TestWithParam<FaultCase> {
+protected:
+    void SetUp() override {
+        port_ = testsupport::BuiltInLocalDownloadPort();
+        if (!port_) GTEST_SKIP() << "the built-in download server is not a local address: " << builtin::kDownloadServer;
+        std::filesystem::create_directories(app_);
+    }
+
+    std::string App(const std::string& name) const { return app_ + "/" + name; }
+    std::string Served(const std::string& name) const { return dl_ + "/" + name; }
+
+    // Revision 1 in the program folder, revision 2 on the server (signed when the case is).
+    void Install(bool signedUpdates) {
+        const std::string program = signedUpdates ? NUTV_SIGNED_TEST_PROGRAM_PATH : NUTV_TEST_PROGRAM_PATH;
+        const std::string checker = signedUpdates ? NUTV_SIGNED_UPDPROBE_PATH : NUTV_UPDPROBE_PATH;
+        const std::string replacer = signedUpdates ? NUTV_SIGNED_SWAPKIT_PATH : NUTV_SWAPKIT_PATH;
+        for (const auto& [source, name] : {std::pair{program, kProgram}, {checker, kChecker}, {replacer, kReplacer}}) {
+            testsupport::CopyWithVersion(source, App(name), "1.0.0.1");
+            testsupport::CopyWithVersion(source, Served(name), "1.0.0.2");
+            before_[name] = ReadFile(App(name));
+            served_[name] = ReadFile(Served(name));
+        }
+        WriteFile(Served("UpdProbeV1_lastver.txt"), "2\n");
+        WriteFile(App(".NuriConv.download-Ab12Cd"), "half a program from a download killed earlier");
+        if (!signedUpdates) return;
+        WriteFile(dir_ / "key", std::string(testsupport::kTestPrivateKey) + "\n");
+        ASSERT_EQ(testsupport::RunProgram({NUTV_SIGN_TOOL_PATH, "sign", dir_ / "key", Served(kProgram),
+                                           Served(kChecker), Served(kReplacer)}),
+                  0);
+    }
+
+    void Break(const FaultCase& c, testsupport::LocalHttpServer& server) {
+        const std::string fault = c.fault;
+        if (fault == "nosig") {
+            std::filesystem::remove(Served(std::string(c.faultyFile) + ".sig"));
+        } else if (fault == "badsig") {
+            WriteFile(dir_ / "other", "some other content");
+            testsupport::RunProgram({NUTV_SIGN_TOOL_PATH, "sign", dir_ / "key", dir_ / "other"});
+            std::filesystem::copy_file(dir_ / "other.sig", Served(std::string(c.faultyFile) + ".sig"),
+                                       std::filesystem::copy_options::overwrite_existing);
+        } else if (!fault.empty()) {
+            server.Misbehave(c.faultyFile, fault);
+        }
+    }
+
+    // The starts' notes once the last one went on to the sign-in (a restarted program runs
+    // on its own, after the first has ended).
+    std::string Runs() const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        std::string runs;
+        while ((runs = ReadFile(App("runs.txt"))).find("continue") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return runs;
+    }
+
+    std::vector<std::string> AppFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(app_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testsupport::TempDir dir_;
+    std::string app_ = dir_ / "app";
+    std::string dl_ = testsupport::DownloadFolderUnder(dir_ / "www");
+    std::optional<int> port_;
+    std::map<std::string, std::string> before_, served_;
+};
+
+}  // namespace
+
+TEST_P(UpdateFault, ProgramStillReachesTheSignInWithVerifiedFilesOnly) {
+    const FaultCase& c = GetParam();
+    Install(c.signedUpdates);
+    WriteFile(Served(std::string(kProgram) + "_lastver.txt"), c.announced);
+    testsupport::LocalHttpServer server(dir_ / "www", *port_);
+    Break(c, server);
+
+    EXPECT_EQ(testsupport::RunProgram({App(kProgram)}, app_), 0);
+    // One hand-over at most, and the last start goes on to the sign-in.
+    EXPECT_EQ(Runs(), c.programReplaced ? "revision 1 end\nrevision 2 continue\n" : "revision 1 continue\n")
+        << ::testing::PrintToString(server.Requests());
+
+    std::string messages;
+    for (const auto& message : c.messages) messages += "0|누리Tarn_To_누리Velm|" + message + "\n";
+    EXPECT_EQ(ReadFile(App("messages.txt")), messages);
+
+    // Each file of the folder is the one in place before or the verified download.
+    // (Compared as flags: a difference in megabytes of program says nothing more.)
+    EXPECT_TRUE(ReadFile(App(kProgram)) == (c.programReplaced ? served_[kProgram] : before_[kProgram]));
+    for (const char* tool : {kChecker, kReplacer})
+        EXPECT_TRUE(ReadFile(App(tool)) == (c.toolsReplaced ? served_[tool] : before_[tool])) << tool;
+    // Nothing else: no pending program, no temporary download (the killed one's is gone).
+    std::vector<std::string> expected{kProgram, kChecker, "runs.txt", kReplacer};
+    if (!c.messages.empty()) expected.push_back("messages.txt");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(AppFiles(), expected);
+    if (std::string(c.fault) == "huge") {
+        EXPECT_GT(server.EndlessBytesSent(), 0);
+        EXPECT_LT(server.EndlessBytesSent(), 512LL << 20);  // stopped far before its 1 GB
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UpdateFault, ::testing::ValuesIn(Cases()),
+                         [](const auto& info) { return std::string(info.param.name); });
