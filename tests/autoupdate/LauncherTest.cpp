@@ -209,45 +209,14 @@ TEST_F(Launcher, PendingProgramHandsOverToTheReplacerAtEveryStart) {
     EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>(2, update::HandOverMessage()));
 }
 
-TEST_F(Launcher, PendingFileThatIsNoVerifiedProgramIsRemovedAndTheStartGoesOn) {
-    WriteScript(App("swapkit.exe"), Recorder("swapkit.log"));
-    const std::vector<std::pair<std::string, std::string>> refused = {
-        {"", update::RefusedMessage("New_Prog", update::Verdict::NotAProgram)},
-        {"#!/bin/sh\necho a script\n", update::RefusedMessage("New_Prog", update::Verdict::NotAProgram)},
-        {"older", update::RefusedMessage("New_Prog", update::Verdict::WrongRevision)},
-    };
-    for (const auto& [content, message] : refused) {
-        SCOPED_TRACE(content);
-        if (content == "older") {
-            testsupport::CopyWithVersion("/bin/true", App("New_Prog"), "1.0.0.1", "Prog");
-        } else {
-            WriteFile(App("New_Prog"), content);
-        }
-        boxes_.Clear();
-        EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::Continue);
-        EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>{message});
-        EXPECT_FALSE(std::filesystem::exists(App("New_Prog")));
-    }
-    EXPECT_FALSE(std::filesystem::exists(App("swapkit.log")));
-}
-
-TEST_F(Launcher, StartAfterAReplacementHandsOverNoSecondTime) {
-    // The checker would leave a newer program again; after a replacement it is not even run.
+TEST_F(Launcher, StartAfterAFailedReplacementSaysSoAndHandsOverNoSecondTime) {
     WriteScript(App("UpdProbeV1.exe"), Recorder("checker.log"));
-    WriteScript(App("swapkit.exe"), Recorder("swapkit.log"));
-    Serve("Prog_lastver.txt", "1");
+    NewerProgram(App("New_Prog"));
     UpdateSite site = Site();
-    site.restart = UpdateSite::Restart::AfterSwap;
-    EXPECT_EQ(RunAutoUpdate(true, site), UpdateOutcome::Continue);
-    EXPECT_TRUE(boxes_.Boxes().empty());  // not behind: nothing to say
-    Serve("Prog_lastver.txt", "4");
-    EXPECT_EQ(RunAutoUpdate(true, site), UpdateOutcome::Continue);
     site.restart = UpdateSite::Restart::AfterFailedSwap;
     EXPECT_EQ(RunAutoUpdate(true, site), UpdateOutcome::Continue);
-    EXPECT_EQ(boxes_.Prompts(),
-              (std::vector<std::string>{update::StillBehindMessage("1", 4), update::SwapFailedMessage()}));
+    EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>{update::SwapFailedMessage()});
     EXPECT_FALSE(std::filesystem::exists(App("checker.log")));
-    EXPECT_FALSE(std::filesystem::exists(App("swapkit.log")));
 }
 
 TEST_F(Launcher, MissingReplacerShowsTheFolderAndEndsTheProgram) {

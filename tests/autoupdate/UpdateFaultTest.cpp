@@ -12,7 +12,6 @@
 
 #include "LocalHttpServer.h"
 #include "SigningTestKey.h"
-#include "autoupdate/ExecutableCheck.h"
 #include "autoupdate/UpdateMessages.h"
 #include "common/BuiltInValues.h"
 #include "support/TestEnvironment.h"
@@ -28,14 +27,17 @@ constexpr const char* kProgram = "NuriConv";
 constexpr const char* kChecker = "UpdProbeV1.exe";
 constexpr const char* kReplacer = "swapkit.exe";
 
+// What the program folder holds afterwards: everything as before, the tools replaced by
+// their verified downloads, or the program too.
+enum class Replaced { Nothing, Tools, ToolsAndProgram };
+
 struct FaultCase {
     const char* name;
     bool signedUpdates;
     const char* faultyFile;  // the served file that misbehaves, "" for none
     const char* fault;       // how (http_server.py), or "nosig" / "badsig" for its signature
     const char* announced;   // the program's version file
-    bool programReplaced;    // the one case in which the program is updated
-    bool toolsReplaced;      // the checker and the replacer are updated
+    Replaced replaced;
     std::vector<std::string> messages;
 };
 
@@ -43,60 +45,26 @@ void PrintTo(const FaultCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-std::string Refused(const std::string& file, Verdict verdict) {
-    return update::RefusedMessage(file, verdict);
-}
-
 std::vector<FaultCase> Cases() {
+    using update::RefusedMessage;
     const std::string handOver = update::HandOverMessage();
+    const auto tools = Replaced::Tools, nothing = Replaced::Nothing, all = Replaced::ToolsAndProgram;
+    // clang-format off
     return {
-        {"BodyCutWithoutLength", false, kProgram, "cut", "2", false, true, {Refused(kProgram, Verdict::NotAProgram)}},
-        {"HtmlPageWithStatus200",
-         false,
-         kChecker,
-         "html",
-         "2",
-         false,
-         false,
-         {Refused(kChecker, Verdict::NotAProgram)}},
-        {"EmptyBody", false, kProgram, "empty", "2", false, true, {Refused(kProgram, Verdict::NotAProgram)}},
-        {"EndlessBody", false, kProgram, "huge", "2", false, true, {}},
-        {"ToolTrickledBelowMinimumRate", false, kChecker, "trickle", "2", false, false, {}},
-        {"ProgramTrickledPastTheCheckerWait",
-         false,
-         kProgram,
-         "trickle",
-         "2",
-         false,
-         true,
-         {update::CheckerTooSlowMessage()}},
-        {"AnnouncedRevisionAboveServedProgram",
-         false,
-         "",
-         "",
-         "3",
-         false,
-         true,
-         {Refused(kProgram, Verdict::WrongRevision)}},
-        {"AnnouncementRisesDuringTheUpdate",
-         false,
-         "NuriConv_lastver.txt",
-         "rising:2:3",
-         "2",
-         true,
-         true,
+        {"BodyCutWithoutLength", false, kProgram, "cut", "2", tools, {RefusedMessage(kProgram, Verdict::NotAProgram)}},
+        {"HtmlPageWithStatus200", false, kChecker, "html", "2", nothing, {RefusedMessage(kChecker, Verdict::NotAProgram)}},
+        {"EmptyBody", false, kProgram, "empty", "2", tools, {RefusedMessage(kProgram, Verdict::NotAProgram)}},
+        {"EndlessBody", false, kProgram, "huge", "2", tools, {}},
+        {"ToolTrickledBelowMinimumRate", false, kChecker, "trickle", "2", nothing, {}},
+        {"ProgramTrickledPastTheCheckerWait", false, kProgram, "trickle", "2", tools, {update::CheckerTooSlowMessage()}},
+        {"AnnouncedRevisionAboveServedProgram", false, "", "", "3", tools, {RefusedMessage(kProgram, Verdict::WrongRevision)}},
+        {"AnnouncementRisesDuringTheUpdate", false, "NuriConv_lastver.txt", "rising:2:3", "2", all,
          {handOver, update::StillBehindMessage("2", 3)}},
-        {"BadProgramSignature", true, kProgram, "badsig", "2", false, true, {Refused(kProgram, Verdict::BadSignature)}},
-        {"MissingCheckerSignature",
-         true,
-         kChecker,
-         "nosig",
-         "2",
-         false,
-         false,
-         {Refused(kChecker, Verdict::MissingSignature)}},
-        {"SignedUpdateSucceeds", true, "", "", "2", true, true, {handOver}},
+        {"BadProgramSignature", true, kProgram, "badsig", "2", tools, {RefusedMessage(kProgram, Verdict::BadSignature)}},
+        {"MissingCheckerSignature", true, kChecker, "nosig", "2", nothing, {RefusedMessage(kChecker, Verdict::MissingSignature)}},
+        {"SignedUpdateSucceeds", true, "", "", "2", all, {handOver}},
     };
+    // clang-format on
 }
 
 class UpdateFault : public ::testing::TestWithParam<FaultCase> {
@@ -134,11 +102,8 @@ protected:
         const std::string fault = c.fault;
         if (fault == "nosig") {
             std::filesystem::remove(Served(std::string(c.faultyFile) + ".sig"));
-        } else if (fault == "badsig") {
-            WriteFile(dir_ / "other", "some other content");
-            testsupport::RunProgram({NUTV_SIGN_TOOL_PATH, "sign", dir_ / "key", dir_ / "other"});
-            std::filesystem::copy_file(dir_ / "other.sig", Served(std::string(c.faultyFile) + ".sig"),
-                                       std::filesystem::copy_options::overwrite_existing);
+        } else if (fault == "badsig") {  // made with the right key, for another file
+            WriteFile(Served(std::string(c.faultyFile) + ".sig"), ReadFile(Served(std::string(kReplacer) + ".sig")));
         } else if (!fault.empty()) {
             server.Misbehave(c.faultyFile, fault);
         }
@@ -181,7 +146,8 @@ TEST_P(UpdateFault, ProgramStillReachesTheSignInWithVerifiedFilesOnly) {
 
     EXPECT_EQ(testsupport::RunProgram({App(kProgram)}, app_), 0);
     // One hand-over at most, and the last start goes on to the sign-in.
-    EXPECT_EQ(Runs(), c.programReplaced ? "revision 1 end\nrevision 2 continue\n" : "revision 1 continue\n")
+    const bool programReplaced = c.replaced == Replaced::ToolsAndProgram;
+    EXPECT_EQ(Runs(), programReplaced ? "revision 1 end\nrevision 2 continue\n" : "revision 1 continue\n")
         << ::testing::PrintToString(server.Requests());
 
     std::string messages;
@@ -190,9 +156,9 @@ TEST_P(UpdateFault, ProgramStillReachesTheSignInWithVerifiedFilesOnly) {
 
     // Each file of the folder is the one in place before or the verified download.
     // (Compared as flags: a difference in megabytes of program says nothing more.)
-    EXPECT_TRUE(ReadFile(App(kProgram)) == (c.programReplaced ? served_[kProgram] : before_[kProgram]));
+    EXPECT_TRUE(ReadFile(App(kProgram)) == (programReplaced ? served_[kProgram] : before_[kProgram]));
     for (const char* tool : {kChecker, kReplacer})
-        EXPECT_TRUE(ReadFile(App(tool)) == (c.toolsReplaced ? served_[tool] : before_[tool])) << tool;
+        EXPECT_TRUE(ReadFile(App(tool)) == (c.replaced != Replaced::Nothing ? served_[tool] : before_[tool])) << tool;
     // Nothing else: no pending program, no temporary download (the killed one's is gone).
     std::vector<std::string> expected{kProgram, kChecker, "runs.txt", kReplacer};
     if (!c.messages.empty()) expected.push_back("messages.txt");
