@@ -120,14 +120,6 @@ protected:
         return runs;
     }
 
-    std::vector<std::string> AppFiles() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(app_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     testsupport::TempDir dir_;
     std::string app_ = dir_ / "app";
     std::string dl_ = testsupport::DownloadFolderUnder(dir_ / "www");
@@ -163,7 +155,7 @@ TEST_P(UpdateFault, ProgramStillReachesTheSignInWithVerifiedFilesOnly) {
     std::vector<std::string> expected{kProgram, kChecker, "runs.txt", kReplacer};
     if (!c.messages.empty()) expected.push_back("messages.txt");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(AppFiles(), expected);
+    EXPECT_EQ(testsupport::FileNames(app_), expected);
     if (std::string(c.fault) == "huge") {
         EXPECT_GT(server.EndlessBytesSent(), 0);
         EXPECT_LT(server.EndlessBytesSent(), 512LL << 20);  // stopped far before its 1 GB

@@ -1,5 +1,6 @@
 #include "support/TestEnvironment.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,10 +34,9 @@ TempDir::~TempDir() {
     // Tests may leave read-only files and folders behind; make them removable first.
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ignored);
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
@@ -60,9 +60,15 @@ IsolatedEnvironment::~IsolatedEnvironment() {
     Restore("XDG_CONFIG_HOME", hadConfig_, oldConfig_);
 }
 
-std::string IsolatedEnvironment::OdbcIniPath() const { return dir_ / "odbc/odbc.ini"; }
-std::string IsolatedEnvironment::UserOdbcIniPath() const { return dir_ / "home/.odbc.ini"; }
-std::string IsolatedEnvironment::ConfigHome() const { return dir_ / "config"; }
+std::string IsolatedEnvironment::OdbcIniPath() const {
+    return dir_ / "odbc/odbc.ini";
+}
+std::string IsolatedEnvironment::UserOdbcIniPath() const {
+    return dir_ / "home/.odbc.ini";
+}
+std::string IsolatedEnvironment::ConfigHome() const {
+    return dir_ / "config";
+}
 
 void IsolatedEnvironment::WriteDataSource(const std::string& dsn, const std::string& server,
                                           const std::string& database, const std::string& user) const {
@@ -82,6 +88,14 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace testsupport

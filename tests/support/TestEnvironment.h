@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -27,9 +28,9 @@ public:
     IsolatedEnvironment(const IsolatedEnvironment&) = delete;
     IsolatedEnvironment& operator=(const IsolatedEnvironment&) = delete;
 
-    std::string OdbcIniPath() const;       // the system odbc.ini
-    std::string UserOdbcIniPath() const;   // $HOME/.odbc.ini
-    std::string ConfigHome() const;        // $XDG_CONFIG_HOME
+    std::string OdbcIniPath() const;      // the system odbc.ini
+    std::string UserOdbcIniPath() const;  // $HOME/.odbc.ini
+    std::string ConfigHome() const;       // $XDG_CONFIG_HOME
     const TempDir& dir() const { return dir_; }
 
     // Writes a data source into the system odbc.ini, driver given by its library path.
@@ -44,6 +45,8 @@ private:
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+// The names in a folder, hidden ones included, sorted.
+std::vector<std::string> FileNames(const std::string& folder);
 
 // The MariaDB ODBC driver library of this machine.
 inline constexpr const char* kOdbcDriverPath = "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so";
