@@ -94,11 +94,8 @@ void ReportRestart(const UpdateSite& site) {
         MsgBox(update::SwapFailedMessage());
         return;
     }
-    const auto dot = site.programFileName.rfind('.');
-    const std::string programName =
-        dot == std::string::npos || dot == 0 ? site.programFileName : site.programFileName.substr(0, dot);
     const auto announced =
-        update::AnnouncedRevision(OpenUrl(site.downloadBaseUrl + programName + update::kLatestSuffix));
+        update::AnnouncedRevision(OpenUrl(site.downloadBaseUrl + update::LatestFileOf(site.programFileName)));
     if (announced && vbnum::Val(site.ownRevision) < static_cast<double>(*announced))
         MsgBox(update::StillBehindMessage(site.ownRevision, *announced));
 }

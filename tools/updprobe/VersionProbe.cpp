@@ -15,9 +15,7 @@ namespace update {
 
 int ProbeForNewProgram(const std::string& ownRevision, const std::string& programFile, const ProbeSite& site) {
     if (!IsPlainFileName(programFile)) return kProbeBadArguments;
-    const auto dot = programFile.rfind('.');
-    const std::string programName = dot == std::string::npos || dot == 0 ? programFile : programFile.substr(0, dot);
-    const std::string latestText = OpenUrl(site.downloadBaseUrl + programName + kLatestSuffix);
+    const std::string latestText = OpenUrl(site.downloadBaseUrl + LatestFileOf(programFile));
     // Blank, or a number no revision can be (10 kB of digits, an error page's number).
     const auto announced = AnnouncedRevision(latestText);
     if (latestText.find_first_not_of(" \t\r\n") == std::string::npos || !announced) return kProbeNoVersionInfo;
