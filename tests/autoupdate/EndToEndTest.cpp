@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "LocalHttpServer.h"
 #include "PathEnvironment.h"
@@ -24,17 +22,6 @@ using testsupport::WriteFile;
 namespace {
 
 constexpr const char* kProgram = "NuriConv";
-
-std::string WaitForLines(const std::string& path, std::size_t lines) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    std::string content;
-    while (std::chrono::steady_clock::now() < deadline) {
-        content = ReadFile(path);
-        if (static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) >= lines) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return content;
-}
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -71,7 +58,8 @@ TEST_F(EndToEnd, OlderCheckerRefreshedNewerProgramSwappedAndRestarted) {
 
     EXPECT_EQ(testsupport::RunProgram({App(kProgram)}, app_), 0);
     // The old program ended right after handing over; the restarted one reports revision 2.
-    EXPECT_EQ(WaitForLines(App("runs.txt"), 2), "revision 1 end\nrevision 2 continue\n");
+    const std::string bothRuns = "revision 1 end\nrevision 2 continue\n";
+    EXPECT_EQ(testsupport::WaitForContent(App("runs.txt"), bothRuns), bothRuns);
     EXPECT_EQ(ReadFile(App("messages.txt")), "0|누리Tarn_To_누리Velm|" + update::HandOverMessage() + "\n");
 
     EXPECT_EQ(GetFileVerNumber(App(kProgram), true, true), "1.0.0.2");
@@ -114,8 +102,5 @@ TEST_F(EndToEnd, MissingReplacerLeavesTheNewProgramAndShowsTheFolder) {
               "0|누리Tarn_To_누리Velm|파일교체 프로그램을 찾을 수 없습니다.\\r\\n\\r\\n" + app_ + "/swapkit.exe\n");
     EXPECT_TRUE(ReadFile(App(std::string("New_") + kProgram)) == ReadFile(Served(kProgram)));
     EXPECT_EQ(GetFileVerNumber(App(kProgram), true, true), "1.0.0.1");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (ReadFile(opener.Log()).empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(ReadFile(opener.Log()), app_ + "\n");
+    EXPECT_EQ(testsupport::WaitForContent(opener.Log(), app_ + "\n"), app_ + "\n");
 }

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "LocalHttpServer.h"
 #include "PathEnvironment.h"
@@ -18,6 +16,7 @@
 #include "support/VersionedProgram.h"
 
 using testsupport::ReadFile;
+using testsupport::WaitForContent;
 using testsupport::WriteFile;
 using testsupport::WriteScript;
 
@@ -30,16 +29,6 @@ std::string Recorder(const std::string& log, const std::string& more = {}) {
     return "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; echo \"show=$NUTV_SHOW_COMMAND\"; } >> "
            "\"$(dirname \"$0\")/" +
            log + "\"\n" + more;
-}
-
-// The file's content once it equals `expected`, or whatever it holds after the time-out
-// (for processes we started but do not wait for).
-std::string WaitForContent(const std::string& path, const std::string& expected) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    std::string content;
-    while ((content = ReadFile(path)) != expected && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return content;
 }
 
 bool IsExecutable(const std::string& path) {

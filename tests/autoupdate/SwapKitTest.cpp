@@ -31,18 +31,9 @@ protected:
     void Program(const std::string& path, const std::string& version) const {
         testsupport::CopyWithVersion(NUTV_START_NOTE_PATH, path, version, "Prog");
     }
-    std::string WaitForContent(const std::string& path, const std::string& expected) const {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        std::string content;
-        while ((content = ReadFile(path)) != expected && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        return content;
-    }
     std::string Started(std::chrono::milliseconds wait) const {
-        const auto deadline = std::chrono::steady_clock::now() + wait;
-        while (!std::filesystem::exists(App("started.log")) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        return ReadFile(App("started.log"));
+        return testsupport::WaitForFile(
+            App("started.log"), [](const std::string& log) { return !log.empty(); }, wait);
     }
 
     testsupport::TempDir dir_;
@@ -89,7 +80,7 @@ TEST_F(SwapKit, RefusedNewFileIsRemovedAndTheOldProgramStartsAgainSayingSo) {
         EXPECT_TRUE(ReadFile(App("Prog")) == before);
         EXPECT_FALSE(std::filesystem::exists(App("New_Prog")));
         expected += "2 failed\n";
-        EXPECT_EQ(WaitForContent(App("started.log"), expected), expected);
+        EXPECT_EQ(testsupport::WaitForContent(App("started.log"), expected), expected);
     }
 }
 

@@ -6,9 +6,7 @@
 // nothing but the files in place or verified downloads, and no start hands over twice.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "LocalHttpServer.h"
 #include "SigningTestKey.h"
@@ -109,17 +107,6 @@ protected:
         }
     }
 
-    // The starts' notes once the last one went on to the sign-in (a restarted program runs
-    // on its own, after the first has ended).
-    std::string Runs() const {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        std::string runs;
-        while ((runs = ReadFile(App("runs.txt"))).find("continue") == std::string::npos &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return runs;
-    }
-
     testsupport::TempDir dir_;
     std::string app_ = dir_ / "app";
     std::string dl_ = testsupport::DownloadFolderUnder(dir_ / "www");
@@ -139,7 +126,10 @@ TEST_P(UpdateFault, ProgramStillReachesTheSignInWithVerifiedFilesOnly) {
     EXPECT_EQ(testsupport::RunProgram({App(kProgram)}, app_), 0);
     // One hand-over at most, and the last start goes on to the sign-in.
     const bool programReplaced = c.replaced == Replaced::ToolsAndProgram;
-    EXPECT_EQ(Runs(), programReplaced ? "revision 1 end\nrevision 2 continue\n" : "revision 1 continue\n")
+    // (A restarted program runs on its own, after the first has ended.)
+    const std::string runs = testsupport::WaitForFile(
+        App("runs.txt"), [](const std::string& notes) { return notes.find("continue") != std::string::npos; });
+    EXPECT_EQ(runs, programReplaced ? "revision 1 end\nrevision 2 continue\n" : "revision 1 continue\n")
         << ::testing::PrintToString(server.Requests());
 
     std::string messages;

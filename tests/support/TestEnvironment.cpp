@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace testsupport {
 
@@ -88,6 +89,19 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string WaitForFile(const std::string& path, const std::function<bool(const std::string&)>& done,
+                        std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::string content;
+    while (!done(content = ReadFile(path)) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return content;
+}
+
+std::string WaitForContent(const std::string& path, const std::string& expected) {
+    return WaitForFile(path, [&](const std::string& content) { return content == expected; });
 }
 
 std::vector<std::string> FileNames(const std::string& folder) {

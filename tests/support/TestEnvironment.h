@@ -1,4 +1,6 @@
 #pragma once
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,12 @@ private:
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+// The file's content once `done` holds for it, or whatever it holds when `limit` has passed
+// (for files written by processes that were started and not waited for).
+std::string WaitForFile(const std::string& path, const std::function<bool(const std::string&)>& done,
+                        std::chrono::milliseconds limit = std::chrono::seconds(15));
+// The same, until the content equals `expected`.
+std::string WaitForContent(const std::string& path, const std::string& expected);
 // The names in a folder, hidden ones included, sorted.
 std::vector<std::string> FileNames(const std::string& folder);
 
