@@ -61,6 +61,13 @@ nutv_prepare_downloads() {
     printf '%s' "$revision" >"$folder/${NUTV_PROGRAM_NAME}_lastver.txt"
 }
 
+# nutv_sign_downloads WWW SIGN_TOOL PRIVATE_KEY: puts "<file>.sig" beside each executable of
+# the download folder (made by nutv-update-sign with the maker's private key).
+nutv_sign_downloads() {
+    local folder="$1/download/$NUTV_DOWNLOAD_FOLDER"
+    "$2" sign "$3" "$folder/UpdProbeV1.exe" "$folder/swapkit.exe" "$folder/$NUTV_PROGRAM_NAME"
+}
+
 # nutv_serve WWW URL: starts python's HTTP server for the download server URL
 # (http://127.0.0.1:PORT); sets NUTV_HTTP_PID.
 nutv_serve() {

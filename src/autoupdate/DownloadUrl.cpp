@@ -25,6 +25,11 @@ std::string WireUrl(const std::string& url) {
     return wire;
 }
 
+std::string LatestFileOf(const std::string& programFile) {
+    const auto dot = programFile.rfind('.');
+    return (dot == std::string::npos || dot == 0 ? programFile : programFile.substr(0, dot)) + kLatestSuffix;
+}
+
 std::string InFolder(const std::string& folder, const std::string& name) {
     if (!folder.empty() && folder.back() == '/') return folder + name;
     return folder + "/" + name;

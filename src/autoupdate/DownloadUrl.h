@@ -11,6 +11,10 @@ std::string DownloadBaseUrl();
 // control characters) percent-encoded, as HTTP requires.
 std::string WireUrl(const std::string& url);
 
+// The name of a program's version file: its file name up to the last "." (the whole name
+// when it has none or starts with it) + "_lastver.txt".
+std::string LatestFileOf(const std::string& programFile);
+
 // "folder/name", without doubling the separator at the root.
 std::string InFolder(const std::string& folder, const std::string& name);
 

@@ -8,6 +8,13 @@ inline constexpr const char* kProbeName = "UpdProbeV1.exe";   // the version che
 inline constexpr const char* kSwapName = "swapkit.exe";       // the file replacer
 inline constexpr const char* kPendingPrefix = "New_";         // a newer program waiting to be put in place
 inline constexpr const char* kLatestSuffix = "_lastver.txt";  // "<name>_lastver.txt": the latest revision
+inline constexpr const char* kSignatureSuffix = ".sig";       // "<name>.sig": the detached signature of <name>
 inline constexpr const char* kDownloadPath = "/download/자동업데이트_v1/";
+
+// The file replacer restarts the program with this variable set to one of the two values,
+// so that the new start knows it follows a replacement and hands over no second time.
+inline constexpr const char* kRestartMarkVariable = "NUTV_UPDATE_RESTART";
+inline constexpr const char* kRestartAfterSwap = "swapped";
+inline constexpr const char* kRestartAfterFailedSwap = "failed";
 
 }  // namespace update

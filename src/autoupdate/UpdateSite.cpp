@@ -1,6 +1,10 @@
 #include "autoupdate/UpdateSite.h"
 
+#include <cstdlib>
+
 #include "autoupdate/DownloadUrl.h"
+#include "autoupdate/UpdateNames.h"
+#include "autoupdate/UpdateSignature.h"
 #include "common/BuiltInValues.h"
 #include "fileutil/modFile.h"
 #include "platform/ExecutablePath.h"
@@ -9,6 +13,15 @@ namespace {
 std::string LastComponent(const std::string& version) {
     const auto dot = version.rfind('.');
     return dot == std::string::npos ? version : version.substr(dot + 1);
+}
+
+UpdateSite::Restart TakeRestartMark() {
+    const char* mark = std::getenv(update::kRestartMarkVariable);
+    const std::string text = mark ? mark : "";
+    ::unsetenv(update::kRestartMarkVariable);
+    if (text == update::kRestartAfterSwap) return UpdateSite::Restart::AfterSwap;
+    if (text == update::kRestartAfterFailedSwap) return UpdateSite::Restart::AfterFailedSwap;
+    return UpdateSite::Restart::None;
 }
 }  // namespace
 
@@ -20,5 +33,7 @@ UpdateSite UpdateSite::OfRunningProgram() {
     site.ownRevision = LastComponent(GetFileVerNumber(executable, true, true).value_or(""));
     if (site.ownRevision.empty()) site.ownRevision = LastComponent(builtin::kProgramVersion);
     site.downloadBaseUrl = update::DownloadBaseUrl();
+    site.publicKey = update::BuiltInPublicKey();
+    site.restart = TakeRestartMark();
     return site;
 }

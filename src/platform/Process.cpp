@@ -1,11 +1,13 @@
 #include "platform/Process.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 extern char** environ;
 
@@ -113,6 +115,14 @@ ChildProcess::~ChildProcess() {
     if (pid_ > 0) Wait();
 }
 
+namespace {
+int ExitCodeOf(int status) {
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+}  // namespace
+
 int ChildProcess::Wait() {
     if (pid_ <= 0) return -1;
     int status = 0;
@@ -121,10 +131,32 @@ int ChildProcess::Wait() {
         done = ::waitpid(pid_, &status, 0);
     } while (done < 0 && errno == EINTR);
     pid_ = -1;
-    if (done < 0) return -1;
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return -1;
+    return done < 0 ? -1 : ExitCodeOf(status);
+}
+
+std::optional<int> ChildProcess::WaitAtMost(std::chrono::milliseconds limit) {
+    if (pid_ <= 0) return -1;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (true) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            pid_ = -1;
+            return ExitCodeOf(status);
+        }
+        if (done < 0 && errno != EINTR) {
+            pid_ = -1;
+            return -1;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void ChildProcess::Kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    Wait();
 }
 
 }  // namespace platform

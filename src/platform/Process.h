@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,13 @@ public:
 
     // Blocks until the child has ended; its exit code, or 128 + the signal that ended it.
     int Wait();
+
+    // Waits at most `limit`; the exit code as Wait() gives it, or nothing when the child
+    // still runs (it is then still ours to wait for or to stop).
+    std::optional<int> WaitAtMost(std::chrono::milliseconds limit);
+
+    // Ends the child at once (SIGKILL) and waits for it.
+    void Kill();
 
     // Lets the child run on without us; nobody waits for it here any more.
     void Release() { pid_ = -1; }

@@ -34,14 +34,6 @@ protected:
 
     std::string Url(const std::string& path) const { return server_->BaseUrl() + "/" + path; }
     std::string Dest(const std::string& name) const { return out_ + "/" + name; }
-    // Names in the destination folder, hidden ones included (a leftover temporary file shows here).
-    std::vector<std::string> OutFiles() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(out_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 
     testsupport::TempDir dir_;
     std::string root_ = dir_ / "www";
@@ -95,7 +87,7 @@ TEST_F(Download, DownloadFileSavesTheWholeBody) {
     EXPECT_EQ(ReadFile(Dest("empty.txt")), "");
     EXPECT_TRUE(DownloadFile(Url("__redirect/five.txt"), Dest("moved.txt")));
     EXPECT_EQ(ReadFile(Dest("moved.txt")), "12345");
-    EXPECT_EQ(OutFiles(), (std::vector<std::string>{"big.bin", "empty.txt", "moved.txt"}));
+    EXPECT_EQ(testsupport::FileNames(out_), (std::vector<std::string>{"big.bin", "empty.txt", "moved.txt"}));
 }
 
 TEST_F(Download, DownloadFileReplacesAFileAndKeepsItsPermissions) {
@@ -121,7 +113,7 @@ TEST_F(Download, ErrorStatusLeavesTheOldFileInPlace) {
     EXPECT_FALSE(DownloadFile(Url("__status/500/five.txt"), Dest("UpdProbeV1.exe")));
     EXPECT_EQ(ReadFile(Dest("UpdProbeV1.exe")), "working tool");
     EXPECT_FALSE(DownloadFile(Url("missing.exe"), Dest("absent.exe")));
-    EXPECT_EQ(OutFiles(), std::vector<std::string>{"UpdProbeV1.exe"});
+    EXPECT_EQ(testsupport::FileNames(out_), std::vector<std::string>{"UpdProbeV1.exe"});
 }
 
 TEST_F(Download, ConnectionCutMidDownloadLeavesTheOldFile) {
@@ -131,7 +123,7 @@ TEST_F(Download, ConnectionCutMidDownloadLeavesTheOldFile) {
     EXPECT_FALSE(
         DownloadFile("http://127.0.0.1:" + std::to_string(testsupport::UnusedPort()) + "/big.bin", Dest("Prog")));
     EXPECT_EQ(ReadFile(Dest("Prog")), "old program");
-    EXPECT_EQ(OutFiles(), std::vector<std::string>{"Prog"});
+    EXPECT_EQ(testsupport::FileNames(out_), std::vector<std::string>{"Prog"});
 }
 
 TEST_F(Download, UnwritableDestinationFails) {
@@ -141,7 +133,7 @@ TEST_F(Download, UnwritableDestinationFails) {
     EXPECT_FALSE(DownloadFile(Url("five.txt"), Dest("a-folder")));
     EXPECT_TRUE(std::filesystem::is_directory(Dest("a-folder")));
     EXPECT_FALSE(DownloadFile(Url("five.txt"), Dest("")));
-    EXPECT_EQ(OutFiles(), std::vector<std::string>{"a-folder"});
+    EXPECT_EQ(testsupport::FileNames(out_), std::vector<std::string>{"a-folder"});
     if (::geteuid() != 0) {  // permissions do not stop root
         std::filesystem::create_directories(dir_ / "locked");
         ::chmod((dir_ / "locked").c_str(), 0555);

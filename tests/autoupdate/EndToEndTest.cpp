@@ -6,12 +6,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "LocalHttpServer.h"
 #include "PathEnvironment.h"
+#include "autoupdate/UpdateMessages.h"
 #include "common/BuiltInValues.h"
 #include "fileutil/modFile.h"
 #include "support/TestEnvironment.h"
@@ -23,17 +22,6 @@ using testsupport::WriteFile;
 namespace {
 
 constexpr const char* kProgram = "NuriConv";
-
-std::string WaitForLines(const std::string& path, std::size_t lines) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    std::string content;
-    while (std::chrono::steady_clock::now() < deadline) {
-        content = ReadFile(path);
-        if (static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) >= lines) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return content;
-}
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -70,19 +58,20 @@ TEST_F(EndToEnd, OlderCheckerRefreshedNewerProgramSwappedAndRestarted) {
 
     EXPECT_EQ(testsupport::RunProgram({App(kProgram)}, app_), 0);
     // The old program ended right after handing over; the restarted one reports revision 2.
-    EXPECT_EQ(WaitForLines(App("runs.txt"), 2), "revision 1 end\nrevision 2 continue\n");
-    EXPECT_FALSE(std::filesystem::exists(App("messages.txt"))) << ReadFile(App("messages.txt"));
+    const std::string bothRuns = "revision 1 end\nrevision 2 continue\n";
+    EXPECT_EQ(testsupport::WaitForContent(App("runs.txt"), bothRuns), bothRuns);
+    EXPECT_EQ(ReadFile(App("messages.txt")), "0|누리Tarn_To_누리Velm|" + update::HandOverMessage() + "\n");
 
     EXPECT_EQ(GetFileVerNumber(App(kProgram), true, true), "1.0.0.2");
     EXPECT_EQ(GetFileVerNumber(App("UpdProbeV1.exe"), true, true), "1.0.0.2");
-    EXPECT_EQ(ReadFile(App(kProgram)), ReadFile(Served(kProgram)));
+    EXPECT_TRUE(ReadFile(App(kProgram)) == ReadFile(Served(kProgram)));
     EXPECT_FALSE(std::filesystem::exists(App(std::string("New_") + kProgram)));
     struct stat info {};
     ASSERT_EQ(::stat(App(kProgram).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0750u);  // the replaced program keeps its mode
 
-    // Each start asked for the checker's latest revision and ran the checker; only the first
-    // found anything to fetch.
+    // Each start asked for the checker's latest revision; the first ran the checker, the
+    // restarted one only asked whether it is now the latest program.
     EXPECT_EQ(server.CountRequests("/UpdProbeV1_lastver.txt"), 2);
     EXPECT_EQ(server.CountRequests("/UpdProbeV1.exe"), 1);
     EXPECT_EQ(server.CountRequests("/swapkit.exe"), 1);
@@ -111,10 +100,7 @@ TEST_F(EndToEnd, MissingReplacerLeavesTheNewProgramAndShowsTheFolder) {
     EXPECT_EQ(ReadFile(App("runs.txt")), "revision 1 end\n");
     EXPECT_EQ(ReadFile(App("messages.txt")),
               "0|누리Tarn_To_누리Velm|파일교체 프로그램을 찾을 수 없습니다.\\r\\n\\r\\n" + app_ + "/swapkit.exe\n");
-    EXPECT_EQ(ReadFile(App(std::string("New_") + kProgram)), ReadFile(Served(kProgram)));
+    EXPECT_TRUE(ReadFile(App(std::string("New_") + kProgram)) == ReadFile(Served(kProgram)));
     EXPECT_EQ(GetFileVerNumber(App(kProgram), true, true), "1.0.0.1");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (ReadFile(opener.Log()).empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(ReadFile(opener.Log()), app_ + "\n");
+    EXPECT_EQ(testsupport::WaitForContent(opener.Log(), app_ + "\n"), app_ + "\n");
 }

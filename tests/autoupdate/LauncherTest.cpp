@@ -1,22 +1,22 @@
 // RunAutoUpdate and AutoUpdaterSelfUpdate in a temporary program folder, against a real
 // local download server, with real checker and replacer processes (small scripts, or
-// copies of our checker carrying chosen versions).
+// copies of our tools carrying chosen versions).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "LocalHttpServer.h"
 #include "PathEnvironment.h"
 #include "UpdateFolders.h"
+#include "autoupdate/UpdateMessages.h"
 #include "autoupdate/modAutoUpdateV1_Launcher.h"
 #include "support/ScriptedMsgBox.h"
 #include "support/TestEnvironment.h"
 #include "support/VersionedProgram.h"
 
 using testsupport::ReadFile;
+using testsupport::WaitForContent;
 using testsupport::WriteFile;
 using testsupport::WriteScript;
 
@@ -31,16 +31,6 @@ std::string Recorder(const std::string& log, const std::string& more = {}) {
            log + "\"\n" + more;
 }
 
-// The file's content once it equals `expected`, or whatever it holds after the time-out
-// (for processes we started but do not wait for).
-std::string WaitForContent(const std::string& path, const std::string& expected) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    std::string content;
-    while ((content = ReadFile(path)) != expected && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return content;
-}
-
 bool IsExecutable(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && (info.st_mode & 0111) == 0111;
@@ -49,7 +39,7 @@ bool IsExecutable(const std::string& path) {
 class Launcher : public ::testing::Test, protected testsupport::UpdateFolders {
 protected:
     Launcher() {
-        WriteFile(App("Prog"), "the program");
+        testsupport::CopyWithVersion("/bin/true", App("Prog"), "1.0.0.1");
         server_.emplace(www_);
     }
 
@@ -58,6 +48,15 @@ protected:
     }
     void LocalChecker(const std::string& version) const {
         testsupport::CopyWithVersion(NUTV_UPDPROBE_PATH, App("UpdProbeV1.exe"), version);
+    }
+    // Both tools on the server, as the build makes them, of that version.
+    void ServeTools(const std::string& version) const {
+        testsupport::CopyWithVersion(NUTV_UPDPROBE_PATH, dl_ + "/UpdProbeV1.exe", version);
+        testsupport::CopyWithVersion(NUTV_SWAPKIT_PATH, dl_ + "/swapkit.exe", version);
+    }
+    // A newer program of ours at `path`, made as "Prog" (what the checker leaves as New_Prog).
+    void NewerProgram(const std::string& path) const {
+        testsupport::CopyWithVersion("/bin/true", path, "1.0.0.2", "Prog");
     }
     int Downloads(const std::string& name) const { return server_->CountRequests("/" + name); }
 
@@ -79,19 +78,17 @@ TEST_F(Launcher, CurrentCheckerIsNotDownloadedAgain) {
 
 TEST_F(Launcher, MissingCheckerCountsAsRevisionZeroAndBothToolsAreFetched) {
     Serve("UpdProbeV1_lastver.txt", "1\r\n");
-    Serve("UpdProbeV1.exe", "#!/bin/sh\necho checker\n");
-    Serve("swapkit.exe", "#!/bin/sh\necho replacer\n");
+    ServeTools("1.0.0.1");
     EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
-    EXPECT_EQ(ReadFile(App("UpdProbeV1.exe")), "#!/bin/sh\necho checker\n");
-    EXPECT_EQ(ReadFile(App("swapkit.exe")), "#!/bin/sh\necho replacer\n");
+    EXPECT_TRUE(ReadFile(App("UpdProbeV1.exe")) == ReadFile(dl_ + "/UpdProbeV1.exe"));
+    EXPECT_TRUE(ReadFile(App("swapkit.exe")) == ReadFile(dl_ + "/swapkit.exe"));
     EXPECT_TRUE(IsExecutable(App("UpdProbeV1.exe")));
     EXPECT_TRUE(IsExecutable(App("swapkit.exe")));
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 TEST_F(Launcher, LatestRevisionRoundsHalvesToEven) {
-    Serve("UpdProbeV1.exe", "checker");
-    Serve("swapkit.exe", "replacer");
+    ServeTools("1.0.0.8");
     LocalChecker("1.0.0.7");
     Serve("UpdProbeV1_lastver.txt", "7.5");  // 8: newer than 7
     EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
@@ -105,8 +102,7 @@ TEST_F(Launcher, LatestRevisionRoundsHalvesToEven) {
 }
 
 TEST_F(Launcher, OnlyTheFirstTwentyBytesOfTheVersionFileCount) {
-    Serve("UpdProbeV1.exe", "checker");
-    Serve("swapkit.exe", "replacer");
+    ServeTools("1.0.0.12");
     LocalChecker("1.0.0.1");
     Serve("UpdProbeV1_lastver.txt", "0000000000000000000123");  // read as 00000000000000000001
     EXPECT_TRUE(AutoUpdaterSelfUpdate(Site()));
@@ -150,8 +146,8 @@ TEST_F(Launcher, FailedDownloadSkipsTheCheckSilently) {
     const std::string before = ReadFile(App("UpdProbeV1.exe"));
     Serve("UpdProbeV1_lastver.txt", "5");
     EXPECT_FALSE(AutoUpdaterSelfUpdate(Site()));  // the server has no checker
-    EXPECT_EQ(ReadFile(App("UpdProbeV1.exe")), before);
-    Serve("UpdProbeV1.exe", "checker");
+    EXPECT_TRUE(ReadFile(App("UpdProbeV1.exe")) == before);
+    testsupport::CopyWithVersion(NUTV_UPDPROBE_PATH, dl_ + "/UpdProbeV1.exe", "1.0.0.5");
     EXPECT_FALSE(AutoUpdaterSelfUpdate(Site()));  // the server has no replacer
     EXPECT_FALSE(std::filesystem::exists(App("swapkit.exe")));
     EXPECT_TRUE(boxes_.Boxes().empty());
@@ -192,20 +188,31 @@ TEST_F(Launcher, CheckerIsNotRunWithoutAVisibleProgramFile) {
 TEST_F(Launcher, PendingProgramHandsOverToTheReplacerAtEveryStart) {
     WriteScript(App("UpdProbeV1.exe"), Recorder("checker.log"));
     WriteScript(App("swapkit.exe"), Recorder("swapkit.log"));
-    WriteFile(App("New_Prog"), "leftover newer program");
+    NewerProgram(App("New_Prog"));  // left over from an earlier start
     const std::string once = app_ + "\n[Prog;New_Prog]\nshow=2\n";
     EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
     EXPECT_EQ(WaitForContent(App("swapkit.log"), once), once);
     EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
     EXPECT_EQ(WaitForContent(App("swapkit.log"), once + once), once + once);
     EXPECT_EQ(ReadFile(App("checker.log")), app_ + "\n[1;Prog]\nshow=5\n" + app_ + "\n[1;Prog]\nshow=5\n");
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>(2, update::HandOverMessage()));
+}
+
+TEST_F(Launcher, StartAfterAFailedReplacementSaysSoAndHandsOverNoSecondTime) {
+    WriteScript(App("UpdProbeV1.exe"), Recorder("checker.log"));
+    NewerProgram(App("New_Prog"));
+    UpdateSite site = Site();
+    site.restart = UpdateSite::Restart::AfterFailedSwap;
+    EXPECT_EQ(RunAutoUpdate(true, site), UpdateOutcome::Continue);
+    EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>{update::SwapFailedMessage()});
+    EXPECT_FALSE(std::filesystem::exists(App("checker.log")));
 }
 
 TEST_F(Launcher, MissingReplacerShowsTheFolderAndEndsTheProgram) {
     std::filesystem::create_directories(dir_ / "bin");
     testsupport::FakeXdgOpen opener(dir_ / "bin");
-    WriteScript(App("UpdProbeV1.exe"), "touch \"$(dirname \"$0\")/New_Prog\"\n");
+    NewerProgram(App("Newer"));
+    WriteScript(App("UpdProbeV1.exe"), "cp \"$(dirname \"$0\")/Newer\" \"$(dirname \"$0\")/New_Prog\"\n");
     EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_EQ(boxes_.Boxes()[0].prompt, "파일교체 프로그램을 찾을 수 없습니다.\r\n\r\n" + app_ + "/swapkit.exe");
@@ -221,12 +228,13 @@ TEST_F(Launcher, MissingReplacerShowsTheFolderAndEndsTheProgram) {
 }
 
 TEST_F(Launcher, ReplacerThatCannotStartIsReportedAndTheProgramStillEnds) {
-    WriteFile(App("New_Prog"), "newer program");
+    NewerProgram(App("New_Prog"));
     WriteFile(App("swapkit.exe"), "not a program");  // no execute permission
     EXPECT_EQ(RunAutoUpdate(true, Site()), UpdateOutcome::EndProgram);
     EXPECT_EQ(boxes_.Prompts(),
-              std::vector<std::string>{"Error 53 (File not found) in procedure RunAutoUpdate of Module "
-                                       "modAutoUpdateV1_Launcher"});
+              (std::vector<std::string>{update::HandOverMessage(),
+                                        "Error 53 (File not found) in procedure RunAutoUpdate of Module "
+                                        "modAutoUpdateV1_Launcher"}));
 }
 
 TEST_F(Launcher, FailedSelfUpdateSkipsTheCheck) {
@@ -236,15 +244,18 @@ TEST_F(Launcher, FailedSelfUpdateSkipsTheCheck) {
     EXPECT_FALSE(std::filesystem::exists(App("checker.log")));
 }
 
-TEST_F(Launcher, RefreshedToolsRunAndHandOver) {
-    // No tools in the folder yet: both come from the server, the fresh checker leaves a
-    // newer program, the fresh replacer is started with it.
+TEST_F(Launcher, ScriptsServedAsToolsAreRefusedAndTheToolsInPlaceStay) {
+    // Two shell scripts in place of the tools: no executable of ours, so neither replaces
+    // anything, the user is told, and this start skips the check.
+    LocalChecker("1.0.0.1");
+    const std::string before = ReadFile(App("UpdProbeV1.exe"));
     Serve("UpdProbeV1_lastver.txt", "3");
     Serve("UpdProbeV1.exe", "#!/bin/sh\n" + Recorder("checker.log", "echo new > \"$(dirname \"$0\")/New_Prog\"\n"));
     Serve("swapkit.exe", "#!/bin/sh\n" + Recorder("swapkit.log"));
-    EXPECT_EQ(RunAutoUpdate(false, Site()), UpdateOutcome::EndProgram);
-    EXPECT_EQ(ReadFile(App("checker.log")), app_ + "\n[1;Prog]\nshow=5\n");
-    const std::string expected = app_ + "\n[Prog;New_Prog]\nshow=2\n";
-    EXPECT_EQ(WaitForContent(App("swapkit.log"), expected), expected);
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(RunAutoUpdate(false, Site()), UpdateOutcome::Continue);
+    EXPECT_TRUE(ReadFile(App("UpdProbeV1.exe")) == before);
+    EXPECT_FALSE(std::filesystem::exists(App("swapkit.exe")));
+    EXPECT_FALSE(std::filesystem::exists(App("checker.log")));
+    EXPECT_EQ(boxes_.Prompts(),
+              std::vector<std::string>{update::RefusedMessage("UpdProbeV1.exe", update::Verdict::NotAProgram)});
 }

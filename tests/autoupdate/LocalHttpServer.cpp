@@ -32,7 +32,7 @@ std::string ReadLine(int fd, int timeoutMs) {
 }
 }  // namespace
 
-LocalHttpServer::LocalHttpServer(const std::string& root, int port) {
+LocalHttpServer::LocalHttpServer(const std::string& root, int port) : root_(root) {
     log_ = root + "/.requests.log";  // hidden: not one of the files served
     WriteFile(log_, "");
     int pipeFds[2];
@@ -64,6 +64,20 @@ LocalHttpServer::~LocalHttpServer() {
         process_->Wait();
     }
     std::remove(log_.c_str());
+    std::remove((root_ + "/.faults.json").c_str());
+    std::remove((root_ + "/.huge-sent").c_str());
+}
+
+void LocalHttpServer::Misbehave(const std::string& fileName, const std::string& fault) {
+    faults_[fileName] = fault;
+    std::string json = "{";
+    for (const auto& [name, how] : faults_) json += (json.size() > 1 ? ", \"" : "\"") + name + "\": \"" + how + "\"";
+    WriteFile(root_ + "/.faults.json", json + "}");
+}
+
+long long LocalHttpServer::EndlessBytesSent() const {
+    const std::string sent = ReadFile(root_ + "/.huge-sent");
+    return sent.empty() ? 0 : std::stoll(sent);
 }
 
 std::string LocalHttpServer::DownloadUrl() const {

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,10 +25,17 @@ public:
     std::vector<std::string> Requests() const;
     // The requests whose path ends in `suffix`.
     int CountRequests(const std::string& suffix) const;
+    // From now on the file of that name is served with the fault (see http_server.py:
+    // cut, html, empty, huge, trickle, rising:<a>:<b>).
+    void Misbehave(const std::string& fileName, const std::string& fault);
+    // The bytes the last endless body sent before the client hung up; 0 when none ended.
+    long long EndlessBytesSent() const;
 
 private:
     std::optional<platform::ChildProcess> process_;
+    std::string root_;
     std::string log_;
+    std::map<std::string, std::string> faults_;
     int port_ = 0;
 };
 

@@ -1,11 +1,12 @@
-// The file replacer as a process: swaps only a real new file, only after the program has
-// ended, keeps the program's mode, restarts it only after a successful swap, and never
-// leaves the "New_" file behind.
+// The file replacer as a process: swaps only a verified newer program of ours, only after
+// the program has ended, keeps the program's mode, starts the program again either way
+// with the mark that tells it how the swap went, and never leaves the "New_" file behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "support/TestEnvironment.h"
@@ -13,7 +14,6 @@
 
 using testsupport::ReadFile;
 using testsupport::WriteFile;
-using testsupport::WriteScript;
 
 namespace {
 
@@ -26,15 +26,14 @@ protected:
     std::string App(const std::string& name) const { return app_ + "/" + name; }
     int Swap(const std::string& argument) const { return testsupport::RunProgram({App("swapkit.exe"), argument}, "/"); }
 
-    // A program that notes each start in started.log.
-    void Program(const std::string& path, const std::string& edition) const {
-        WriteScript(path, "echo " + edition + " >> \"$(dirname \"$0\")/started.log\"\n");
+    // A program of ours that notes each start in started.log ("<revision> <restart mark>"),
+    // made as the program file "Prog".
+    void Program(const std::string& path, const std::string& version) const {
+        testsupport::CopyWithVersion(NUTV_START_NOTE_PATH, path, version, "Prog");
     }
     std::string Started(std::chrono::milliseconds wait) const {
-        const auto deadline = std::chrono::steady_clock::now() + wait;
-        while (!std::filesystem::exists(App("started.log")) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        return ReadFile(App("started.log"));
+        return testsupport::WaitForFile(
+            App("started.log"), [](const std::string& log) { return !log.empty(); }, wait);
     }
 
     testsupport::TempDir dir_;
@@ -50,32 +49,44 @@ mode_t ModeOf(const std::string& path) {
 }  // namespace
 
 TEST_F(SwapKit, ReplacesTheProgramKeepsItsModeAndStartsIt) {
-    Program(App("Prog"), "old");
+    Program(App("Prog"), "1.0.0.1");
     ::chmod(App("Prog").c_str(), 0750);
-    Program(App("New_Prog"), "new");
+    Program(App("New_Prog"), "1.0.0.2");
     ::chmod(App("New_Prog").c_str(), 0644);
     const std::string fresh = ReadFile(App("New_Prog"));
     EXPECT_EQ(Swap("Prog;New_Prog"), 0);
-    EXPECT_EQ(ReadFile(App("Prog")), fresh);
+    EXPECT_TRUE(ReadFile(App("Prog")) == fresh);
     EXPECT_EQ(ModeOf(App("Prog")), 0750u);
     EXPECT_FALSE(std::filesystem::exists(App("New_Prog")));
-    EXPECT_EQ(Started(std::chrono::seconds(15)), "new\n");
+    EXPECT_EQ(Started(std::chrono::seconds(15)), "2 swapped\n");
 }
 
-TEST_F(SwapKit, FailedSwapRemovesTheNewFileAndDoesNotRestart) {
-    Program(App("Prog"), "old");
+TEST_F(SwapKit, RefusedNewFileIsRemovedAndTheOldProgramStartsAgainSayingSo) {
+    Program(App("Prog"), "1.0.0.2");
     const std::string before = ReadFile(App("Prog"));
-    WriteFile(App("New_Prog"), "");  // an empty download is no program
-    EXPECT_EQ(Swap("Prog;New_Prog"), 1);
-    EXPECT_EQ(ReadFile(App("Prog")), before);
-    EXPECT_FALSE(std::filesystem::exists(App("New_Prog")));
-    EXPECT_EQ(Swap("Prog;New_Prog"), 1);  // nothing pending
-    EXPECT_EQ(Started(std::chrono::milliseconds(500)), "");
+    const std::vector<std::pair<std::string, std::function<void()>>> refused = {
+        {"an empty download", [&] { WriteFile(App("New_Prog"), ""); }},
+        {"a web page", [&] { WriteFile(App("New_Prog"), "<html>busy</html>"); }},
+        {"a program cut short", [&] { WriteFile(App("New_Prog"), before.substr(0, before.size() / 2)); }},
+        {"no newer revision", [&] { Program(App("New_Prog"), "1.0.0.2"); }},
+        {"made for another file",
+         [&] { testsupport::CopyWithVersion(NUTV_START_NOTE_PATH, App("New_Prog"), "1.0.0.3"); }},
+    };
+    std::string expected;
+    for (const auto& [what, make] : refused) {
+        SCOPED_TRACE(what);
+        make();
+        EXPECT_EQ(Swap("Prog;New_Prog"), 1);
+        EXPECT_TRUE(ReadFile(App("Prog")) == before);
+        EXPECT_FALSE(std::filesystem::exists(App("New_Prog")));
+        expected += "2 failed\n";
+        EXPECT_EQ(testsupport::WaitForContent(App("started.log"), expected), expected);
+    }
 }
 
 TEST_F(SwapKit, BadArgumentsTouchNothing) {
-    Program(App("Prog"), "old");
-    Program(App("New_Prog"), "new");
+    Program(App("Prog"), "1.0.0.1");
+    Program(App("New_Prog"), "1.0.0.2");
     EXPECT_EQ(Swap("Prog;Other"), 2);
     EXPECT_EQ(Swap("../Prog;New_../Prog"), 2);
     EXPECT_EQ(Swap("Prog"), 2);
@@ -86,8 +97,8 @@ TEST_F(SwapKit, BadArgumentsTouchNothing) {
 
 TEST_F(SwapKit, WaitsUntilTheRunningProgramHasEnded) {
     // The program: a copy of sleep, running for a while from the program folder.
-    std::filesystem::copy_file("/bin/sleep", App("Prog"));
-    Program(App("New_Prog"), "new");
+    testsupport::CopyWithVersion("/bin/sleep", App("Prog"), "1.0.0.1");
+    Program(App("New_Prog"), "1.0.0.2");
     const auto start = std::chrono::steady_clock::now();
     std::thread running([&] { testsupport::RunProgram({App("Prog"), "1.5"}); });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -95,5 +106,5 @@ TEST_F(SwapKit, WaitsUntilTheRunningProgramHasEnded) {
     const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     running.join();
     EXPECT_GE(waited, 1.4);
-    EXPECT_EQ(Started(std::chrono::seconds(15)), "new\n");
+    EXPECT_EQ(Started(std::chrono::seconds(15)), "2 swapped\n");
 }

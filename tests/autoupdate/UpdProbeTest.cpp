@@ -27,22 +27,15 @@ protected:
     int Probe(const std::string& argument) const {
         return testsupport::RunProgram({App("UpdProbeV1.exe"), argument}, app_);
     }
-    std::vector<std::string> AppFiles() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(app_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 };
 
 }  // namespace
 
 TEST_F(UpdProbe, NewerRevisionIsFetchedAsNewFile) {
     Serve("Prog_lastver.txt", "5\r\n");  // the program name: the file name up to its last "."
-    Serve("Prog.bin", "newer program");
+    testsupport::CopyWithVersion("/bin/true", dl_ + "/Prog.bin", "1.0.0.5");
     EXPECT_EQ(Probe("4;Prog.bin"), 0);
-    EXPECT_EQ(ReadFile(App("New_Prog.bin")), "newer program");
+    EXPECT_TRUE(ReadFile(App("New_Prog.bin")) == ReadFile(dl_ + "/Prog.bin"));
     struct stat info {};
     ASSERT_EQ(::stat(App("New_Prog.bin").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0111, 0111u);
@@ -54,14 +47,14 @@ TEST_F(UpdProbe, CurrentProgramFetchesNothing) {
     EXPECT_EQ(Probe("5;NuriConv"), 0);
     EXPECT_EQ(Probe("12;NuriConv"), 0);
     EXPECT_EQ(server_->CountRequests("/NuriConv"), 0);
-    EXPECT_EQ(AppFiles(), std::vector<std::string>{"UpdProbeV1.exe"});
+    EXPECT_EQ(testsupport::FileNames(app_), std::vector<std::string>{"UpdProbeV1.exe"});
 }
 
 TEST_F(UpdProbe, MissingVersionOrProgramLeavesNothingBehind) {
     EXPECT_EQ(Probe("1;NuriConv"), 3);  // no version file
     Serve("NuriConv_lastver.txt", "9");
     EXPECT_EQ(Probe("1;NuriConv"), 4);  // no program on the server
-    EXPECT_EQ(AppFiles(), std::vector<std::string>{"UpdProbeV1.exe"});
+    EXPECT_EQ(testsupport::FileNames(app_), std::vector<std::string>{"UpdProbeV1.exe"});
 }
 
 TEST_F(UpdProbe, BadArgumentsAreRefused) {
@@ -69,5 +62,5 @@ TEST_F(UpdProbe, BadArgumentsAreRefused) {
     EXPECT_EQ(Probe("NuriConv"), 2);
     EXPECT_EQ(Probe("1;../x"), 2);
     EXPECT_EQ(Probe("1;"), 2);
-    EXPECT_EQ(AppFiles(), std::vector<std::string>{"UpdProbeV1.exe"});
+    EXPECT_EQ(testsupport::FileNames(app_), std::vector<std::string>{"UpdProbeV1.exe"});
 }

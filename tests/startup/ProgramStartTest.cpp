@@ -9,6 +9,7 @@
 
 #include "InhouseRows.h"
 #include "NetworkSandbox.h"
+#include "autoupdate/UpdateMessages.h"
 #include "autoupdate/UpdateSite.h"
 #include "autoupdate/modAutoUpdateV1_Launcher.h"
 #include "common/Settings.h"
@@ -176,12 +177,14 @@ TEST_F(ProgramStart, PendingUpdateEndsBeforeTheLogin) {
 
 TEST_F(ProgramStart, PendingReplacementFoundByTheLauncherEndsBeforeTheLogin) {
     RememberPassword();
-    // A program folder whose checker leaves a newer program behind; the launcher starts
-    // the replacer with it and the program must end.
+    // A program folder whose checker leaves a newer program behind; the launcher says so,
+    // starts the replacer with it, and the program must end.
     const std::string app = env->dir() / "app";
     std::filesystem::create_directories(app);
-    testsupport::WriteFile(app + "/Prog", "the program");
-    testsupport::WriteScript(app + "/UpdProbeV1.exe", "echo newer > \"$(dirname \"$0\")/New_Prog\"\n");
+    testsupport::CopyWithVersion("/bin/true", app + "/Prog", "1.0.0.1");
+    testsupport::CopyWithVersion("/bin/true", app + "/Newer", "1.0.0.2", "Prog");
+    testsupport::WriteScript(app + "/UpdProbeV1.exe",
+                             "mv \"$(dirname \"$0\")/Newer\" \"$(dirname \"$0\")/New_Prog\"\n");
     testsupport::WriteScript(app + "/swapkit.exe", "echo \"$1\" > \"$(dirname \"$0\")/swapkit.log\"\n");
     const UpdateSite site{app, "Prog", "1", "http://127.0.0.1:1/download/"};
     auto out = StartWith({}, -1, [&site](sandbox::Child&) {
@@ -190,7 +193,8 @@ TEST_F(ProgramStart, PendingReplacementFoundByTheLauncherEndsBeforeTheLogin) {
     });
     ExpectEndedAtOnce(out);
     EXPECT_TRUE(out.notes.empty()) << out.notes.front();
-    EXPECT_TRUE(out.boxes.empty()) << out.boxes.front().prompt;
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].prompt, update::HandOverMessage());
     // The replacer was started (it is not waited for).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (!std::filesystem::exists(app + "/swapkit.log") && std::chrono::steady_clock::now() < deadline)

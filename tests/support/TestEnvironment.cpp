@@ -1,10 +1,12 @@
 #include "support/TestEnvironment.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace testsupport {
 
@@ -33,10 +35,9 @@ TempDir::~TempDir() {
     // Tests may leave read-only files and folders behind; make them removable first.
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ignored);
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
@@ -65,9 +66,15 @@ IsolatedEnvironment::~IsolatedEnvironment() {
     Restore("XDG_CONFIG_HOME", hadConfig_, oldConfig_);
 }
 
-std::string IsolatedEnvironment::OdbcIniPath() const { return dir_ / "odbc/odbc.ini"; }
-std::string IsolatedEnvironment::UserOdbcIniPath() const { return dir_ / "home/.odbc.ini"; }
-std::string IsolatedEnvironment::ConfigHome() const { return dir_ / "config"; }
+std::string IsolatedEnvironment::OdbcIniPath() const {
+    return dir_ / "odbc/odbc.ini";
+}
+std::string IsolatedEnvironment::UserOdbcIniPath() const {
+    return dir_ / "home/.odbc.ini";
+}
+std::string IsolatedEnvironment::ConfigHome() const {
+    return dir_ / "config";
+}
 
 void IsolatedEnvironment::WriteDataSource(const std::string& dsn, const std::string& server,
                                           const std::string& database, const std::string& user) const {
@@ -87,6 +94,27 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string WaitForFile(const std::string& path, const std::function<bool(const std::string&)>& done,
+                        std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::string content;
+    while (!done(content = ReadFile(path)) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return content;
+}
+
+std::string WaitForContent(const std::string& path, const std::string& expected) {
+    return WaitForFile(path, [&](const std::string& content) { return content == expected; });
+}
+
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace testsupport

@@ -1,5 +1,8 @@
 #pragma once
+#include <chrono>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -28,9 +31,9 @@ public:
     IsolatedEnvironment(const IsolatedEnvironment&) = delete;
     IsolatedEnvironment& operator=(const IsolatedEnvironment&) = delete;
 
-    std::string OdbcIniPath() const;       // the system odbc.ini
-    std::string UserOdbcIniPath() const;   // $ODBCINI: $HOME/.odbc.ini
-    std::string ConfigHome() const;        // $XDG_CONFIG_HOME
+    std::string OdbcIniPath() const;      // the system odbc.ini
+    std::string UserOdbcIniPath() const;  // $ODBCINI: $HOME/.odbc.ini
+    std::string ConfigHome() const;       // $XDG_CONFIG_HOME
     const TempDir& dir() const { return dir_; }
 
     // Writes a data source into the system odbc.ini, driver given by its library path.
@@ -45,6 +48,14 @@ private:
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+// The file's content once `done` holds for it, or whatever it holds when `limit` has passed
+// (for files written by processes that were started and not waited for).
+std::string WaitForFile(const std::string& path, const std::function<bool(const std::string&)>& done,
+                        std::chrono::milliseconds limit = std::chrono::seconds(15));
+// The same, until the content equals `expected`.
+std::string WaitForContent(const std::string& path, const std::string& expected);
+// The names in a folder, hidden ones included, sorted.
+std::vector<std::string> FileNames(const std::string& folder);
 
 // The MariaDB ODBC driver library of this machine.
 inline constexpr const char* kOdbcDriverPath = "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so";

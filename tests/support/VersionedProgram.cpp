@@ -12,10 +12,16 @@
 
 namespace testsupport {
 
-void CopyWithVersion(const std::string& source, const std::string& destination, const std::string& version) {
+void CopyWithVersion(const std::string& source, const std::string& destination, const std::string& version,
+                     const std::string& originalName) {
     fileutil::VersionBlockContent content;
     content.fileVersion = content.productVersion = fileutil::ParseVersionParts(version);
-    content.strings = {{"FileDescription", "test copy"}, {"FileVersion", version}, {"ProductVersion", version}};
+    const std::string name = originalName.empty() ? destination.substr(destination.rfind('/') + 1) : originalName;
+    content.strings = {{"FileDescription", "test copy"},
+                       {"FileVersion", version},
+                       {"OriginalFilename", name},
+                       {"ProductName", "누리Tarn_To_누리Velm"},
+                       {"ProductVersion", version}};
     const auto block = fileutil::BuildVersionBlock(content);
     const std::string blockFile = destination + ".block";
     WriteFile(blockFile, std::string(block.begin(), block.end()));

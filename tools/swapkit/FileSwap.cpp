@@ -9,6 +9,7 @@
 
 #include "ToolArguments.h"
 #include "autoupdate/DownloadUrl.h"
+#include "autoupdate/PendingProgram.h"
 #include "autoupdate/UpdateNames.h"
 #include "platform/FileTests.h"
 #include "platform/Process.h"
@@ -40,8 +41,19 @@ bool SomeProcessRuns(const std::string& path) {
     return false;
 }
 
+namespace {
+void Restart(const std::string& programFolder, const std::string& programPath, const char* mark) {
+    platform::SpawnOptions options;
+    options.workingFolder = programFolder;
+    options.newSession = true;
+    options.extraEnvironment = {std::string(kRestartMarkVariable) + "=" + mark};
+    if (auto program = platform::ChildProcess::Start({programPath}, options)) program->Release();
+}
+}  // namespace
+
 SwapResult SwapAndRestart(const std::string& programFolder, const std::string& programFile,
-                          const std::string& pendingFile, std::chrono::milliseconds patience) {
+                          const std::string& pendingFile, std::chrono::milliseconds patience,
+                          const std::string& publicKey) {
     if (!IsPlainFileName(programFile) || pendingFile != kPendingPrefix + programFile) return SwapResult::BadArguments;
     const std::string programPath = InFolder(programFolder, programFile);
     const std::string pendingPath = InFolder(programFolder, pendingFile);
@@ -52,22 +64,16 @@ SwapResult SwapAndRestart(const std::string& programFolder, const std::string& p
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
     bool swapped = false;
-    struct stat pending {};
-    if (ended && platform::VisibleFileExists(pendingPath) && ::stat(pendingPath.c_str(), &pending) == 0 &&
-        pending.st_size > 0) {  // an empty download is no program
+    if (ended && platform::VisibleFileExists(pendingPath) &&
+        CheckPendingProgram(programFolder, programFile, publicKey) == Verdict::Accepted) {
         struct stat current {};
         const mode_t mode = ::stat(programPath.c_str(), &current) == 0 ? (current.st_mode & 07777) : 0755;
         swapped = ::chmod(pendingPath.c_str(), mode) == 0 && ::rename(pendingPath.c_str(), programPath.c_str()) == 0;
     }
-    if (!swapped) {
-        ::unlink(pendingPath.c_str());
-        return SwapResult::Failed;
-    }
-    platform::SpawnOptions options;
-    options.workingFolder = programFolder;
-    options.newSession = true;
-    if (auto program = platform::ChildProcess::Start({programPath}, options)) program->Release();
-    return SwapResult::Swapped;
+    RemovePendingProgram(programFolder, programFile);
+    // A program that has not ended runs on: starting it again would only meet itself.
+    if (ended) Restart(programFolder, programPath, swapped ? kRestartAfterSwap : kRestartAfterFailedSwap);
+    return swapped ? SwapResult::Swapped : SwapResult::Failed;
 }
 
 }  // namespace update

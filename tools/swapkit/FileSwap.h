@@ -3,7 +3,8 @@
 #include <string>
 
 // The file replacer's work: once the program has ended, put "New_<program>" in place of
-// the program (atomically, keeping its permissions) and start it again.
+// the program (atomically, keeping its permissions) when it is a verified newer program
+// of ours, and start the program again either way, telling it how the swap went.
 namespace update {
 
 enum class SwapResult { Swapped = 0, Failed = 1, BadArguments = 2 };
@@ -12,10 +13,13 @@ enum class SwapResult { Swapped = 0, Failed = 1, BadArguments = 2 };
 bool SomeProcessRuns(const std::string& path);
 
 // Replaces programFolder/programFile by programFolder/pendingFile (which must be
-// "New_" + programFile). Waits until no process runs the program, at most `patience`.
-// The pending file is gone afterwards either way; the program is started again only
-// after a successful swap, so a failing swap cannot loop.
+// "New_" + programFile) after CheckPendingProgram accepted it. Waits until no process
+// runs the program, at most `patience`. The pending file is gone afterwards either way
+// (as far as the folder lets it go). Once the program has ended it is started again,
+// after a swap or a failed one, with the restart mark that keeps the new start from
+// handing over again: the user always gets back to the program, and no start loops.
 SwapResult SwapAndRestart(const std::string& programFolder, const std::string& programFile,
-                          const std::string& pendingFile, std::chrono::milliseconds patience);
+                          const std::string& pendingFile, std::chrono::milliseconds patience,
+                          const std::string& publicKey);
 
 }  // namespace update

@@ -1,0 +1,28 @@
+#include "autoupdate/VerifiedDownload.h"
+
+namespace update {
+
+namespace {
+constexpr std::size_t kMaxSignatureBytes = 1024;  // 128 hex digits and a line end, with room to spare
+}
+
+VerifiedDownload DownloadVerified(const std::string& url, const std::string& destination, Expectation expected,
+                                  const UpdateLimits& limits) {
+    VerifiedDownload outcome;
+    if (!expected.publicKey.empty()) {
+        expected.signature = FetchSmall(SignatureName(url), kMaxSignatureBytes, limits);
+        if (!expected.signature) {
+            outcome.result = DownloadResult::Refused;
+            outcome.verdict = Verdict::MissingSignature;
+            return outcome;
+        }
+        outcome.signature = *expected.signature;
+    }
+    outcome.result = DownloadChecked(url, destination, limits, [&](const std::string& temporaryPath) {
+        outcome.verdict = CheckExecutable(temporaryPath, expected);
+        return outcome.verdict == Verdict::Accepted;
+    });
+    return outcome;
+}
+
+}  // namespace update
