@@ -158,6 +158,29 @@ TEST(EscapeString, EscapedTextReadsBackUnchangedFromTheServer) {
               testsupport::AdminScalar("SELECT HEX(" + testsupport::SqlQuote(nasty) + ")"));
 }
 
+TEST(EscapeString, QuotingFollowsTheSessionsModeAndAlwaysReadsBackAsTyped) {
+    cMySQL m;
+    ASSERT_TRUE(ConnectAsInhouse(m));
+    const std::string typed = std::string("a'b\\c ''\\' 암호\"%_ ") + std::string("\0z", 2) + "' OR '1'='1";
+    const std::string expectedHex = testsupport::AdminScalar("SELECT HEX(" + testsupport::SqlQuote(typed) + ")");
+    for (const char* mode : {"", "NO_BACKSLASH_ESCAPES"}) {
+        SCOPED_TRACE(mode);
+        m.query(std::string("SET SESSION sql_mode = '") + mode + "'");
+        ASSERT_EQ(m.err_no(), 0) << m.err_description();
+        const bool backslashIsPlain = *mode != '\0';
+        // Quotes are doubled where a backslash means nothing, escaped where it does.
+        EXPECT_EQ(m.Quote("a'b\\c"), backslashIsPlain ? "'a''b\\c'" : "'a\\'b\\\\c'");
+        std::string escaped;
+        m.escape_string(escaped, "\\'", 2);
+        EXPECT_EQ(escaped, backslashIsPlain ? "\\''" : "\\\\\\'");
+        auto rs = m.query("SELECT HEX(" + m.Quote(typed) + ") AS h, " + m.Quote(typed) + " = " +
+                          m.Quote(typed.substr(0, 3)) + " AS widened");
+        ASSERT_NE(rs, nullptr);
+        EXPECT_EQ((*rs)["h"].GetValue().Text(), expectedHex);
+        EXPECT_EQ((*rs)["widened"].GetValue().Text(), "0");
+    }
+}
+
 TEST(AdminCalls, FailedObjectAnswersEveryCallWithoutConnecting) {
     testsupport::ScriptedMsgBox boxes;
     cMySQL m;
