@@ -244,3 +244,48 @@ TEST(BatchInsert, AColumnWhoseValuesChangeKindKeepsEachValue) {
     EXPECT_EQ(ds.Scalar("SELECT GROUP_CONCAT(v ORDER BY code SEPARATOR '|') FROM k"),
               "text|42|2.5|더 긴 한국어 텍스트|7");
 }
+
+TEST(BatchInsert, AnotherClientsOpenTransactionOnTheTableHoldsNoBatchUp) {
+    CustomerDataSource ds;
+    CreateTwins(ds, "held",
+                "(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL, name VARCHAR(5)) ENGINE=InnoDB "
+                "AUTO_INCREMENT=40");
+    // Another client reads both tables in a transaction it keeps open: a change of the
+    // tables' definition would wait for it to end.
+    testsupport::AdminSession other(ds.database());
+    other.Sql("START TRANSACTION; SELECT COUNT(*) FROM held_b; SELECT COUNT(*) FROM held_r");
+
+    // Two rounds that leave their keys to the table: the first ends in a part batch, the
+    // second in a refused row within a batch.
+    std::vector<NewRow> first = Numbered(1500), second = Numbered(1000, 1501);
+    for (NewRow& row : first) row[1].second = Value("ok");
+    for (NewRow& row : second) row[1].second = Value("ok");
+    second[700][1].second = Value("too long");
+    auto connection = ds.Open();
+    std::vector<dltest::Raised> errors;
+    for (const char* twin : {"held_b", "held_r"}) {
+        Recordset rs;
+        const bool batch = std::string(twin) == "held_b";
+        rs.Open(twin, connection, ado::adOpenForwardOnly, batch ? ado::adLockBatchOptimistic : ado::adLockOptimistic,
+                ado::adCmdTable);
+        EXPECT_EQ(ErrorOf([&] {
+                      Add(rs, first);
+                      rs.UpdateBatch();
+                  }).number,
+                  0);
+        errors.push_back(ErrorOf([&] {
+            Add(rs, second);
+            rs.UpdateBatch();
+        }));
+    }
+    // The copy went through while the other transaction was still open.
+    other.Sql("SELECT 1; COMMIT");
+    EXPECT_NE(errors[0].description.find("Data too long for column 'name'"), std::string::npos)
+        << errors[0].description;
+    EXPECT_EQ(errors[0].description, errors[1].description);
+    const auto batchRows = ds.Query("SELECT * FROM held_b ORDER BY seq");
+    ASSERT_EQ(batchRows.size(), 2200u);
+    EXPECT_EQ(batchRows, ds.Query("SELECT * FROM held_r ORDER BY seq"));
+    EXPECT_EQ(*batchRows.front()[0], "40");
+    EXPECT_EQ(*batchRows.back()[0], "2239");
+}

@@ -52,7 +52,7 @@ void TableWriter::Insert(const Row& values, const std::vector<char>& assigned) {
 
 void TableWriter::Queue(Row values, std::vector<char> assigned) {
     if (!batch_)
-        batch_.emplace(dbc_, table_, columns_,
+        batch_.emplace(dbc_, table_, columns_, BatchInserter::kMaxBytes,
                        [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); });
     batch_->Add(std::move(values), std::move(assigned));
 }
