@@ -21,13 +21,13 @@ constexpr const char* kSettingsSection = "Config";
 constexpr const char* kIsSavePasswd = "issave_passwd";
 constexpr const char* kPasswd = "passwd";
 
-// The check box value a stored text stands for: 1 only for a number that is 1; anything
-// else, a damaged value included, leaves the box unchecked.
 // A typed text up to its first NUL: what follows a NUL takes no part in the sign-in.
 std::string BeforeNul(const std::string& text) {
     return text.substr(0, text.find('\0'));
 }
 
+// The check box value a stored text stands for: 1 only for a number that is 1; anything
+// else, a damaged value included, leaves the box unchecked.
 int CheckBoxValueOf(const std::string& stored) {
     try {
         return ado::Value(stored).ToLong() == 1 ? 1 : 0;
