@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "MySQLTestSupport.h"
+#include "NetworkSandbox.h"
 #include "support/PrivateServer.h"
 #include "support/ScriptedMsgBox.h"
 
@@ -185,4 +186,31 @@ TEST(QueryReconnect, AfterAServerRestartTheLostIdsAreNeitherAnotherClientsNorOur
     EXPECT_NE(others.back()->query("SELECT 1"), nullptr);
     EXPECT_NE(first.query("SELECT 1"), nullptr);
     EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Boxes()[0].prompt;
+}
+
+TEST(QueryReconnect, ASessionCutOffByTheNetworkIsEndedOnTheSameServerRun) {
+    if (!sandbox::Available()) GTEST_SKIP() << "no network namespace for the relay";
+    const Customer c = NewCustomer();
+    // The program reaches the server through a relay that then goes silent: the server
+    // keeps the lost session, running its statement, as if nothing had happened.
+    const sandbox::Outcome out = sandbox::RunInSandbox({}, [&](sandbox::Child& child) {
+        cMySQL m;
+        if (!Connect(m, c)) return;
+        const std::int32_t lost = m.thread_id();
+        std::thread cut([&child] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            child.CutServerConnectionsSilently();
+        });
+        // Only the first session sleeps: the statement sent again on the new one returns.
+        const bool answered =
+            m.query("SELECT SLEEP(IF(CONNECTION_ID() = " + std::to_string(lost) + ", 60, 0)) AS s") != nullptr;
+        cut.join();
+        child.Set("answered", answered);
+        // Left alone, the lost session would sleep on for a minute.
+        child.Set("lostEnded", ThreadGoneWithin(lost));
+    });
+    ASSERT_EQ(out.failure, "");
+    EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].prompt;
+    EXPECT_EQ(out.Value("answered"), "true");
+    EXPECT_EQ(out.Value("lostEnded"), "true");
 }
