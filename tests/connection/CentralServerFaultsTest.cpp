@@ -25,12 +25,6 @@ FormState FormFor(const std::string& id) {
     return form;
 }
 
-bool AnyBoxShows(const ScriptedMsgBox& boxes, const std::string& text) {
-    for (const auto& prompt : boxes.Prompts())
-        if (prompt.find(text) != std::string::npos) return true;
-    return false;
-}
-
 std::chrono::seconds Since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
 }
@@ -54,8 +48,7 @@ TEST(CentralServerFaults, InjectionFindsNothingUnderNoBackslashEscapesAndAFrozen
     FormState injected = FormFor(attack);
     EXPECT_EQ(locator.LocateCustomerDB(injected, 0), "");
     EXPECT_EQ(injected.log.back(), "해당 DB는 존재하지 않습니다.");
-    EXPECT_FALSE(AnyBoxShows(boxes, kStaffPassword));
-    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Prompts()[0];  // where the password would show
     // A backslash is an ordinary character of the name here, and a quote is found as one.
     FormState odd = FormFor("a\\b'c");
     EXPECT_EQ(locator.LocateCustomerDB(odd, 0), kCustomerHostA);
