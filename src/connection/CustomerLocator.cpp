@@ -41,12 +41,11 @@ std::string CustomerLocator::LocateCustomerDB(CustomerForm& form, CustomerIndex 
     if (!DBConnect(CentralDBHost(), kAdminAccount, kAdminPassword, kAdminDatabase)) return {};
     SessionGuard release(*this);
 
-    // The name comes from what the user typed: escape it for the string literal.
-    std::string escaped;
-    adminDB_->escape_string(escaped, dbName, static_cast<std::int32_t>(dbName.size()));
+    // The name comes from what the user typed: quoted by the session's own rules.
     std::shared_ptr<ado::Recordset> rs;
     std::string result;
-    if (DBQuery(rs, "SELECT user_id, app_active, app_dbip FROM app_priv WHERE app_dbname = '" + escaped + "'") == 0) {
+    if (DBQuery(rs, "SELECT user_id, app_active, app_dbip FROM app_priv WHERE app_dbname = " +
+                        adminDB_->Quote(dbName)) == 0) {
         form.WriteLog("해당 DB는 존재하지 않습니다.", 0);
     } else {
         const std::string address = rs->GetFields().Item("app_dbip").GetValue().Text();

@@ -4,6 +4,7 @@
 
 #include <errmsg.h>
 
+#include <chrono>
 #include <cstring>
 #include <string_view>
 
@@ -25,9 +26,12 @@ bool ServerHostUnreachable(std::int32_t number, const std::string& libraryText) 
 }
 
 // What the user is told below the library's text when a connect fails.
-std::string ConnectAdvice(bool serverHostUnreachable) {
+std::string ConnectAdvice(bool serverHostUnreachable, bool timedOut) {
     std::string advice = "데이터베이스 서버에 접속할 수 없습니다.";
-    if (serverHostUnreachable) {
+    if (timedOut) {
+        advice += std::string(kCrLf) + kCrLf + "서버가 " + std::to_string(cMySQL::kConnectTimeoutSeconds) +
+                  "초 동안 응답하지 않았습니다. 서버가 멈추었거나 네트워크가 끊겼을 수 있습니다.";
+    } else if (serverHostUnreachable) {
         advice += std::string(kCrLf) + kCrLf + "인터넷이 연결되어 있는지 확인 해 주세요." + kCrLf + kCrLf +
                   "인터넷이 연결되어 있다면 방화벽이나 각종 스파이웨어 차단 프로그램이 가동중인지 확인해 주세요." +
                   kCrLf + "관련 프로그램이 데이터베이스 접속을 방해하는 경우 일 수도 있습니다.";
@@ -53,6 +57,12 @@ MYSQL* cMySQL::Impl::Record() {
     state = State::Fresh;
     // Korean text must arrive intact whatever the server's default character set is.
     mysql_options(&record, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    // A server that stopped (or a network that went away) must not hold the program.
+    const unsigned int connectLimit = kConnectTimeoutSeconds;
+    const unsigned int readWriteLimit = kReadWriteTimeoutSeconds;
+    mysql_options(&record, MYSQL_OPT_CONNECT_TIMEOUT, &connectLimit);
+    mysql_options(&record, MYSQL_OPT_READ_TIMEOUT, &readWriteLimit);
+    mysql_options(&record, MYSQL_OPT_WRITE_TIMEOUT, &readWriteLimit);
     return &record;
 }
 
@@ -73,6 +83,14 @@ void cMySQL::Impl::RaiseLibraryError(const char* source) {
     const auto number = static_cast<std::int32_t>(mysql_errno(&record));
     std::string description = cstr_to_string(mysql_error(&record));
     throw VbError(number, source, std::move(description));
+}
+
+std::string cMySQL::Impl::Escape(const char* text, std::size_t length) {
+    // mysql_real_escape_string reads the session's character set and the server's
+    // NO_BACKSLASH_ESCAPES flag, which the server reports with every answer.
+    std::string escaped(2 * length + 1, '\0');
+    escaped.resize(mysql_real_escape_string(Record(), escaped.data(), text, static_cast<unsigned long>(length)));
+    return escaped;
 }
 
 const char* mysqlclient::CString(const std::string& text, const char* source) {
@@ -111,16 +129,21 @@ bool cMySQL::real_connect(const std::string& host, const std::string& user, cons
         const char* dbZ = CString(db_, kSource);
         const char* socketZ = CString(unix_socket_, kSource);
         MYSQL* record = impl_->RecordForConnect();
+        const auto started = std::chrono::steady_clock::now();
         // The port argument, not the property: the property only records unusual ports.
         if (mysql_real_connect(record, hostZ, userZ, passwordZ, dbZ, static_cast<unsigned int>(port), socketZ,
                                static_cast<unsigned long>(static_cast<std::uint32_t>(ClientFlags_)))) {
             impl_->state = Impl::State::Connected;
+            impl_->origin = {mysql_thread_id(record), user_, mysqlclient::ServerStart(record)};
             return true;
         }
         impl_->state = Impl::State::Failed;
+        const bool timedOut =
+            std::chrono::steady_clock::now() - started >= std::chrono::seconds(kConnectTimeoutSeconds);
         const auto number = static_cast<std::int32_t>(mysql_errno(record));
         const std::string text = cstr_to_string(mysql_error(record));
-        throw VbError(number, kSource, text + kCrLf + kCrLf + ConnectAdvice(ServerHostUnreachable(number, text)));
+        throw VbError(number, kSource,
+                      text + kCrLf + kCrLf + ConnectAdvice(ServerHostUnreachable(number, text), timedOut));
     } catch (const VbError& error) {
         if (!NoErrMsg_) MsgBox("Error " + std::to_string(error.number()) + " " + error.description(), mb::kOkOnly);
         return false;

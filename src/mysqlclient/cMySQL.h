@@ -15,8 +15,15 @@ struct st_mysql_res;  // the client library's result, known only inside the clas
 //
 // Every text the library hands back loses its leading and trailing spaces (U+0020);
 // a NULL pointer or NULL cell reads as "". Connections speak utf8mb4; strings are UTF-8.
+//
+// No call waits for ever on a server that stopped answering: a connect gives up after
+// kConnectTimeoutSeconds, a statement after kReadWriteTimeoutSeconds without a byte
+// moving either way, and the user is told that the server did not answer.
 class cMySQL {
 public:
+    static constexpr unsigned int kConnectTimeoutSeconds = 10;
+    static constexpr unsigned int kReadWriteTimeoutSeconds = 20;
+
     // Raises 512 "cMysql::Initialize" when the client library cannot set up the record.
     cMySQL();
     // Closes the connection, if any.
@@ -42,7 +49,9 @@ public:
     // Runs one statement. Rows give a recordset positioned on its last row (call
     // MoveFirst to read from the top); a statement without rows, or any failure, gives
     // nullptr. A lost connection (2006/2013) is re-established once with the stored
-    // account on port 3306 and the statement sent once more; any other failure shows
+    // account on port 3306 and the statement sent once more; the lost session is killed
+    // only when it is still ours (same server start, same account). A server that did
+    // not answer within the limit is not asked again. Any other failure shows
     // "Error <n> (<text>)". Never raises.
     std::shared_ptr<ado::Recordset> query(const std::string& SQL);
     // Like query for the first `length` bytes of the statement, without the reconnect
@@ -89,8 +98,13 @@ public:
     std::int32_t thread_safe() const;
     // Escapes the first from_length bytes of from_ for use inside a quoted SQL string
     // and puts the result, untrimmed, into to_. from_length outside 0..from_.size()
-    // raises 5 "cMysql::escape_string".
+    // raises 5 "cMysql::escape_string". The escaping follows the live session: its
+    // character set, and doubled quotes only when the server runs with
+    // NO_BACKSLASH_ESCAPES (where a backslash is an ordinary character).
     void escape_string(std::string& to_, const std::string& from_, std::int32_t from_length) const;
+    // The text as a whole single-quoted SQL literal, escaped as escape_string does. Every
+    // text put into a statement on this connection goes through here.
+    std::string Quote(const std::string& text) const;
 
     // --- Properties ----------------------------------------------------------------
 

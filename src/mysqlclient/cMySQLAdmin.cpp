@@ -70,15 +70,14 @@ std::int32_t cMySQL::thread_safe() const {
 }
 
 void cMySQL::escape_string(std::string& to_, const std::string& from_, std::int32_t from_length) const {
-    // The library reads from_length bytes and writes up to twice as many plus a NUL; a
-    // length past the text would read beyond it.
+    // The library reads from_length bytes; a length past the text would read beyond it.
     if (from_length < 0 || static_cast<std::size_t>(from_length) > from_.size())
         throw VbError(mysqlclient::kInvalidArgument, "cMysql::escape_string", mysqlclient::kInvalidArgumentText);
-    std::string escaped(2 * static_cast<std::size_t>(from_length) + 1, '\0');
-    const unsigned long length =
-        mysql_escape_string(escaped.data(), from_.data(), static_cast<unsigned long>(from_length));
-    escaped.resize(length);
-    to_ = std::move(escaped);
+    to_ = impl_->Escape(from_.data(), static_cast<std::size_t>(from_length));
+}
+
+std::string cMySQL::Quote(const std::string& text) const {
+    return "'" + impl_->Escape(text.data(), text.size()) + "'";
 }
 
 // --- Information calls: a null pointer (or zero) raises -------------------------------------

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "mysqlclient/cMySQL.h"
@@ -36,6 +37,19 @@ struct cMySQL::Impl {
     // Raises the record's pending error: the number is read first, then the text.
     [[noreturn]] void RaiseLibraryError(const char* source);
 
+    // The first `length` bytes of `text` escaped for a quoted literal by the rules of the
+    // session (see cMySQL::escape_string).
+    std::string Escape(const char* text, std::size_t length);
+
+    // Who the connected session is on which server run, read right after connecting;
+    // what a reconnect needs to tell whether the lost session is still ours.
+    struct SessionOrigin {
+        unsigned long thread = 0;
+        std::string user;
+        std::optional<std::int64_t> serverStart;  // Unix seconds; unknown when unreadable
+    };
+    SessionOrigin origin;
+
     MYSQL record{};
     State state = State::Closed;
     // The current result is freed before the record is closed (see ~Impl).
@@ -51,6 +65,15 @@ inline constexpr const char* kInvalidArgumentText = "Invalid procedure call or a
 // The text as a NUL-terminated byte string for the library. A NUL inside it would
 // silently cut the text short there, so that raises 5 with the given source instead.
 const char* CString(const std::string& text, const char* source);
+
+// The start of the server run the record is connected to, in Unix seconds (the clock
+// and the uptime are read together; the pair may differ by one second between reads).
+std::optional<std::int64_t> ServerStart(MYSQL* record);
+// Whether the session `lost` still runs as ours: the record is connected to the same
+// server run (start within a second) and the thread of that id belongs to the same
+// account. Thread ids start again from 1 when a server restarts, so after a restart the
+// id may name someone else's session, or the record's own new one.
+bool StillOurs(MYSQL* record, const cMySQL::Impl::SessionOrigin& lost, const cMySQL::Impl::SessionOrigin& now);
 
 // A 64-bit count read as the signed value of its low 32 bits.
 inline std::int32_t Narrow(std::uint64_t count) {

@@ -1,6 +1,7 @@
 // cMySQL: statements, listings and the counts of the latest result.
 #include <errmsg.h>
 
+#include <chrono>
 #include <string>
 
 #include "common/MsgBox.h"
@@ -21,12 +22,11 @@ ResultPtr Execute(cMySQL::Impl& impl, const char* data, std::size_t length, cons
     return result;
 }
 
-// The text quoted as an SQL string literal for the session's character set.
-std::string QuoteLiteral(MYSQL* record, const std::string& text) {
-    std::string escaped(2 * text.size() + 1, '\0');
-    escaped.resize(
-        mysql_real_escape_string(record, escaped.data(), text.data(), static_cast<unsigned long>(text.size())));
-    return "'" + escaped + "'";
+// What the user reads below a failed statement's error when the server stopped
+// answering: the wait ended at the limit, not because the server said so.
+std::string NoAnswerText() {
+    return "\r\n\r\n데이터베이스 서버가 " + std::to_string(cMySQL::kReadWriteTimeoutSeconds) +
+           "초 동안 응답하지 않아 작업을 멈추었습니다.";
 }
 }  // namespace
 
@@ -40,19 +40,26 @@ std::shared_ptr<ado::Recordset> cMySQL::query(const std::string& SQL) {
     static constexpr const char* kSource = "cMysql::query";
     bool retried = false;
     for (;;) {
+        const auto started = std::chrono::steady_clock::now();
         try {
             return TakeResult(Execute(*impl_, SQL.data(), SQL.size(), kSource).release());
         } catch (const VbError& error) {
             const bool connectionLost = error.number() == CR_SERVER_LOST || error.number() == CR_SERVER_GONE_ERROR;
-            if (!connectionLost || retried) {
-                MsgBox("Error " + std::to_string(error.number()) + " (" + error.description() + ")", mb::kOkOnly);
+            // The library reports the end of a wait at the limit as a lost connection.
+            const bool noAnswer = connectionLost && std::chrono::steady_clock::now() - started >=
+                                                        std::chrono::seconds(kReadWriteTimeoutSeconds);
+            if (!connectionLost || retried || noAnswer) {
+                MsgBox("Error " + std::to_string(error.number()) + " (" + error.description() + ")" +
+                           (noAnswer ? NoAnswerText() : std::string()),
+                       mb::kOkOnly);
                 return nullptr;
             }
-            const unsigned long lostThread = mysql_thread_id(impl_->Record());
+            const Impl::SessionOrigin lost = impl_->origin;
             impl_->Close();
             if (!real_connect(host_, user_, password_, db_, 3306, {}, 0, NoErrMsg_)) return nullptr;
-            // The lost session may still hold locks on the server.
-            mysql_kill(impl_->Record(), lostThread);
+            // The lost session may still hold locks on the server; it is ended only when it
+            // is still ours: after a restart its id may name another session.
+            if (mysqlclient::StillOurs(impl_->Record(), lost, impl_->origin)) mysql_kill(impl_->Record(), lost.thread);
             retried = true;
             // Resume by sending the statement once more on the new session: a session the
             // server dropped while idle never ran it, and the callers' statements are reads.
@@ -71,7 +78,7 @@ std::shared_ptr<ado::Recordset> cMySQL::real_query(const std::string& query, std
 // libmariadb's mysql_list_dbs and mysql_list_tables paste the pattern into their SHOW
 // statement unescaped; the statements are built here with the pattern quoted instead.
 std::shared_ptr<ado::Recordset> cMySQL::list_dbs(const std::string& wild) {
-    const std::string sql = "SHOW DATABASES LIKE " + QuoteLiteral(impl_->Record(), wild);
+    const std::string sql = "SHOW DATABASES LIKE " + Quote(wild);
     ResultPtr result;
     try {
         result = Execute(*impl_, sql.data(), sql.size(), "cMysql::list_dbs");
@@ -82,7 +89,7 @@ std::shared_ptr<ado::Recordset> cMySQL::list_dbs(const std::string& wild) {
 }
 
 std::shared_ptr<ado::Recordset> cMySQL::list_tables(const std::string& wild) {
-    const std::string sql = "SHOW TABLES LIKE " + QuoteLiteral(impl_->Record(), wild);
+    const std::string sql = "SHOW TABLES LIKE " + Quote(wild);
     ResultPtr result;
     try {
         result = Execute(*impl_, sql.data(), sql.size(), "cMysql::list_tables");

@@ -11,7 +11,6 @@
 #include "datalayer/Value.h"
 #include "mysqlclient/cMySQL.h"
 #include "startup/EndProcess.h"
-#include "startup/EscapeSQL.h"
 #include "startup/InhouseAccount.h"
 #include "startup/modVarokDBConsts.h"
 
@@ -21,6 +20,11 @@ constexpr const char* kSettingsApp = "바록 업무관리";
 constexpr const char* kSettingsSection = "Config";
 constexpr const char* kIsSavePasswd = "issave_passwd";
 constexpr const char* kPasswd = "passwd";
+
+// A typed text up to its first NUL: what follows a NUL takes no part in the sign-in.
+std::string BeforeNul(const std::string& text) {
+    return text.substr(0, text.find('\0'));
+}
 
 // The check box value a stored text stands for: 1 only for a number that is 1; anything
 // else, a damaged value included, leaves the box unchecked.
@@ -77,9 +81,12 @@ std::pair<std::shared_ptr<ado::Recordset>, std::int32_t> frmLogin::LoginQuery(co
 }
 
 void frmLogin::cmdOK_Click() {
-    const std::string sql = std::string("SELECT *, now() as svrtime FROM user") + " where id='" +
-                            EscapeSQL(txtUserName_.Text) + "' AND password='" + EscapeSQL(txtPassword_.Text) + "'" +
-                            " and hidden=0";
+    // The texts are quoted by the session's own rules, whatever the server's sql_mode.
+    const std::string sql = LoginDB_
+                                ? std::string("SELECT *, now() as svrtime FROM user") +
+                                      " where id=" + LoginDB_->Quote(BeforeNul(txtUserName_.Text)) +
+                                      " AND password=" + LoginDB_->Quote(BeforeNul(txtPassword_.Text)) + " and hidden=0"
+                                : std::string();
     auto [rs, count] = LoginQuery(sql);
     // A failed statement counts -1: a wrong password like no match.
     if (count >= 1) {

@@ -11,7 +11,6 @@
 #include "datalayer/Recordset.h"
 #include "mysqlclient/cMySQL.h"
 #include "platform/NetworkAdapters.h"
-#include "startup/EscapeSQL.h"
 #include "startup/InhouseAccount.h"
 
 namespace {
@@ -50,11 +49,11 @@ std::string GetAllowMyPC() {
         session = std::make_unique<cMySQL>();
         if (session->real_connect(CentralDBHost(), inhouse::kUser, inhouse::kPassword, inhouse::kDatabase,
                                   inhouse::kPort, "", 0, false)) {
-            // The address holds only hexadecimal digits as read here; it is escaped all
+            // The address holds only hexadecimal digits as read here; it is quoted all
             // the same, so that no other text can ever reach the statement.
             std::shared_ptr<ado::Recordset> rs =
-                session->query(std::string("SELECT user_id FROM user_mac") + " WHERE mac_addr = '" + EscapeSQL(mac) +
-                               "'" + " AND block = 0");
+                session->query(std::string("SELECT user_id FROM user_mac") +
+                               " WHERE mac_addr = " + session->Quote(mac) + " AND block = 0");
             const std::int32_t count = session->affected_rows();
             if (count > 0 && rs) {
                 // The recordset arrives on its last row; the first row the server

@@ -6,6 +6,7 @@
 #include "CustomerDataSource.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
+#include "support/PrivateServer.h"
 
 using ado::Recordset;
 using ado::Value;
@@ -243,4 +244,75 @@ TEST(BatchInsert, AColumnWhoseValuesChangeKindKeepsEachValue) {
     rs.UpdateBatch();
     EXPECT_EQ(ds.Scalar("SELECT GROUP_CONCAT(v ORDER BY code SEPARATOR '|') FROM k"),
               "text|42|2.5|더 긴 한국어 텍스트|7");
+}
+
+TEST(BatchInsert, AnotherClientsOpenTransactionOnTheTableHoldsNoBatchUp) {
+    CustomerDataSource ds;
+    CreateTwins(ds, "held",
+                "(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL, name VARCHAR(5)) ENGINE=InnoDB "
+                "AUTO_INCREMENT=40");
+    // Another client reads both tables in a transaction it keeps open: a change of the
+    // tables' definition would wait for it to end.
+    testsupport::AdminSession other(ds.database());
+    other.Sql("START TRANSACTION; SELECT COUNT(*) FROM held_b; SELECT COUNT(*) FROM held_r");
+
+    // Two rounds that leave their keys to the table: the first ends in a part batch, the
+    // second in a refused row within a batch.
+    std::vector<NewRow> first = Numbered(1500), second = Numbered(1000, 1501);
+    for (NewRow& row : first) row[1].second = Value("ok");
+    for (NewRow& row : second) row[1].second = Value("ok");
+    second[700][1].second = Value("too long");
+    auto connection = ds.Open();
+    std::vector<dltest::Raised> errors;
+    for (const char* twin : {"held_b", "held_r"}) {
+        Recordset rs;
+        const bool batch = std::string(twin) == "held_b";
+        rs.Open(twin, connection, ado::adOpenForwardOnly, batch ? ado::adLockBatchOptimistic : ado::adLockOptimistic,
+                ado::adCmdTable);
+        EXPECT_EQ(ErrorOf([&] {
+                      Add(rs, first);
+                      rs.UpdateBatch();
+                  }).number,
+                  0);
+        errors.push_back(ErrorOf([&] {
+            Add(rs, second);
+            rs.UpdateBatch();
+        }));
+    }
+    // The copy went through while the other transaction was still open.
+    other.Sql("SELECT 1; COMMIT");
+    EXPECT_NE(errors[0].description.find("Data too long for column 'name'"), std::string::npos)
+        << errors[0].description;
+    EXPECT_EQ(errors[0].description, errors[1].description);
+    const auto batchRows = ds.Query("SELECT * FROM held_b ORDER BY seq");
+    ASSERT_EQ(batchRows.size(), 2200u);
+    EXPECT_EQ(batchRows, ds.Query("SELECT * FROM held_r ORDER BY seq"));
+    EXPECT_EQ(*batchRows.front()[0], "40");
+    EXPECT_EQ(*batchRows.back()[0], "2239");
+}
+
+TEST(BatchInsert, AValueTooBigForTheServersPacketIsNamedWithItsTableColumnAndKey) {
+    if (!testsupport::PrivateServer::Available()) GTEST_SKIP() << "no network namespace for a server of the test's own";
+    testsupport::PrivateServer server;
+    // Sessions opened from here on take at most 1 MiB in one packet.
+    testsupport::AdminSql("SET GLOBAL max_allowed_packet = 1048576");
+    CustomerDataSource ds;
+    CreateTwins(ds, "big", "(id INT PRIMARY KEY, memo LONGTEXT) ENGINE=InnoDB");
+    std::vector<NewRow> rows;
+    for (int id = 1; id <= 8; ++id) rows.push_back({{"id", Value(id)}, {"memo", Value(std::string(100, 'a'))}});
+    rows[5][1].second = Value(std::string(2 * 1024 * 1024, 'x'));  // id 6
+    auto connection = ds.Open();
+    const Outcome batch = AddRows(ds, connection, "big_b", ado::adLockBatchOptimistic, rows, "id");
+    const Outcome single = AddRows(ds, connection, "big_r", ado::adLockOptimistic, rows, "id");
+    EXPECT_EQ(batch.error.number, -2147467259);
+    EXPECT_EQ(batch.error.description,
+              "표 big_b의 열 memo에 넣을 값(2097152바이트)이 대상 서버가 한 번에 받는 크기(max_allowed_packet "
+              "1048576바이트)보다 커서 저장할 수 없습니다. 원본 행의 키: id=6");
+    EXPECT_NE(single.error.description.find("표 big_r의 열 memo에 넣을 값(2097152바이트)"), std::string::npos)
+        << single.error.description;
+    ASSERT_EQ(batch.rows.size(), 5u);
+    EXPECT_EQ(batch.rows, single.rows);
+    // The connection is still there for what comes next.
+    auto count = connection->Execute("SELECT COUNT(*) FROM big_b");
+    EXPECT_EQ(count->GetFields().Item(0).GetValue().ToLong(), 5);
 }

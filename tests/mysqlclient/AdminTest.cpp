@@ -149,13 +149,21 @@ TEST(EscapeString, EscapesByBytesAndDoesNotTrim) {
 TEST(EscapeString, EscapedTextReadsBackUnchangedFromTheServer) {
     cMySQL m;
     ASSERT_TRUE(ConnectAsInhouse(m));
-    const std::string nasty = std::string("  한'글\" \\ ") + std::string("\0z\r\n", 4) + "'; --";
-    std::string escaped;
-    m.escape_string(escaped, nasty, static_cast<std::int32_t>(nasty.size()));
-    auto rs = m.query("SELECT HEX('" + escaped + "') AS h");
-    ASSERT_NE(rs, nullptr);
-    EXPECT_EQ((*rs)["h"].GetValue().Text(),
-              testsupport::AdminScalar("SELECT HEX(" + testsupport::SqlQuote(nasty) + ")"));
+    const std::string nasty = std::string("  한'글\" \\ ''\\' ") + std::string("\0z\r\n", 4) + "' OR '1'='1; --";
+    const std::string hex = testsupport::AdminScalar("SELECT HEX(" + testsupport::SqlQuote(nasty) + ")");
+    for (const char* mode : {"", "NO_BACKSLASH_ESCAPES"}) {
+        SCOPED_TRACE(mode);
+        m.query(std::string("SET SESSION sql_mode = '") + mode + "'");
+        ASSERT_EQ(m.err_no(), 0) << m.err_description();
+        // Quotes are doubled where a backslash is an ordinary character, escaped elsewhere.
+        EXPECT_EQ(m.Quote("a'b\\c"), *mode ? "'a''b\\c'" : "'a\\'b\\\\c'");
+        std::string escaped;
+        m.escape_string(escaped, nasty, static_cast<std::int32_t>(nasty.size()));
+        auto rs = m.query("SELECT HEX('" + escaped + "') AS h, HEX(" + m.Quote(nasty) + ") AS q");
+        ASSERT_NE(rs, nullptr);
+        EXPECT_EQ((*rs)["h"].GetValue().Text(), hex);
+        EXPECT_EQ((*rs)["q"].GetValue().Text(), hex);
+    }
 }
 
 TEST(AdminCalls, FailedObjectAnswersEveryCallWithoutConnecting) {

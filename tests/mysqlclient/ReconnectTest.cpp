@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "MySQLTestSupport.h"
+#include "NetworkSandbox.h"
+#include "support/PrivateServer.h"
 #include "support/ScriptedMsgBox.h"
 
 using namespace mysqltest;
@@ -143,4 +147,70 @@ TEST(QueryReconnect, NeverConnectedObjectTriesTheStoredValuesOnce) {
     EXPECT_EQ(empty.query("SELECT 1"), nullptr);
     ASSERT_EQ(boxes.Boxes().size(), 1u);  // real_connect's report, once
     EXPECT_EQ(boxes.Boxes()[0].prompt.rfind("Error 2002 ", 0), 0u) << boxes.Boxes()[0].prompt;
+}
+
+TEST(QueryReconnect, AfterAServerRestartTheLostIdsAreNeitherAnotherClientsNorOurOwnNewSession) {
+    if (!testsupport::PrivateServer::Available()) GTEST_SKIP() << "no network namespace for a server of the test's own";
+    testsupport::PrivateServer server;
+    testsupport::ScriptedMsgBox boxes;
+    auto connectRoot = [](cMySQL& m) {
+        return m.real_connect(testsupport::kCentralHost, "root", testsupport::kRootPassword, "app_admin");
+    };
+    // Two sessions with neighbouring ids on the first run of the server.
+    cMySQL first, second;
+    ASSERT_TRUE(connectRoot(first));
+    ASSERT_TRUE(connectRoot(second));
+    const std::int32_t firstId = first.thread_id();
+    ASSERT_EQ(second.thread_id(), firstId + 1);
+
+    server.Restart();
+    // Ids start afresh: another client's sessions take ids up to the first one's old id.
+    std::vector<std::unique_ptr<cMySQL>> others;
+    do {
+        others.push_back(std::make_unique<cMySQL>());
+        ASSERT_TRUE(connectRoot(*others.back()));
+    } while (others.back()->thread_id() < firstId);
+    ASSERT_EQ(others.back()->thread_id(), firstId) << "the restarted server did not reuse the id";
+
+    // The first reconnect gets firstId + 1, the second's old id; the second's then
+    // gets firstId + 2. Killing the lost ids would end the other client's session and
+    // the first object's new one.
+    auto rs = first.query("SELECT CONNECTION_ID() AS cid");
+    ASSERT_NE(rs, nullptr);
+    EXPECT_EQ((*rs)["cid"].GetValue().Text(), std::to_string(firstId + 1));
+    ASSERT_NE(second.query("SELECT 1"), nullptr);
+    EXPECT_EQ(second.thread_id(), firstId + 2);
+
+    EXPECT_TRUE(ThreadExists(firstId));
+    EXPECT_TRUE(ThreadExists(firstId + 1));
+    EXPECT_NE(others.back()->query("SELECT 1"), nullptr);
+    EXPECT_NE(first.query("SELECT 1"), nullptr);
+    EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Boxes()[0].prompt;
+}
+
+TEST(QueryReconnect, ASessionCutOffByTheNetworkIsEndedOnTheSameServerRun) {
+    if (!sandbox::Available()) GTEST_SKIP() << "no network namespace for the relay";
+    const Customer c = NewCustomer();
+    // The program reaches the server through a relay that then goes silent: the server
+    // keeps the lost session, running its statement, as if nothing had happened.
+    const sandbox::Outcome out = sandbox::RunInSandbox({}, [&](sandbox::Child& child) {
+        cMySQL m;
+        if (!Connect(m, c)) return;
+        const std::int32_t lost = m.thread_id();
+        std::thread cut([&child] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            child.CutServerConnectionsSilently();
+        });
+        // Only the first session sleeps: the statement sent again on the new one returns.
+        const bool answered =
+            m.query("SELECT SLEEP(IF(CONNECTION_ID() = " + std::to_string(lost) + ", 60, 0)) AS s") != nullptr;
+        cut.join();
+        child.Set("answered", answered);
+        // Left alone, the lost session would sleep on for a minute.
+        child.Set("lostEnded", ThreadGoneWithin(lost));
+    });
+    ASSERT_EQ(out.failure, "");
+    EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].prompt;
+    EXPECT_EQ(out.Value("answered"), "true");
+    EXPECT_EQ(out.Value("lostEnded"), "true");
 }

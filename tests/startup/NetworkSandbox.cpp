@@ -32,6 +32,9 @@ constexpr std::uint16_t kServerPort = 3306;
 std::atomic<int> openConnections{0};
 std::atomic<int> acceptedConnections{0};
 int dropRequest = -1;  // eventfd: the relay cuts its connections when it is signalled
+// Whether a cut leaves the server's side open (a network that went silent): the server
+// then sees nothing of it.
+std::atomic<bool> keepServerSide{false};
 
 void WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -83,7 +86,8 @@ void Relay(int listener, int outerNetwork, int allowed) {
             if (::read(dropRequest, &count, sizeof count) < 0) return;
             for (const Pair& p : pairs) {
                 ::close(p.client);
-                ::close(p.server);
+                // A silent cut strands the server's side until the process ends.
+                if (!keepServerSide) ::close(p.server);
                 --openConnections;
             }
             pairs.clear();
@@ -249,9 +253,17 @@ void Child::Set(const std::string& key, const std::string& value) {
     Send(kValue, key + kSeparator + value);
 }
 void Child::DropServerConnections() {
+    keepServerSide = false;
     const std::uint64_t one = 1;
     if (dropRequest >= 0 && ::write(dropRequest, &one, sizeof one) < 0) return;
     WaitForOpenServerConnections(0);
+}
+
+void Child::CutServerConnectionsSilently() {
+    keepServerSide = true;
+    // No wait for the count to fall: the program may reconnect at once.
+    const std::uint64_t one = 1;
+    (void)!::write(dropRequest, &one, sizeof one);
 }
 
 int Child::OpenServerConnections() const {

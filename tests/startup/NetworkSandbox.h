@@ -64,6 +64,9 @@ public:
 
     // Cuts every open connection to the server, as a network failure would.
     void DropServerConnections();
+    // Cuts them on the program's side only: the server's side stays open and hears
+    // nothing, as when a network goes silent, until the process ends. Returns at once.
+    void CutServerConnectionsSilently();
 
     // Used by the sandbox itself.
     void Send(char kind, const std::string& payload);

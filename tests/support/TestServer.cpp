@@ -18,8 +18,8 @@ MysqlPtr Connect(const std::string& database) {
     MysqlPtr m(mysql_init(nullptr));
     if (!m) throw std::runtime_error("mysql_init failed");
     mysql_options(m.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
-    if (!mysql_real_connect(m.get(), kCentralHost, "root", kRootPassword,
-                            database.empty() ? nullptr : database.c_str(), 3306, nullptr, CLIENT_MULTI_STATEMENTS))
+    if (!mysql_real_connect(m.get(), kCentralHost, "root", kRootPassword, database.empty() ? nullptr : database.c_str(),
+                            3306, nullptr, CLIENT_MULTI_STATEMENTS))
         throw std::runtime_error(std::string("cannot connect to the test server: ") + mysql_error(m.get()));
     return m;
 }
@@ -35,6 +35,19 @@ void RunAll(MYSQL* m, const std::string& sql) {
     } while (true);
 }
 }  // namespace
+
+struct AdminSession::Record {
+    MysqlPtr connection;
+};
+
+AdminSession::AdminSession(const std::string& database)
+    : record_(std::make_unique<Record>(Record{Connect(database)})) {}
+
+AdminSession::~AdminSession() = default;
+
+void AdminSession::Sql(const std::string& sql) {
+    RunAll(record_->connection.get(), sql);
+}
 
 void AdminSql(const std::string& sql, const std::string& database) {
     auto m = Connect(database);
@@ -95,7 +108,8 @@ std::string UniqueName(const std::string& prefix) {
     std::string clean;
     for (char c : name) clean += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     // Database names and account names have length limits; keep the end unique by a hash.
-    if (clean.size() > 40) clean = clean.substr(0, 28) + "_" + std::to_string(std::hash<std::string>{}(clean) % 100000000);
+    if (clean.size() > 40)
+        clean = clean.substr(0, 28) + "_" + std::to_string(std::hash<std::string>{}(clean) % 100000000);
     return clean;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,22 @@ std::string AdminScalar(const std::string& sql, const std::string& database = {}
 // Quotes a text as a MySQL string literal / an identifier.
 std::string SqlQuote(const std::string& text);
 std::string SqlIdent(const std::string& name);
+
+// One administrator session kept open, for what must outlast a statement (a transaction
+// of another client, say). Closing it ends the session.
+class AdminSession {
+public:
+    explicit AdminSession(const std::string& database = {});
+    ~AdminSession();
+    AdminSession(const AdminSession&) = delete;
+    AdminSession& operator=(const AdminSession&) = delete;
+    // Runs statements (several allowed) on this session; throws with the server's text.
+    void Sql(const std::string& sql);
+
+private:
+    struct Record;
+    std::unique_ptr<Record> record_;
+};
 
 // A name unique to the running test (letters, digits and '_'), for databases and IDs.
 std::string UniqueName(const std::string& prefix);

@@ -27,11 +27,13 @@ struct ColumnArray {
 
 }  // namespace
 
-BatchInserter::BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, SingleInsert single)
+BatchInserter::BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
+                             SingleInsert single)
     : dbc_(dbc),
       table_(std::move(table)),
       quotedTable_(QuoteIdentifier(table_)),
       columns_(std::move(columns)),
+      maxBytes_(maxBytes),
       single_(std::move(single)),
       queue_(columns_.size()) {}
 
@@ -70,7 +72,7 @@ void BatchInserter::Add(Row values, Mask assigned) {
         }
         rowBytes += sizeof(SQLLEN) + std::max<std::size_t>(width, sizeof(double));
     }
-    if (!q.rows.empty() && (!fits || (q.rows.size() + 1) * rowBytes > kMaxBytes)) Send();
+    if (!q.rows.empty() && (!fits || (q.rows.size() + 1) * rowBytes > maxBytes_)) Send();
 
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (!assigned[i]) continue;
@@ -89,8 +91,11 @@ bool BatchInserter::LeavesKeyToTable(const Row& values, const Mask& assigned) {
     const std::size_t c = *autoIncrementColumn_;
     if (!assigned[c]) return true;
     // Null and 0 ask the table for a value too.
+    // Null asks the table for a value too, and so does 0 unless the session stores it.
     const Value& v = values[c];
-    return v.IsNull() || (v.IsInteger() && v.AsInteger() == 0) || (v.IsText() && v.AsText() == "0");
+    if (v.IsNull()) return true;
+    if (facts_ && facts_->zeroIsAKey) return false;
+    return (v.IsInteger() && v.AsInteger() == 0) || (v.IsText() && v.AsText() == "0");
 }
 
 void BatchInserter::Drop() {
@@ -107,7 +112,7 @@ void BatchInserter::Send() {
     Wait();
     if (queue_.rows.empty()) return;
     sendingRows_ = queue_.rows.size();
-    sending_ = std::async(std::launch::async, [this, batch = std::move(queue_)] { Write(batch); });
+    sending_ = std::async(std::launch::async, [this, batch = std::move(queue_)]() mutable { Write(batch); });
     queue_ = Batch(columns_.size());
 }
 
@@ -136,20 +141,26 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         "ON e.ENGINE = t.ENGINE WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = ?), "
         "(SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ? "
         "AND EXTRA LIKE '%auto_increment%' LIMIT 1), "
-        "(SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?), "
+        "@@SESSION.auto_increment_increment = 1 "
+        "AND (SELECT COUNT(*) FROM information_schema.STATISTICS s JOIN information_schema.COLUMNS c "
+        "ON c.TABLE_SCHEMA = s.TABLE_SCHEMA AND c.TABLE_NAME = s.TABLE_NAME AND c.COLUMN_NAME = s.COLUMN_NAME "
+        "WHERE s.TABLE_SCHEMA = DATABASE() AND s.TABLE_NAME = ? AND s.SEQ_IN_INDEX = 1 "
+        "AND c.EXTRA LIKE '%auto_increment%') > 0, "
         "FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode) > 0 "
-        "AND FIND_IN_SET('STRICT_ALL_TABLES', @@SESSION.sql_mode) = 0",
+        "AND FIND_IN_SET('STRICT_ALL_TABLES', @@SESSION.sql_mode) = 0, "
+        "FIND_IN_SET('NO_AUTO_VALUE_ON_ZERO', @@SESSION.sql_mode) > 0",
         {&name, &name, &name});
     if (!answer.rows.empty()) {
         const Row& row = answer.rows[0];
         facts.transactional = row[0].IsText() && row[0].AsText() == "YES";
         if (!row[1].IsNull()) facts.autoIncrement = row[1].Text();
-        if (!row[2].IsNull()) facts.firstCounter = std::stoll(row[2].Text());
+        facts.keysCountable = !row[2].IsNull() && row[2].Text() == "1";
         // Under STRICT_TRANS_TABLES a statement of several rows that meets a bad value in
         // its second or later row on a table without transactions stores an adjusted value
         // with a warning, where the same row on its own is refused. Under STRICT_ALL_TABLES
         // it is refused in every row, as one row at a time would be.
         facts.strictAll = !facts.transactional && !row[3].IsNull() && row[3].Text() == "1";
+        facts.zeroIsAKey = !row[4].IsNull() && row[4].Text() == "1";
     }
     if (!facts.transactional) facts.rowsBefore = Scalar("SELECT COUNT(*) FROM " + quotedTable_);
     if (facts.autoIncrement)
@@ -275,14 +286,25 @@ BatchInserter::Outcome BatchInserter::Execute(const Batch& batch) {
     return outcome;
 }
 
-void BatchInserter::Write(const Batch& batch) {
+void BatchInserter::Write(Batch& batch) {
+    Facts& facts = TableFacts();
+    if (batch.leavesKey && !NumberKeys(batch)) {
+        // No counter to count from: the rows go one at a time and the table numbers them.
+        for (std::size_t r = 0; r < batch.rows.size(); ++r) {
+            single_(batch.rows[r], batch.assigned[r]);
+            ++facts.rowsBefore;
+        }
+        return;
+    }
     if (std::none_of(batch.used.begin(), batch.used.end(), [](char u) { return u != 0; })) {
         // Rows that assign nothing have no parameters to send in an array.
-        for (std::size_t r = 0; r < batch.rows.size(); ++r) single_(batch.rows[r], batch.assigned[r]);
+        for (std::size_t r = 0; r < batch.rows.size(); ++r) {
+            single_(batch.rows[r], batch.assigned[r]);
+            ++facts.rowsBefore;
+        }
         return;
     }
 
-    Facts& facts = TableFacts();
     Outcome outcome;
     if (facts.strictAll) {
         // The session's own mode comes back right after the batch, so nothing else on the
@@ -302,7 +324,6 @@ void BatchInserter::Write(const Batch& batch) {
     }
     if (outcome.ok) {
         facts.rowsBefore += static_cast<std::int64_t>(batch.rows.size());
-        if (facts.transactional && batch.leavesKey) KeepCounter();
         return;
     }
 
@@ -315,60 +336,49 @@ void BatchInserter::Write(const Batch& batch) {
         throw;
     }
     facts.rowsBefore += static_cast<std::int64_t>(stayed);
-    // The rows not in the table go one at a time, as they would have without batching:
-    // the refused row fails again on its own and raises its own error. Should all of them
-    // go in, the batch failed for a reason of its own (its size, say) and nothing is lost.
+    // The rows not in the table go one at a time, as they would have without batching
+    // and with the keys numbered for them: the refused row fails again on its own and
+    // raises its own error. Should all of them go in, the batch failed for a reason of
+    // its own (its size, say) and nothing is lost.
     for (std::size_t r = stayed; r < batch.rows.size(); ++r) {
         single_(batch.rows[r], batch.assigned[r]);
         ++facts.rowsBefore;
     }
 }
 
-void BatchInserter::KeepCounter() {
+bool BatchInserter::NumberKeys(Batch& batch) {
+    if (!facts_->keysCountable || !autoIncrementColumn_) return false;
     const Value name(table_);
-    const QueryResult answer =
-        RunQuery(dbc_,
-                 "SELECT (SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
-                 "AND TABLE_NAME = ?), (SELECT MAX(" +
-                     QuoteIdentifier(*facts_->autoIncrement) + ") FROM " + quotedTable_ + ")",
-                 {&name});
-    if (answer.rows.empty() || answer.rows[0][0].IsNull() || answer.rows[0][1].IsNull()) return;
+    const QueryResult answer = RunQuery(dbc_,
+                                        "SELECT AUTO_INCREMENT FROM information_schema.TABLES "
+                                        "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?",
+                                        {&name});
+    if (answer.rows.empty() || answer.rows[0].empty() || answer.rows[0][0].IsNull()) return false;
+    // One row at a time, each row takes the counter and moves it on by one. So the rows
+    // get the counter's next values in order, and a row that gives its key moves the
+    // counter past it: the counter ends where one row at a time leaves it.
     const std::int64_t counter = std::stoll(answer.rows[0][0].Text());
-    const std::int64_t next = std::stoll(answer.rows[0][1].Text()) + 1;
-    // The batch's keys were the highest in the table: one row at a time leaves the
-    // counter one past the last of them.
-    if (counter > next) {
-        try {
-            RunQuery(dbc_, "ALTER TABLE " + quotedTable_ + " AUTO_INCREMENT = " + std::to_string(next));
-        } catch (const VbError&) {
-            // Without the ALTER privilege the keys that follow come out higher.
-        }
+    const std::size_t c = *autoIncrementColumn_;
+    for (std::size_t r = 0; r < batch.rows.size(); ++r) {
+        batch.rows[r][c] = Value(counter + static_cast<std::int64_t>(r));
+        batch.assigned[r][c] = 1;
     }
+    batch.used[c] = 1;
+    batch.kinds[c] = Kind::Integer;
+    return true;
 }
 
 std::size_t BatchInserter::RowsThatStayed(const Batch& batch, const Outcome& outcome) {
-    const Facts& facts = *facts_;
     if (outcome.stayed) return *outcome.stayed;
-    if (!facts.transactional) {
+    if (!facts_->transactional) {
         // Without transactions the rows before the refused one stay, and the driver does
         // not say how many there were: the row count does.
-        const std::int64_t added = Scalar("SELECT COUNT(*) FROM " + quotedTable_) - facts.rowsBefore;
-        return static_cast<std::size_t>(std::clamp<std::int64_t>(added, 0, static_cast<std::int64_t>(batch.rows.size())));
+        const std::int64_t added = Scalar("SELECT COUNT(*) FROM " + quotedTable_) - facts_->rowsBefore;
+        return static_cast<std::size_t>(
+            std::clamp<std::int64_t>(added, 0, static_cast<std::int64_t>(batch.rows.size())));
     }
-    if (facts.autoIncrement) {
-        // None of the batch stayed, but it spent auto-increment values. The counter before
-        // it was the first counter, or one past the highest key the earlier batches left
-        // (their new keys only ever raise it). Putting it back gives the rows sent again
-        // the keys they would have had. ALTER TABLE needs the ALTER privilege; without it
-        // the keys come out higher.
-        const std::int64_t highest =
-            Scalar("SELECT IFNULL(MAX(" + QuoteIdentifier(*facts.autoIncrement) + "), 0) FROM " + quotedTable_);
-        const std::int64_t counter = std::max(facts.firstCounter, highest + 1);
-        try {
-            RunQuery(dbc_, "ALTER TABLE " + quotedTable_ + " AUTO_INCREMENT = " + std::to_string(counter));
-        } catch (const VbError&) {
-        }
-    }
+    // None of the batch stayed. Its keys were numbered before it went, so its rows sent
+    // again get the same keys whatever the failed statement did to the counter.
     return 0;
 }
 

@@ -8,9 +8,11 @@
 // When the table refuses a row of a batch, the rows before it end up in the table once,
 // it and the rows after it do not, and the error raised is the one the row gives on its
 // own (the driver's text for that single-row INSERT). See Flush for how. The keys an
-// auto-increment column gets are those of one row at a time too; putting its counter back
-// (after a failed batch, or one that set aside values it did not use) takes an ALTER
-// TABLE, which commits an open transaction: batches are meant for autocommit.
+// auto-increment column gets are those of one row at a time too: rows that leave their
+// key to the table get the counter's next values from here, numbered just before their
+// batch goes, so no batch sets aside values it does not use and nothing has to put the
+// counter back (no DDL runs on the table, which would wait for every other client's
+// transaction on it).
 //
 // A full batch is sent on a thread of its own while the next one fills, so that building
 // rows here and storing them on the server overlap. Only one batch is ever on its way.
@@ -41,14 +43,14 @@ public:
     // Inserts one row on its own, as a row-at-a-time writer does.
     using SingleInsert = std::function<void(const Row&, const Mask&)>;
 
-    // 2^10 - 1: for a statement whose row count it does not know in advance, the server
-    // sets auto-increment values aside in runs of 1, 2, 4, ... values; a batch of this size
-    // uses up the runs it was given, one of another size leaves a gap (see KeepCounter).
+    // Rows per execute.
     static constexpr std::size_t kMaxRows = 1023;
-    // Bytes of parameter buffers per batch, well under the smallest usual max_allowed_packet.
+    // Bytes of parameter buffers per batch at most, well under the usual max_allowed_packet.
     static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
 
-    BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, SingleInsert single);
+    // maxBytes: the parameter buffers of one batch, at most (a row larger goes alone).
+    BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
+                  SingleInsert single);
     // Waits for the batch on its way; its failure, if any, was never asked for.
     ~BatchInserter();
     BatchInserter(const BatchInserter&) = delete;
@@ -83,9 +85,12 @@ private:
     struct Facts {
         bool transactional = false;                // a failed statement leaves none of its rows
         std::optional<std::string> autoIncrement;  // the auto-increment column's name
-        std::int64_t firstCounter = 0;             // its counter before the first batch
-        bool strictAll = false;                    // batches go under STRICT_ALL_TABLES
-        std::int64_t rowsBefore = 0;               // without transactions: rows before the next batch
+        // The table numbers rows from its counter by one (increment 1, the column leads an
+        // index), so keys can be numbered here.
+        bool keysCountable = false;
+        bool zeroIsAKey = false;      // NO_AUTO_VALUE_ON_ZERO: a 0 is stored as it is
+        bool strictAll = false;       // batches go under STRICT_ALL_TABLES
+        std::int64_t rowsBefore = 0;  // without transactions: rows before the next batch
     };
     struct Outcome {
         bool ok = true;
@@ -99,26 +104,24 @@ private:
     // Waits for the batch on its way; when it failed, drops the queue and raises its error.
     void Wait();
     // Writes a batch with the outcome of one row at a time (on the sending thread).
-    void Write(const Batch& batch);
+    void Write(Batch& batch);
+    // Gives the rows of a batch that leave their key to the table the keys the table
+    // would give them one at a time; false when the table's counter cannot be read.
+    bool NumberKeys(Batch& batch);
     Outcome Execute(const Batch& batch);
     std::size_t RowsThatStayed(const Batch& batch, const Outcome& outcome);
-    // After a batch that left its keys to an InnoDB table: puts the counter back to one
-    // past the highest key when the batch set aside values it did not use, so the next
-    // rows get the keys one row at a time would give them.
-    void KeepCounter();
     std::int64_t Scalar(const std::string& sql);
 
     SQLHDBC dbc_;
     std::string table_;
     std::string quotedTable_;
     std::vector<std::string> columns_;
+    std::size_t maxBytes_;
     SingleInsert single_;
     std::optional<Facts> facts_;
 
-    // Whether a row leaves its auto-increment value to the table. A batch that mixes such
-    // rows with rows giving their own value makes InnoDB set aside more values than it
-    // uses, so the keys after it would differ from one row at a time: the two kinds go in
-    // batches of their own.
+    // Whether a row leaves its auto-increment value to the table. Such rows go in batches
+    // of their own, whose keys are numbered from the counter just before they are sent.
     bool LeavesKeyToTable(const Row& values, const Mask& assigned);
     std::optional<std::size_t> autoIncrementColumn_;
 

@@ -27,9 +27,14 @@ Statement& TableWriter::Prepared(std::map<Mask, Statement>& cache, const Mask& m
 }
 
 TableWriter::TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns)
-    : dbc_(dbc), table_(std::move(table)), quotedTable_(QuoteIdentifier(table_)), columns_(std::move(columns)) {}
+    : dbc_(dbc),
+      table_(std::move(table)),
+      quotedTable_(QuoteIdentifier(table_)),
+      columns_(std::move(columns)),
+      packet_(dbc) {}
 
 void TableWriter::Insert(const Row& values, const std::vector<char>& assigned) {
+    if (!packet_.Fits(values, assigned)) packet_.Refuse(table_, columns_, KeyColumns(), values, assigned);
     std::vector<const Value*> parameters;
     for (std::size_t i = 0; i < columns_.size(); ++i)
         if (assigned[i]) parameters.push_back(&values[i]);
@@ -51,9 +56,16 @@ void TableWriter::Insert(const Row& values, const std::vector<char>& assigned) {
 }
 
 void TableWriter::Queue(Row values, std::vector<char> assigned) {
-    if (!batch_)
-        batch_.emplace(dbc_, table_, columns_,
+    if (!packet_.Fits(values, assigned)) {
+        Flush();
+        packet_.Refuse(table_, columns_, KeyColumns(), values, assigned);
+    }
+    if (!batch_) {
+        // A batch stays well inside one packet too.
+        const auto packetHalf = static_cast<std::size_t>(packet_.Bytes() / 2);
+        batch_.emplace(dbc_, table_, columns_, std::min(BatchInserter::kMaxBytes, packetHalf),
                        [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); });
+    }
     batch_->Add(std::move(values), std::move(assigned));
 }
 

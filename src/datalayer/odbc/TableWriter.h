@@ -12,6 +12,7 @@
 
 #include "datalayer/RecordsetImpl.h"
 #include "datalayer/odbc/BatchInserter.h"
+#include "datalayer/odbc/PacketLimit.h"
 #include "datalayer/odbc/Statement.h"
 
 namespace ado::odbc {
@@ -20,8 +21,11 @@ class TableWriter : public RowWriter {
 public:
     TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns);
 
+    // A row too big for the server's packet is refused with the table, the column and the
+    // row's key before anything of it is sent.
     void Insert(const Row& values, const std::vector<char>& assigned) override;
-    // Queued rows go in many per execute (see BatchInserter).
+    // Queued rows go in many per execute (see BatchInserter). A row too big for the
+    // server's packet sends the rows queued before it, then is refused as by Insert.
     void Queue(Row values, std::vector<char> assigned) override;
     void Flush() override;
     void Drop() override;
@@ -47,6 +51,7 @@ private:
     std::map<Mask, Statement> inserts_;
     std::map<Mask, Statement> updates_;
     std::optional<Statement> exists_;
+    PacketLimit packet_;
     std::optional<BatchInserter> batch_;
 };
 
