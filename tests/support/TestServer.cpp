@@ -14,12 +14,12 @@ struct MysqlCloser {
 };
 using MysqlPtr = std::unique_ptr<MYSQL, MysqlCloser>;
 
-MysqlPtr Connect(const std::string& database) {
+MysqlPtr Connect(const std::string& host, const std::string& database) {
     MysqlPtr m(mysql_init(nullptr));
     if (!m) throw std::runtime_error("mysql_init failed");
     mysql_options(m.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
-    if (!mysql_real_connect(m.get(), kCentralHost, "root", kRootPassword,
-                            database.empty() ? nullptr : database.c_str(), 3306, nullptr, CLIENT_MULTI_STATEMENTS))
+    if (!mysql_real_connect(m.get(), host.c_str(), "root", kRootPassword, database.empty() ? nullptr : database.c_str(),
+                            3306, nullptr, CLIENT_MULTI_STATEMENTS))
         throw std::runtime_error(std::string("cannot connect to the test server: ") + mysql_error(m.get()));
     return m;
 }
@@ -36,13 +36,13 @@ void RunAll(MYSQL* m, const std::string& sql) {
 }
 }  // namespace
 
-void AdminSql(const std::string& sql, const std::string& database) {
-    auto m = Connect(database);
+void AdminSqlAt(const std::string& host, const std::string& sql, const std::string& database) {
+    auto m = Connect(host, database);
     RunAll(m.get(), sql);
 }
 
-std::vector<Row> AdminQuery(const std::string& sql, const std::string& database) {
-    auto m = Connect(database);
+std::vector<Row> AdminQueryAt(const std::string& host, const std::string& sql, const std::string& database) {
+    auto m = Connect(host, database);
     if (mysql_real_query(m.get(), sql.data(), sql.size()) != 0)
         throw std::runtime_error("SQL failed: " + std::string(mysql_error(m.get())) + "\n" + sql);
     std::vector<Row> rows;
@@ -60,10 +60,22 @@ std::vector<Row> AdminQuery(const std::string& sql, const std::string& database)
     return rows;
 }
 
-std::string AdminScalar(const std::string& sql, const std::string& database) {
-    auto rows = AdminQuery(sql, database);
+std::string AdminScalarAt(const std::string& host, const std::string& sql, const std::string& database) {
+    auto rows = AdminQueryAt(host, sql, database);
     if (rows.empty() || rows[0].empty() || !rows[0][0]) return {};
     return *rows[0][0];
+}
+
+void AdminSql(const std::string& sql, const std::string& database) {
+    AdminSqlAt(kCentralHost, sql, database);
+}
+
+std::vector<Row> AdminQuery(const std::string& sql, const std::string& database) {
+    return AdminQueryAt(kCentralHost, sql, database);
+}
+
+std::string AdminScalar(const std::string& sql, const std::string& database) {
+    return AdminScalarAt(kCentralHost, sql, database);
 }
 
 std::string SqlQuote(const std::string& text) {
@@ -95,15 +107,17 @@ std::string UniqueName(const std::string& prefix) {
     std::string clean;
     for (char c : name) clean += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     // Database names and account names have length limits; keep the end unique by a hash.
-    if (clean.size() > 40) clean = clean.substr(0, 28) + "_" + std::to_string(std::hash<std::string>{}(clean) % 100000000);
+    if (clean.size() > 40)
+        clean = clean.substr(0, 28) + "_" + std::to_string(std::hash<std::string>{}(clean) % 100000000);
     return clean;
 }
 
-void CreateCustomerDatabase(const std::string& id, const std::string& database) {
+void CreateCustomerDatabase(const std::string& id, const std::string& database, const std::string& host) {
     const std::string account = SqlQuote(id) + "@'127.0.0.%'";
-    AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
-             " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
-             SqlQuote(kCustomerPassword) + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account);
+    AdminSqlAt(host, "DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
+                         " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
+                         SqlQuote(kCustomerPassword) + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " +
+                         account);
 }
 
 void RegisterCustomer(const std::string& id, const std::string& database, const std::string& host) {

@@ -23,6 +23,10 @@ void AdminSql(const std::string& sql, const std::string& database = {});
 std::vector<Row> AdminQuery(const std::string& sql, const std::string& database = {});
 // The first column of the first row as text ("" for NULL or no row).
 std::string AdminScalar(const std::string& sql, const std::string& database = {});
+// The same, on the server listening on `host` (a test's own server).
+void AdminSqlAt(const std::string& host, const std::string& sql, const std::string& database = {});
+std::vector<Row> AdminQueryAt(const std::string& host, const std::string& sql, const std::string& database = {});
+std::string AdminScalarAt(const std::string& host, const std::string& sql, const std::string& database = {});
 // Quotes a text as a MySQL string literal / an identifier.
 std::string SqlQuote(const std::string& text);
 std::string SqlIdent(const std::string& name);
@@ -30,8 +34,9 @@ std::string SqlIdent(const std::string& name);
 // A name unique to the running test (letters, digits and '_'), for databases and IDs.
 std::string UniqueName(const std::string& prefix);
 
-// Creates (afresh) the database and the customer account `id` with the customer password.
-void CreateCustomerDatabase(const std::string& id, const std::string& database);
+// Creates (afresh) the database and the customer account `id` with the customer password,
+// on the shared server or on the server listening on `host`.
+void CreateCustomerDatabase(const std::string& id, const std::string& database, const std::string& host = kCentralHost);
 // Registers a customer database on the central administration database.
 void RegisterCustomer(const std::string& id, const std::string& database, const std::string& host);
 
