@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "FormStub.h"
+#include "common/VbError.h"
+#include "connection/ConnectionTarget.h"
 #include "connection/OdbcDataSources.h"
 #include "connection/OpenMySQL.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
-#include "FormStub.h"
 #include "support/ScriptedMsgBox.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
@@ -18,9 +22,10 @@ struct Customer {
     std::string database = "maketarn_" + id;
     Customer() {
         CreateCustomerDatabase(id, database);
-        AdminSql("CREATE TABLE customer (code INT PRIMARY KEY, name VARCHAR(40)); "
-                 "INSERT INTO customer VALUES (1, '한빛상사')",
-                 database);
+        AdminSql(
+            "CREATE TABLE customer (code INT PRIMARY KEY, name VARCHAR(40)); "
+            "INSERT INTO customer VALUES (1, '한빛상사')",
+            database);
     }
     FormState Form(CustomerIndex index) const {
         FormState form;
@@ -51,9 +56,9 @@ TEST(OpenMySQL, MissingIdNameOrHostIsReportedAndNothingIsWritten) {
     form.focus.clear();
     EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, true));
     EXPECT_EQ(form.focus, "");
-    EXPECT_EQ(boxes.Prompts(), (std::vector<std::string>{"tarn정보의 [ID]가 입력되지 않았습니다.",
-                                                         "tarn정보의 [DB명]을 알 수 없습니다.",
-                                                         "tarn정보의 [HOST]를 알 수 없습니다."}));
+    EXPECT_EQ(boxes.Prompts(),
+              (std::vector<std::string>{"tarn정보의 [ID]가 입력되지 않았습니다.", "tarn정보의 [DB명]을 알 수 없습니다.",
+                                        "tarn정보의 [HOST]를 알 수 없습니다."}));
     EXPECT_EQ(ReadFile(env.OdbcIniPath()), "");
     EXPECT_EQ(connection->State(), 0);
 }
@@ -73,6 +78,8 @@ TEST(OpenMySQL, OpensThroughTheWrittenDataSourceWithOptionsOnRequest) {
     ASSERT_FALSE(rs->Eof());
     EXPECT_EQ(rs->GetFields().Item(0).GetValue().Text(), "한빛상사");
     EXPECT_NE(ReadFile(env.OdbcIniPath()).find("[varok_DataConv160316_0]"), std::string::npos);
+    rs = withOptions->Execute("SELECT @@SESSION.sql_mode");
+    EXPECT_NE(rs->GetFields().Item(0).GetValue().Text().find("STRICT_ALL_TABLES"), std::string::npos);
 
     FormState target = customer.Form(1);
     auto plain = std::make_shared<ado::Connection>();
@@ -123,4 +130,57 @@ TEST(OpenMySQL, UnwritableOrShadowedDataSourceOpensNothing) {
     EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, false));
     EXPECT_EQ(connection->State(), 0);
     EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+// Data sources that lead somewhere else than the customer database they are opened for:
+// another address of the same server, another database, the server's local socket. Each
+// opens (the account may go there) and is refused afterwards, saying where it led; the
+// one that leads to the right place passes, even with a start-up statement that makes
+// its session lenient, and its session is strict again.
+TEST(OpenMySQL, ConnectionThatLandsElsewhereIsRefused) {
+    IsolatedEnvironment env;
+    Customer customer;
+    const std::string other = customer.database + "_x";
+    AdminSql("CREATE DATABASE " + SqlIdent(other) + "; GRANT ALL ON " + SqlIdent(other) + ".* TO " +
+             SqlQuote(customer.id) + "@'127.0.0.%'; CREATE USER " + SqlQuote(customer.id) +
+             "@localhost IDENTIFIED BY " + SqlQuote(kCustomerPassword) + "; GRANT ALL ON " +
+             SqlIdent(customer.database) + ".* TO " + SqlQuote(customer.id) + "@localhost");
+    const std::string socket = std::string(std::getenv("NUTV_TEST_DB_DIR")) + "/mysqld.sock";
+    {
+        std::ofstream ini(env.OdbcIniPath(), std::ios::app);
+        auto section = [&](const std::string& dsn, const std::string& server, const std::string& database,
+                           const std::string& extra) {
+            ini << "[" << dsn << "]\nDriver=" << kOdbcDriverPath << "\nSERVER=" << server << "\nDATABASE=" << database
+                << "\nUID=" << customer.id << "\n"
+                << extra << "\n";
+        };
+        section("right", kCustomerHostA, customer.database, "INITSTMT=SET SESSION sql_mode=''\n");
+        section("address", kCustomerHostB, customer.database, "");
+        section("database", kCustomerHostA, other, "");
+        section("socket", "localhost", customer.database, "SOCKET=" + socket + "\n");
+    }
+    auto refusal = [&](const std::string& dsn) -> std::string {
+        ado::Connection connection;
+        connection.Open("DSN=" + dsn + ";PWD=" + kCustomerPassword);
+        try {
+            RequireIntendedServer(connection, dsn, customer.database, kCustomerHostA, 3306);
+        } catch (const VbError& e) {
+            EXPECT_EQ(connection.State(), 0) << dsn;
+            return e.description();
+        }
+        auto rs = connection.Execute("SELECT @@SESSION.sql_mode, DATABASE()");
+        EXPECT_NE(rs->GetFields().Item(0).GetValue().Text().find("STRICT_ALL_TABLES"), std::string::npos);
+        EXPECT_EQ(rs->GetFields().Item(1).GetValue().Text(), customer.database);
+        return {};
+    };
+    EXPECT_EQ(refusal("right"), "");
+    const std::string address = refusal("address");
+    EXPECT_NE(address.find("요청한 서버 127.0.0.2:3306가 아니라 127.0.0.3:3306"), std::string::npos) << address;
+    EXPECT_NE(address.find("ODBC 데이터 원본 address의 설정을 확인하세요"), std::string::npos) << address;
+    const std::string database = refusal("database");
+    EXPECT_NE(database.find("'" + other + "'는 요청한 데이터베이스 '" + customer.database), std::string::npos)
+        << database;
+    const std::string local = refusal("socket");
+    EXPECT_NE(local.find("소켓 파일 " + socket), std::string::npos) << local;
+    AdminSql("DROP DATABASE " + SqlIdent(other) + "; DROP USER " + SqlQuote(customer.id) + "@localhost");
 }
