@@ -1,10 +1,12 @@
 // A conversion run from the window against the test server: the run works on a worker
-// thread while the window repaints and its bars move; the inputs are inert and the
-// window cannot be closed until the run ends; questions come as modal boxes in order.
+// thread while the window repaints and its bars move; the inputs are inert, closing the
+// window asks whether to stop the run, and 중지 stops it even on a frozen server;
+// questions come as modal boxes in order.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,6 +22,7 @@
 #include "GuiTestSupport.h"
 #include "gui/FrmMainWindow.h"
 #include "gui/MessageBoxes.h"
+#include "support/OwnServer.h"
 
 namespace {
 
@@ -70,13 +73,14 @@ protected:
             if (!input->isEnabled()) return false;
         return true;
     }
-    // Tries what a user might do during a run; true when none of it had an effect.
-    bool RunCannotBeDisturbed() {
+    // Tries what a user might do during a run; true when none of it had an effect. Closing
+    // the window asks whether to stop the run (answered No), unless a box is up already.
+    bool RunCannotBeDisturbed(bool tryClosing) {
         const QString id = Get<QLineEdit>("txtID_0").text();
         QTest::keyClicks(&Get<QLineEdit>("txtID_0"), QStringLiteral("zz"));
         QTest::keyClick(&*window, Qt::Key_Escape);
         QTest::keyClick(&*window, Qt::Key_A, Qt::AltModifier);
-        const bool closed = window->close();
+        const bool closed = tryClosing && window->close();
         return !closed && window->isVisible() && !fx.form.Unloaded() && Get<QLineEdit>("txtID_0").text() == id &&
                fx.form.IdText(0) == fx.sourceId;
     }
@@ -104,7 +108,8 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
         if (!checkedMidRun && value > kRows / 4 && value < kRows && window->RunWorking()) {
             checkedMidRun = true;
             inertMidRun = AllInputsInert();
-            undisturbedMidRun = RunCannotBeDisturbed();
+            answerer.Plan({QMessageBox::No});
+            undisturbedMidRun = RunCannotBeDisturbed(true);
             guitest::SaveScreenshot(*window, "FrmMain_running");
         }
     });
@@ -117,16 +122,18 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
     answerer.OnBox([&](QMessageBox& box) {
         if (box.text() != QStringLiteral("복사가 완료되었습니다.")) return;
         inertAtEnd = AllInputsInert() && window->RunWorking();
-        undisturbedAtEnd = RunCannotBeDisturbed();
+        undisturbedAtEnd = RunCannotBeDisturbed(false);
         guitest::SaveScreenshot(*window, "FrmMain_completed");
     });
-    answerer.Plan({QMessageBox::Yes, QMessageBox::Ok});
+    answerer.Plan({QMessageBox::Yes});
     QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
     ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 240000));
 
-    ASSERT_EQ(answerer.Boxes().size(), 2u);
+    ASSERT_EQ(answerer.Boxes().size(), 3u);
     EXPECT_EQ(answerer.Boxes()[0].icon, QMessageBox::Question);
-    EXPECT_EQ(answerer.Boxes()[1].text, QStringLiteral("복사가 완료되었습니다."));
+    EXPECT_EQ(answerer.Boxes()[1].text, QStringLiteral("작업이 진행 중입니다.\n작업을 중지하고 창을 닫으시겠습니까?"));
+    EXPECT_EQ(answerer.Boxes()[1].defaultButton, QMessageBox::No);
+    EXPECT_EQ(answerer.Boxes()[2].text, QStringLiteral("복사가 완료되었습니다."));
     EXPECT_TRUE(inertAtEnd);
     EXPECT_TRUE(undisturbedAtEnd);
     // The bar moved in steps the window painted, and the window thread kept running.
@@ -161,6 +168,74 @@ TEST_F(LiveRun, AFailingRunReportsAndGivesTheWindowBack) {
     EXPECT_TRUE(report.endsWith(QStringLiteral(") in procedure cmdStart_Click of Form Form1"))) << report.toStdString();
     EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(), QStringLiteral("customer: %1건 복사\n").arg(kRows));
     EXPECT_TRUE(AllInputsEnabled());
+    EXPECT_TRUE(window->close());
+}
+
+// The target server freezes mid-table (SIGSTOP): 중지 gives the window back at once, the
+// log names the unfinished table, the table after it is untouched, and once the server
+// is back the next run completes.
+TEST_F(LiveRun, StopEndsARunOnAFrozenServerAndTheNextRunCompletes) {
+    testsupport::OwnServer own("127.0.0.5");
+    testsupport::CreateCustomerDatabase(fx.targetId, fx.targetDb, own.address());
+    testsupport::RegisterCustomer(fx.targetId, fx.targetDb, own.address());
+    testsupport::AdminSqlAt(own.address(),
+                            "CREATE TABLE customer (code INT PRIMARY KEY, lastmodify DATETIME, lastemaildate DATETIME);"
+                            "CREATE TABLE product_m (code INT PRIMARY KEY, lastmodify DATETIME);"
+                            "CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (99)",
+                            fx.targetDb);
+    fx.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2)");
+    window->LoadAndShow();
+    fx.Select({"customer", "qlty"});
+    QPushButton& stop = Get<QPushButton>("cmdStop");
+    EXPECT_FALSE(stop.isEnabled());
+
+    bool frozen = false, stopEnabledMidRun = false;
+    QElapsedTimer sinceStop;
+    qint64 stopTook = -1;
+    QObject::connect(&Get<QProgressBar>("ProgressBar1_0"), &QProgressBar::valueChanged, [&](int value) {
+        if (frozen || value < kRows / 10 || !window->RunWorking()) return;
+        frozen = true;
+        own.Freeze();
+        stopEnabledMidRun = stop.isEnabled();
+        // Time for the run to be waiting on the frozen server.
+        QTimer::singleShot(500, [&] {
+            sinceStop.start();
+            QTest::mouseClick(&stop, Qt::LeftButton);
+        });
+    });
+    answerer.OnBox([&](QMessageBox& box) {
+        if (box.text().startsWith(QStringLiteral("작업을 중지했습니다."))) stopTook = sinceStop.elapsed();
+    });
+    answerer.Plan({QMessageBox::Yes, QMessageBox::Ok});
+    QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 60000));
+    own.Resume();
+
+    EXPECT_TRUE(frozen);
+    EXPECT_TRUE(stopEnabledMidRun);
+    EXPECT_GE(stopTook, 0);
+    EXPECT_LT(stopTook, 2000);  // an upper bound on the stop, not a measure of speed
+    ASSERT_EQ(answerer.Boxes().size(), 2u);
+    EXPECT_EQ(answerer.Boxes()[1].text,
+              QStringLiteral("작업을 중지했습니다.\ncustomer 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 "
+                             "다시 복사합니다."));
+    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(),
+              QStringLiteral("customer: 중지됨 - 복사가 끝나지 않았습니다(미완료)\n작업을 중지했습니다.\n"));
+    EXPECT_TRUE(AllInputsEnabled());
+    EXPECT_FALSE(stop.isEnabled());
+    EXPECT_EQ(testsupport::AdminScalarAt(own.address(), "SELECT GROUP_CONCAT(code) FROM qlty", fx.targetDb), "99");
+
+    // The next run on the resumed server: the partly copied customers make it ask first.
+    ended = false;
+    answerer.Plan({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok});
+    QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 120000));
+    EXPECT_EQ(answerer.Boxes().back().text, QStringLiteral("복사가 완료되었습니다."));
+    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(),
+              QStringLiteral("customer: %1건 복사\nqlty: 2건 복사\n").arg(kRows));
+    EXPECT_EQ(testsupport::AdminScalarAt(own.address(), "SELECT COUNT(*) FROM customer", fx.targetDb),
+              std::to_string(kRows));
+    EXPECT_EQ(testsupport::AdminScalarAt(own.address(), "SELECT GROUP_CONCAT(code) FROM qlty", fx.targetDb), "1,2");
     EXPECT_TRUE(window->close());
 }
 
