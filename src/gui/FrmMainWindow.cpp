@@ -1,5 +1,6 @@
 #include "gui/FrmMainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -231,7 +232,8 @@ void FrmMainWindow::closeEvent(QCloseEvent* event) {
     // The run still needs the window (its questions, its last messages): it is stopped
     // first, and the window closes when the run has ended.
     event->ignore();
-    if (closeAfterRun_) return;
+    // Already asked, or a question of the run is up and must be answered first.
+    if (closeAfterRun_ || QApplication::activeModalWidget()) return;
     if (MsgBox("작업이 진행 중입니다.\r\n작업을 중지하고 창을 닫으시겠습니까?",
                mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes ||
         !run_.Running())

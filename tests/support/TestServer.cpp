@@ -14,7 +14,7 @@ struct MysqlCloser {
 };
 using MysqlPtr = std::unique_ptr<MYSQL, MysqlCloser>;
 
-MysqlPtr Connect(const std::string& host, const std::string& database) {
+MysqlPtr Connect(const std::string& database, const std::string& host) {
     MysqlPtr m(mysql_init(nullptr));
     if (!m) throw std::runtime_error("mysql_init failed");
     mysql_options(m.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
@@ -36,13 +36,13 @@ void RunAll(MYSQL* m, const std::string& sql) {
 }
 }  // namespace
 
-void AdminSqlAt(const std::string& host, const std::string& sql, const std::string& database) {
-    auto m = Connect(host, database);
+void AdminSql(const std::string& sql, const std::string& database, const std::string& host) {
+    auto m = Connect(database, host);
     RunAll(m.get(), sql);
 }
 
-std::vector<Row> AdminQueryAt(const std::string& host, const std::string& sql, const std::string& database) {
-    auto m = Connect(host, database);
+std::vector<Row> AdminQuery(const std::string& sql, const std::string& database, const std::string& host) {
+    auto m = Connect(database, host);
     if (mysql_real_query(m.get(), sql.data(), sql.size()) != 0)
         throw std::runtime_error("SQL failed: " + std::string(mysql_error(m.get())) + "\n" + sql);
     std::vector<Row> rows;
@@ -60,22 +60,10 @@ std::vector<Row> AdminQueryAt(const std::string& host, const std::string& sql, c
     return rows;
 }
 
-std::string AdminScalarAt(const std::string& host, const std::string& sql, const std::string& database) {
-    auto rows = AdminQueryAt(host, sql, database);
+std::string AdminScalar(const std::string& sql, const std::string& database, const std::string& host) {
+    auto rows = AdminQuery(sql, database, host);
     if (rows.empty() || rows[0].empty() || !rows[0][0]) return {};
     return *rows[0][0];
-}
-
-void AdminSql(const std::string& sql, const std::string& database) {
-    AdminSqlAt(kCentralHost, sql, database);
-}
-
-std::vector<Row> AdminQuery(const std::string& sql, const std::string& database) {
-    return AdminQueryAt(kCentralHost, sql, database);
-}
-
-std::string AdminScalar(const std::string& sql, const std::string& database) {
-    return AdminScalarAt(kCentralHost, sql, database);
 }
 
 std::string SqlQuote(const std::string& text) {
@@ -114,10 +102,10 @@ std::string UniqueName(const std::string& prefix) {
 
 void CreateCustomerDatabase(const std::string& id, const std::string& database, const std::string& host) {
     const std::string account = SqlQuote(id) + "@'127.0.0.%'";
-    AdminSqlAt(host, "DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
-                         " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
-                         SqlQuote(kCustomerPassword) + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " +
-                         account);
+    AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
+                 " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
+                 SqlQuote(kCustomerPassword) + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account,
+             {}, host);
 }
 
 void RegisterCustomer(const std::string& id, const std::string& database, const std::string& host) {
