@@ -10,6 +10,7 @@
 
 #include <array>
 #include <map>
+#include <vector>
 
 namespace ado::odbc {
 
@@ -33,6 +34,7 @@ std::map<int, ino_t> OpenSockets() {
     return sockets;
 }
 
+// The local port of a TCP socket; 0 for any other socket.
 int LocalPort(int fd) {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
@@ -58,17 +60,22 @@ bool SessionSocket::BeginConnect() {
 bool SessionSocket::EndConnect(int serverSeenPort) {
     std::lock_guard lock(mutex_);
     connecting_ = false;
-    int found = -1, candidates = 0;
+    // The sockets opened meanwhile; when the server saw a TCP session, only TCP ones (a
+    // name lookup may have left a local socket open), the one with the port it saw first.
+    std::vector<int> opened;
     for (const auto& [fd, inode] : OpenSockets()) {
-        if (before_.count(inode)) continue;
-        ++candidates;
-        if (found < 0 || (serverSeenPort > 0 && LocalPort(fd) == serverSeenPort)) found = fd;
+        if (before_.count(inode) || (serverSeenPort > 0 && LocalPort(fd) == 0)) continue;
+        if (serverSeenPort > 0 && LocalPort(fd) == serverSeenPort)
+            opened.insert(opened.begin(), fd);
+        else
+            opened.push_back(fd);
     }
     before_.clear();
-    // Several new sockets (another thread connected meanwhile) and none with the port the
-    // server saw: which is ours cannot be told.
-    if (candidates > 1 && (serverSeenPort <= 0 || LocalPort(found) != serverSeenPort)) found = -1;
-    fd_ = found;
+    // Several, none of them on the port the server saw (another thread connected
+    // meanwhile): which one is ours cannot be told.
+    const bool certain =
+        opened.size() == 1 || (serverSeenPort > 0 && !opened.empty() && LocalPort(opened.front()) == serverSeenPort);
+    fd_ = certain ? opened.front() : -1;
     return fd_ >= 0;
 }
 
