@@ -2,14 +2,19 @@
 
 #include "common/MsgBox.h"
 #include "common/VbError.h"
+#include "connection/ConnectionTarget.h"
 #include "connection/OdbcDataSources.h"
 #include "datalayer/Connection.h"
 
 namespace {
 constexpr const char* kCustomerPassword = "zq418263";
-}
+// The data sources name no port: the driver's default, where every customer server listens.
+constexpr int kCustomerServerPort = 3306;
+}  // namespace
 
-std::string DataSourceName(CustomerIndex index) { return "varok_DataConv160316_" + std::to_string(index); }
+std::string DataSourceName(CustomerIndex index) {
+    return "varok_DataConv160316_" + std::to_string(index);
+}
 
 bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shared_ptr<ado::Connection>& connection,
                CustomerIndex index, bool withOptions) {
@@ -46,8 +51,13 @@ bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shar
         }
         line = 6;
         connection->Open("DSN=" + DataSourceName(index) + ";PWD=" + kCustomerPassword, "", "", -1);
+        line = 7;
+        RequireIntendedServer(*connection, DataSourceName(index), form.DBName(index), TrimBlanks(form.DBHost(index)),
+                              kCustomerServerPort);
         return true;
     } catch (const VbError& e) {
+        // Stopped by the user while connecting: the run says so itself.
+        if (connection->Aborted()) return false;
         MsgBox("Error " + std::to_string(e.number()) + " (" + e.description() +
                    ") in procedure OpenMySQL of Form Form1. Err Line:" + std::to_string(line),
                mb::kOkOnly);

@@ -1,14 +1,14 @@
 #pragma once
 #include <array>
 #include <functional>
-#include <string>
-
 #include <memory>
+#include <string>
 
 #include "common/CustomerForm.h"
 #include "connection/CustomerLocator.h"
 #include "connection/OdbcDataSources.h"
 #include "conversion/ListBox.h"
+#include "conversion/RunStop.h"
 
 namespace ado {
 class Connection;
@@ -41,6 +41,9 @@ public:
     void cmdClose_Click();
     void cmdStart_Click();
     void Command1_Click();
+    // The 중지 button: safe from any thread while a run or the repair command works on
+    // another; the operation ends soon after, saying what it left unfinished.
+    void cmdStop_Click() { stop_.Request(); }
 
     // Services for the other procedures.
     void MakeDBName(CustomerIndex index);
@@ -50,6 +53,7 @@ public:
     std::string GetMyODBCPath() { return dataSources_.GetMyODBCPath(); }
     const std::string& MyODBCPath() const { return dataSources_.MyODBCPath(); }
     const CustomerLocator& Locator() const { return locator_; }
+    RunStop& Stop() { return stop_; }
 
     // Controls, as the user or a procedure changes them. Setting an ID box's text
     // fires txtID_Change, as typing does; setting the select-all box fires chkAll_Click.
@@ -103,4 +107,5 @@ private:
     ChangeListener listener_;
     CustomerLocator locator_;
     OdbcDataSources dataSources_;
+    RunStop stop_;
 };

@@ -28,6 +28,8 @@ struct PreCheck {
 };
 constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "product_m", 1}};
 
+constexpr const char* kRepairStopped = "작업을 중지했습니다. ordbook_d의 상위 연결 처리가 끝나지 않았습니다.";
+
 // Any failure as the run reports it: the data layer's number and description.
 VbError AsVbError(const std::exception& e) {
     if (const auto* vb = dynamic_cast<const VbError*>(&e)) return *vb;
@@ -59,16 +61,48 @@ std::int32_t Count(Recordset& recordset) {
     return count;
 }
 
+// Forgets a stop request when the operation ends, however it ends: one made after the
+// operation had finished its work must not stop the next.
+class StopScope {
+public:
+    explicit StopScope(RunStop& stop) : stop_(stop) {}
+    ~StopScope() { stop_.Begin(); }
+    StopScope(const StopScope&) = delete;
+    StopScope& operator=(const StopScope&) = delete;
+
+private:
+    RunStop& stop_;
+};
+
 class TableCopy {
 public:
-    explicit TableCopy(FrmMain& form) : form_(form) {}
+    explicit TableCopy(FrmMain& form) : form_(form), stop_(form.Stop()) {}
 
+    // Every step sits inside the run's error handling, the lookups included.
     void Run() {
+        const StopScope scope(stop_);
+        try {
+            RunSteps();
+        } catch (const RunStopped&) {
+            ReportStopped();
+        } catch (const std::exception& e) {
+            // A stop cuts the connections: the failure it causes is the stop.
+            if (stop_.Requested())
+                ReportStopped();
+            else
+                MsgBox(ErrorReportText(AsVbError(e), "cmdStart_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+        }
+    }
+
+private:
+    void RunSteps() {
         if (!IdsEntered(form_)) return;
         if (MsgBox("※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
                    mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
             return;
-        if (!LocateBoth(form_)) return;
+        const bool located = LocateBoth(form_);
+        ThrowIfStopped();
+        if (!located) return;
 
         form_.SetProgressValue(0, 0);
         form_.SetProgressValue(1, 0);
@@ -80,28 +114,47 @@ public:
         targetConn_ = std::make_shared<Connection>();
         sourceRs_ = std::make_shared<Recordset>();
         targetRs_ = std::make_shared<Recordset>();
-        try {
-            if (!form_.OpenMySQL(sourceConn_, kSourceCustomer, true)) return;
-            if (!form_.OpenMySQL(targetConn_, kTargetCustomer, false)) return;
-            if (!TargetMayBeOverwritten()) {
-                CloseAll();
-                return;
-            }
-            E_FAIL_Error_Solution(sourceConn_);
-            for (int i = 0; i < form_.List1().ListCount(); ++i) {
-                if (!form_.List1().Selected(i)) continue;
-                form_.SetCurrentRow(i);
-                CopyTable(form_.List1().List(i));
-                form_.SetProgressValue(1, form_.Progress(1).Value + 1);
-            }
-            MsgBox("복사가 완료되었습니다.", mb::kOkOnly);
+        stop_.Watch(sourceConn_);
+        stop_.Watch(targetConn_);
+        const bool opened =
+            form_.OpenMySQL(sourceConn_, kSourceCustomer, true) && form_.OpenMySQL(targetConn_, kTargetCustomer, false);
+        ThrowIfStopped();
+        if (!opened) return;
+        if (!TargetMayBeOverwritten()) {
             CloseAll();
-        } catch (const std::exception& e) {
-            MsgBox(ErrorReportText(AsVbError(e), "cmdStart_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+            return;
         }
+        ThrowIfStopped();
+        E_FAIL_Error_Solution(sourceConn_);
+        for (int i = 0; i < form_.List1().ListCount(); ++i) {
+            if (!form_.List1().Selected(i)) continue;
+            ThrowIfStopped();
+            form_.SetCurrentRow(i);
+            CopyTable(form_.List1().List(i));
+            form_.SetProgressValue(1, form_.Progress(1).Value + 1);
+        }
+        ThrowIfStopped();
+        MsgBox("복사가 완료되었습니다.", mb::kOkOnly);
+        CloseAll();
     }
 
-private:
+    void ThrowIfStopped() const {
+        if (stop_.Requested()) throw RunStopped{};
+    }
+
+    // A stopped run is never reported as complete: the log names the table it left
+    // unfinished (its target holds only part of its rows); later tables were not touched.
+    void ReportStopped() {
+        std::string message = "작업을 중지했습니다.";
+        if (!currentTable_.empty()) {
+            form_.WriteLog(currentTable_ + ": 중지됨 - 복사가 끝나지 않았습니다(미완료)");
+            message +=
+                "\r\n" + currentTable_ + " 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 다시 복사합니다.";
+        }
+        form_.WriteLog("작업을 중지했습니다.");
+        MsgBox(message, mb::kOkOnly);
+    }
+
     bool TargetMayBeOverwritten() {
         for (const PreCheck& check : kPreChecks) {
             targetRs_->Open(std::string("SELECT COUNT(*) FROM ") + check.table, targetConn_, ado::adOpenForwardOnly,
@@ -118,6 +171,7 @@ private:
     }
 
     void CopyTable(const std::string& table) {
+        currentTable_ = table;
         // The source is opened before the target is emptied, so a table the source
         // cannot give never costs the target its rows. Forward-only, it is read in the
         // order of its key a chunk at a time (a table without a unique key in one read).
@@ -141,6 +195,7 @@ private:
         const ColumnMapping mapping(*sourceRs_, *targetRs_, table);
         try {
             while (!sourceRs_->Eof()) {
+                ThrowIfStopped();
                 targetRs_->AddNew();
                 mapping.CopyRow(*sourceRs_, *targetRs_);
                 targetRs_->Update();
@@ -149,7 +204,7 @@ private:
             }
             targetRs_->UpdateBatch();
         } catch (...) {
-            SendQueuedRows();
+            if (!stop_.Requested()) SendQueuedRows();
             throw;
         }
         sourceRs_->Close();
@@ -157,6 +212,7 @@ private:
 
         if (table == kOrderDetailTable) RemapSkippingMissingColumns();
         form_.WriteLog(table + ": " + std::to_string(total) + "건 복사");
+        currentTable_.clear();
     }
 
     // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
@@ -186,6 +242,8 @@ private:
     }
 
     FrmMain& form_;
+    RunStop& stop_;
+    std::string currentTable_;  // the table being copied, until its log line is written
     std::shared_ptr<Connection> sourceConn_, targetConn_;
     std::shared_ptr<Recordset> sourceRs_, targetRs_;
 };
@@ -197,23 +255,41 @@ void RunTableCopy(FrmMain& form) {
 }
 
 void RunParentLinkRepair(FrmMain& form) {
-    if (!IdsEntered(form)) return;
-    if (MsgBox("자료변환중 ordbook_d.parentseq 처리시 오류가 발생한 경우 해당 부분만 별도로 처리하는 기능입니다.\r\n"
-               "정말 시작하시겠습니까?(반드시 1회만 처리해야 합니다. 중복처리시 자료가 꼬입니다.)",
-               mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
-        return;
-    if (!LocateBoth(form)) return;
-    auto connection = std::make_shared<Connection>();
+    RunStop& stop = form.Stop();
+    const StopScope scope(stop);
+    const auto throwIfStopped = [&stop] {
+        if (stop.Requested()) throw RunStopped{};
+    };
     try {
-        if (!form.OpenMySQL(connection, kTargetCustomer, false)) return;
+        if (!IdsEntered(form)) return;
+        if (MsgBox(
+                "자료변환중 ordbook_d.parentseq 처리시 오류가 발생한 경우 해당 부분만 별도로 처리하는 기능입니다.\r\n"
+                "정말 시작하시겠습니까?(반드시 1회만 처리해야 합니다. 중복처리시 자료가 꼬입니다.)",
+                mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
+            return;
+        const bool located = LocateBoth(form);
+        throwIfStopped();
+        if (!located) return;
+        auto connection = std::make_shared<Connection>();
+        stop.Watch(connection);
+        const bool opened = form.OpenMySQL(connection, kTargetCustomer, false);
+        throwIfStopped();
+        if (!opened) return;
         try {
             RemapParentLinks(connection);
         } catch (const VbError& e) {
             if (e.number() != vberr::kItemNotFound) throw;
         }
+        throwIfStopped();
         CloseIfOpen(connection);
         MsgBox("처리완료!", mb::kOkOnly);
     } catch (const std::exception& e) {
-        MsgBox(ErrorReportText(AsVbError(e), "Command1_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+        if (!stop.Requested()) {
+            MsgBox(ErrorReportText(AsVbError(e), "Command1_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+            return;
+        }
+        MsgBox(kRepairStopped, mb::kOkOnly);
+    } catch (const RunStopped&) {
+        MsgBox(kRepairStopped, mb::kOkOnly);
     }
 }

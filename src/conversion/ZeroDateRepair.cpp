@@ -30,6 +30,8 @@ void E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source) {
     try {
         for (const char* statement : ZeroDateStatements()) source->Execute(statement, nullptr, ado::adCmdUnspecified);
     } catch (const VbError& e) {
+        // Cut by a stop request: the run reports that itself.
+        if (source->Aborted()) throw;
         MsgBox(ErrorReportText(e, "E_FAIL_Error_Solution", ReportOwner::Form, "FrmMain"), mb::kOkOnly);
     }
 }

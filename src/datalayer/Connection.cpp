@@ -2,13 +2,14 @@
 
 #include <sqlext.h>
 
-#include <algorithm>
+#include <cstdlib>
 
 #include "datalayer/AdoErrors.h"
 #include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
 #include "datalayer/odbc/Diagnostics.h"
+#include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
 #include "datalayer/odbc/Statement.h"
 
@@ -18,23 +19,46 @@ namespace {
 
 constexpr const char* kSource = "ado.Connection";
 
-// Text travels as UTF-8 bytes, so the session must speak utf8mb4. The connection string
-// asks the driver for it (this driver honours the last CHARSET given, over the data
-// source's, and refuses SET NAMES behind its back); this checks that it took.
-void RequireUtf8mb4(SQLHDBC dbc) {
-    odbc::Statement statement(dbc);
-    statement.ExecDirect(
-        "SELECT CONCAT_WS(',', @@character_set_client, @@character_set_connection, @@character_set_results)");
-    std::string charsets(64, '\0');
-    SQLLEN indicator = 0;
-    if (statement.Fetch())
-        odbc::CheckStmt(SQLGetData(statement.get(), 1, SQL_C_CHAR, charsets.data(),
-                                   static_cast<SQLLEN>(charsets.size()), &indicator),
-                        statement.get(), kSource);
-    charsets.resize(indicator > 0 ? std::min<std::size_t>(static_cast<std::size_t>(indicator), charsets.size() - 1)
-                                  : 0);
+// Limits on every wait for the server (seconds). A read or write waits at most as long
+// as one statement of a copy may legitimately take on the biggest customer: emptying a
+// table of millions of rows, the order-detail remap or a count on a server that syncs
+// every commit takes minutes; an hour leaves a wide margin and still ends the wait on a
+// server that no longer answers. Connecting is bounded by ConnectionTimeout. Stopping a
+// run waits for none of these: it cuts the socket (Abort).
+constexpr int kReadWriteTimeout = 3600;
+
+// The session as the copy needs it, set after connecting (so that nothing a data source
+// runs at connect time, such as an INITSTMT, can undo it) and then checked:
+// - text travels as UTF-8 bytes, so it must speak utf8mb4 (the connection string asks the
+//   driver for it: this driver honours the last CHARSET given and refuses SET NAMES
+//   behind its back);
+// - strict for every engine, so a value the target cannot hold as it is (too long, out of
+//   range, a character its column set lacks, Null into NOT NULL) is refused with the
+//   server's error on MyISAM as on InnoDB, however the server or its data source is set.
+//   Only STRICT_ALL_TABLES is added: zero dates the source holds are still accepted.
+// Returns the client port the server saw for this session (0 over a local socket).
+int PrepareSession(SQLHDBC dbc) {
+    odbc::RunQuery(dbc, "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES')");
+    const odbc::QueryResult session = odbc::RunQuery(
+        dbc,
+        "SELECT CONCAT_WS(',', @@character_set_client, @@character_set_connection, @@character_set_results), "
+        "@@SESSION.sql_mode, (SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = CONNECTION_ID())");
+    if (session.rows.size() != 1 || session.rows[0].size() != 3)
+        Raise(vberr::kProviderError, kSource, "데이터베이스 연결의 설정을 읽을 수 없습니다.");
+    const std::string charsets = session.rows[0][0].Text();
+    const std::string mode = session.rows[0][1].Text();
+    const std::string host = session.rows[0][2].Text();
     if (charsets != "utf8mb4,utf8mb4,utf8mb4")
-        Raise(vberr::kProviderError, kSource, "The session speaks " + charsets + " instead of utf8mb4.");
+        Raise(vberr::kProviderError, kSource,
+              "데이터베이스 연결의 문자 집합이 utf8mb4가 아닙니다(" + charsets +
+                  "). 한글과 특수 문자가 바뀔 수 있어 연결을 쓰지 않습니다.");
+    if (("," + mode + ",").find(",STRICT_ALL_TABLES,") == std::string::npos)
+        Raise(vberr::kProviderError, kSource,
+              "데이터베이스 연결을 엄격 모드(STRICT_ALL_TABLES)로 설정하지 못했습니다(sql_mode: " + mode +
+                  "). 값이 잘리거나 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
+    // "address:port" over TCP, "localhost" over a local socket.
+    const std::size_t colon = host.rfind(':');
+    return colon == std::string::npos ? 0 : std::atoi(host.c_str() + colon + 1);
 }
 
 }  // namespace
@@ -60,6 +84,10 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     if (!user.empty()) add("UID", user);
     if (!password.empty()) add("PWD", password);
     add("CHARSET", "utf8mb4");
+    add("READ_TIMEOUT", std::to_string(kReadWriteTimeout));
+    add("WRITE_TIMEOUT", std::to_string(kReadWriteTimeout));
+    // A reconnect behind the program's back would lose the session's settings.
+    add("AUTO_RECONNECT", "0");
 
     odbc::EnvHandle env(SQL_NULL_HANDLE);
     odbc::Check(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
@@ -69,12 +97,15 @@ void Connection::Open(const std::string& connectionString, const std::string& us
         odbc::CheckDbc(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
                                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0),
                        dbc.get(), kSource);
-    odbc::CheckDbc(SQLDriverConnect(dbc.get(), nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
-                                    nullptr, SQL_DRIVER_NOPROMPT),
-                   dbc.get(), kSource);
+    if (!s.socket.BeginConnect()) Raise(vberr::kProviderError, kSource, "연결이 중지되었습니다.");
+    const SQLRETURN rc = SQLDriverConnect(dbc.get(), nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr,
+                                          0, nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) s.socket.Forget();
+    odbc::CheckDbc(rc, dbc.get(), kSource);
     try {
-        RequireUtf8mb4(dbc.get());
+        s.socket.EndConnect(PrepareSession(dbc.get()));
     } catch (...) {
+        s.socket.Forget();
         SQLDisconnect(dbc.get());
         throw;
     }
@@ -107,6 +138,20 @@ void Connection::Close() {
     Disconnect();
 }
 
+void Connection::Abort() {
+    impl_->socket.Cut();
+}
+
+bool Connection::Aborted() const {
+    return impl_->socket.WasCut();
+}
+
+std::optional<Connection::ServerEnd> Connection::Server() const {
+    const auto peer = impl_->socket.Peer();
+    if (!peer) return std::nullopt;
+    return ServerEnd{peer->tcp, peer->address, peer->port};
+}
+
 void Connection::Disconnect() noexcept {
     Impl& s = *impl_;
     if (!s.connected) return;
@@ -114,6 +159,7 @@ void Connection::Disconnect() noexcept {
     // statements under them.
     while (!s.recordsets.empty()) s.recordsets.back()->Release();
     s.connected = false;
+    s.socket.Forget();
     SQLDisconnect(s.dbc.get());
     s.dbc.Reset();
     s.env.Reset();

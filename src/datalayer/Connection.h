@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "datalayer/AdoConstants.h"
@@ -11,7 +12,8 @@ class Recordset;
 
 // A connection to a database through an ODBC data source, in the manner of an ADO
 // connection. Failures reported by the driver raise OdbcError (a VbError numbered
-// -2147467259 with the driver's diagnostic text). Sessions speak utf8mb4. Recordsets
+// -2147467259 with the driver's diagnostic text). Sessions speak utf8mb4 in strict mode
+// for every engine, and no wait for the server is unbounded. Recordsets
 // opened over a connection keep it alive while they are open (when it is held by a
 // shared_ptr) and are closed with it.
 class Connection : public std::enable_shared_from_this<Connection> {
@@ -39,6 +41,19 @@ public:
     std::shared_ptr<Recordset> Execute(const std::string& sql, std::int64_t* recordsAffected = nullptr,
                                        int options = adCmdUnspecified);
     int State() const;
+    // From any thread: cuts the connection under a call blocked on the server (a frozen
+    // or unreachable one), which then fails at once, as does every later call. Also
+    // while Open is connecting on another thread.
+    void Abort();
+    bool Aborted() const;
+    // Where the open connection leads: a TCP address and port, or a local socket's path.
+    // Empty when closed or when the connection's socket could not be told for certain.
+    struct ServerEnd {
+        bool tcp = false;
+        std::string address;
+        int port = 0;
+    };
+    std::optional<ServerEnd> Server() const;
     // Closes the connection and every recordset still open over it. Raises 3704 when
     // it is already closed.
     void Close();

@@ -8,6 +8,7 @@
 
 #include "datalayer/Connection.h"
 #include "datalayer/odbc/Handle.h"
+#include "datalayer/odbc/SessionSocket.h"
 
 namespace ado {
 
@@ -15,6 +16,7 @@ struct Connection::Impl {
     odbc::EnvHandle env;
     odbc::DbcHandle dbc;
     bool connected = false;
+    odbc::SessionSocket socket;
     std::vector<Recordset*> recordsets;
 
     void Attach(Recordset* recordset) { recordsets.push_back(recordset); }

@@ -1,5 +1,6 @@
 #include "gui/FrmMainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/MsgBox.h"
 #include "gui/KoreanUi.h"
 #include "gui/QtText.h"
 
@@ -67,6 +69,9 @@ void FrmMainWindow::BuildControls() {
     cmdStart_.setText(QStringLiteral("시작"));
     cmdClose_.setObjectName(QStringLiteral("cmdClose"));
     cmdClose_.setText(QStringLiteral("닫기"));
+    cmdStop_.setObjectName(QStringLiteral("cmdStop"));
+    cmdStop_.setText(QStringLiteral("중지"));
+    cmdStop_.setEnabled(false);
     command1_.setObjectName(QStringLiteral("Command1"));
     command1_.setText(QStringLiteral("Command1"));
     command1_.setEnabled(false);
@@ -125,7 +130,8 @@ void FrmMainWindow::BuildLayout() {
     idRow_.addWidget(&txtID_[1], 0, 3);
     idRow_.setColumnStretch(4, 1);
     idRow_.addWidget(&cmdStart_, 0, 5);
-    idRow_.addWidget(&cmdClose_, 0, 6);
+    idRow_.addWidget(&cmdStop_, 0, 6);
+    idRow_.addWidget(&cmdClose_, 0, 7);
     idRow_.addWidget(&lblIP_[0], 1, 1);
     idRow_.addWidget(&lblIP_[1], 1, 3);
     idRow_.setColumnMinimumWidth(1, 150);
@@ -158,7 +164,8 @@ void FrmMainWindow::BuildLayout() {
 
     setTabOrder(&txtID_[0], &txtID_[1]);
     setTabOrder(&txtID_[1], &cmdStart_);
-    setTabOrder(&cmdStart_, &cmdClose_);
+    setTabOrder(&cmdStart_, &cmdStop_);
+    setTabOrder(&cmdStop_, &cmdClose_);
     setTabOrder(&cmdClose_, &chkAll_);
     setTabOrder(&chkAll_, &btnMSel_);
     setTabOrder(&btnMSel_, &list1_);
@@ -193,6 +200,10 @@ void FrmMainWindow::Connect() {
     });
     QObject::connect(&cmdStart_, &QPushButton::clicked, this,
                      [this] { StartRun([](FrmMain& model) { model.cmdStart_Click(); }); });
+    // From the window thread while the run works: the model cuts the run's connections.
+    QObject::connect(&cmdStop_, &QPushButton::clicked, this, [this] {
+        if (run_.Running()) model_.cmdStop_Click();
+    });
     QObject::connect(&command1_, &QPushButton::clicked, this,
                      [this] { StartRun([](FrmMain& model) { model.Command1_Click(); }); });
     // Esc works the close button; while a run works the button is disabled and Esc does nothing.
@@ -214,11 +225,21 @@ void FrmMainWindow::UnlockRepairCommand() {
 }
 
 void FrmMainWindow::closeEvent(QCloseEvent* event) {
-    // A run owns the window until it ends; its questions still need the window.
-    if (run_.Running())
-        event->ignore();
-    else
+    if (!run_.Running()) {
         event->accept();
+        return;
+    }
+    // The run still needs the window (its questions, its last messages): it is stopped
+    // first, and the window closes when the run has ended.
+    event->ignore();
+    // Already asked, or a question of the run is up and must be answered first.
+    if (closeAfterRun_ || QApplication::activeModalWidget()) return;
+    if (MsgBox("작업이 진행 중입니다.\r\n작업을 중지하고 창을 닫으시겠습니까?",
+               mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes ||
+        !run_.Running())
+        return;
+    closeAfterRun_ = true;
+    model_.cmdStop_Click();
 }
 
 void FrmMainWindow::OnModelChange(FrmMain::Change change) {
@@ -322,6 +343,7 @@ void FrmMainWindow::ApplyFocus() {
 
 void FrmMainWindow::StartRun(std::function<void(FrmMain&)> operation) {
     if (run_.Running() || syncing_) return;
+    model_.Stop().Begin();  // a late click on 중지 of the run before stops nothing now
     SetInputsEnabled(false);
     run_.Start([this, operation = std::move(operation)] { operation(model_); }, [this] { RunEnded(); });
 }
@@ -333,6 +355,10 @@ void FrmMainWindow::RunEnded() {
     SetInputsEnabled(true);
     ApplyFocus();
     if (runFinished_) runFinished_();
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        close();
+    }
 }
 
 void FrmMainWindow::SetInputsEnabled(bool enabled) {
@@ -342,5 +368,6 @@ void FrmMainWindow::SetInputsEnabled(bool enabled) {
     btnMSel_.setEnabled(enabled);
     cmdStart_.setEnabled(enabled);
     cmdClose_.setEnabled(enabled);
+    cmdStop_.setEnabled(!enabled);
     command1_.setEnabled(enabled && repairUnlocked_);
 }

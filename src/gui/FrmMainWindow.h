@@ -23,7 +23,8 @@
 // The conversion window: widgets bound to the FrmMain model. User input goes to the
 // model's handlers; the model's changes come back as copies (FrmMainView) and are
 // painted on the window's thread. A conversion run or the repair command works on a
-// worker thread; meanwhile the inputs are inert and the window cannot be closed.
+// worker thread; meanwhile the inputs are inert, 중지 stops the run, and closing the
+// window asks whether to stop it first.
 class FrmMainWindow : public QWidget {
 public:
     explicit FrmMainWindow(FrmMain& model, QWidget* parent = nullptr);
@@ -78,6 +79,7 @@ private:
     std::array<QLabel, 2> lblIP_;
     QPushButton cmdStart_;
     QPushButton cmdClose_;
+    QPushButton cmdStop_;  // 중지: enabled only while a run works
     QPushButton command1_;
     QCheckBox chkAll_;
     QPushButton btnMSel_;
@@ -103,6 +105,7 @@ private:
 
     bool syncing_ = false;         // the window is painting the model: widget signals are not user input
     bool repairUnlocked_ = false;  // Command1 offered by the supervisor chord
+    bool closeAfterRun_ = false;   // the user chose to stop the run and close the window
     std::string shownLog_;         // the log text the log box shows, in the model's form
     std::string focusRequest_;     // the control the model last asked to focus
     std::function<void()> runFinished_;

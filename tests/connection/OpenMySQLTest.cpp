@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
+#include "FormStub.h"
+#include "common/VbError.h"
+#include "connection/ConnectionTarget.h"
 #include "connection/OdbcDataSources.h"
 #include "connection/OpenMySQL.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
-#include "FormStub.h"
 #include "support/ScriptedMsgBox.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
@@ -18,9 +22,10 @@ struct Customer {
     std::string database = "maketarn_" + id;
     Customer() {
         CreateCustomerDatabase(id, database);
-        AdminSql("CREATE TABLE customer (code INT PRIMARY KEY, name VARCHAR(40)); "
-                 "INSERT INTO customer VALUES (1, '한빛상사')",
-                 database);
+        AdminSql(
+            "CREATE TABLE customer (code INT PRIMARY KEY, name VARCHAR(40)); "
+            "INSERT INTO customer VALUES (1, '한빛상사')",
+            database);
     }
     FormState Form(CustomerIndex index) const {
         FormState form;
@@ -51,9 +56,9 @@ TEST(OpenMySQL, MissingIdNameOrHostIsReportedAndNothingIsWritten) {
     form.focus.clear();
     EXPECT_FALSE(OpenMySQL(form, sources, connection, 0, true));
     EXPECT_EQ(form.focus, "");
-    EXPECT_EQ(boxes.Prompts(), (std::vector<std::string>{"tarn정보의 [ID]가 입력되지 않았습니다.",
-                                                         "tarn정보의 [DB명]을 알 수 없습니다.",
-                                                         "tarn정보의 [HOST]를 알 수 없습니다."}));
+    EXPECT_EQ(boxes.Prompts(),
+              (std::vector<std::string>{"tarn정보의 [ID]가 입력되지 않았습니다.", "tarn정보의 [DB명]을 알 수 없습니다.",
+                                        "tarn정보의 [HOST]를 알 수 없습니다."}));
     EXPECT_EQ(ReadFile(env.OdbcIniPath()), "");
     EXPECT_EQ(connection->State(), 0);
 }
@@ -73,6 +78,8 @@ TEST(OpenMySQL, OpensThroughTheWrittenDataSourceWithOptionsOnRequest) {
     ASSERT_FALSE(rs->Eof());
     EXPECT_EQ(rs->GetFields().Item(0).GetValue().Text(), "한빛상사");
     EXPECT_NE(ReadFile(env.OdbcIniPath()).find("[varok_DataConv160316_0]"), std::string::npos);
+    rs = withOptions->Execute("SELECT @@SESSION.sql_mode");
+    EXPECT_NE(rs->GetFields().Item(0).GetValue().Text().find("STRICT_ALL_TABLES"), std::string::npos);
 
     FormState target = customer.Form(1);
     auto plain = std::make_shared<ado::Connection>();
@@ -161,4 +168,44 @@ TEST(OpenMySQL, StaleKeysAreDroppedAndAnOdbciniDataSourceIsRefused) {
     EXPECT_NE(boxes.Boxes()[0].prompt.find("사용자 ODBC 설정(" + userFile + ")"), std::string::npos)
         << boxes.Boxes()[0].prompt;
     EXPECT_EQ(ReadFile(userFile), stale);
+}
+
+// Data sources that lead elsewhere than the customer database they are opened for:
+// another address of the same server, another database, the server's socket file. Each
+// opens and is then refused, saying where it led; the right one passes, strict although
+// its start-up statement makes the session lenient.
+TEST(OpenMySQL, ConnectionThatLandsElsewhereIsRefused) {
+    IsolatedEnvironment env;
+    Customer c;
+    const std::string other = c.database + "_x", account = SqlQuote(c.id) + "@localhost";
+    CreateCustomerDatabase(c.id, other);
+    AdminSql("CREATE USER " + account + " IDENTIFIED BY " + SqlQuote(kCustomerPassword) + "; GRANT ALL ON " +
+             SqlIdent(c.database) + ".* TO " + account);
+    const std::string socket = std::string(std::getenv("NUTV_TEST_DB_DIR")) + "/mysqld.sock";
+    std::string ini;  // written at once: unixODBC keeps what it read while the file's second lasts
+    for (const auto& [dsn, server, database, extra] : std::vector<std::array<std::string, 4>>{
+             {"right", kCustomerHostA, c.database, "INITSTMT=SET SESSION sql_mode=''\n"},
+             {"address", kCustomerHostB, c.database, ""},
+             {"database", kCustomerHostA, other, ""},
+             {"socket", "localhost", c.database, "SOCKET=" + socket + "\n"}})
+        ini += "[" + dsn + "]\nDriver=" + kOdbcDriverPath + "\nSERVER=" + server + "\nDATABASE=" + database +
+               "\nUID=" + c.id + "\n" + extra;
+    WriteFile(env.OdbcIniPath(), ini);
+    auto refusal = [&](const std::string& dsn) {
+        ado::Connection connection;
+        connection.Open("DSN=" + dsn + ";PWD=" + kCustomerPassword);
+        try {
+            RequireIntendedServer(connection, dsn, c.database, kCustomerHostA, 3306);
+        } catch (const VbError& e) {
+            EXPECT_EQ(connection.State(), 0);
+            return e.description();
+        }
+        return connection.Execute("SELECT @@SESSION.sql_mode")->GetFields().Item(0).GetValue().Text();
+    };
+    EXPECT_NE(refusal("right").find("STRICT_ALL_TABLES"), std::string::npos);
+    EXPECT_NE(refusal("address").find("요청한 서버 127.0.0.2:3306가 아니라 127.0.0.3:3306"), std::string::npos);
+    EXPECT_NE(refusal("database").find("'" + other + "'는 요청한 데이터베이스 '" + c.database + "'"),
+              std::string::npos);
+    EXPECT_NE(refusal("socket").find("소켓 파일 " + socket), std::string::npos);
+    AdminSql("DROP DATABASE " + SqlIdent(other) + "; DROP USER " + account);
 }

@@ -1,10 +1,11 @@
 // A conversion run from the window against the test server: the run works on a worker
-// thread while the window repaints and its bars move; the inputs are inert and the
-// window cannot be closed until the run ends; questions come as modal boxes in order.
+// thread while the window repaints and its bars move; the inputs are inert, closing asks
+// to stop the run, 중지 stops it even on a frozen server; questions come in order.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,6 +21,7 @@
 #include "GuiTestSupport.h"
 #include "gui/FrmMainWindow.h"
 #include "gui/MessageBoxes.h"
+#include "support/OwnServer.h"
 
 namespace {
 
@@ -104,7 +106,7 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
         if (!checkedMidRun && value > kRows / 4 && value < kRows && window->RunWorking()) {
             checkedMidRun = true;
             inertMidRun = AllInputsInert();
-            undisturbedMidRun = RunCannotBeDisturbed();
+            undisturbedMidRun = RunCannotBeDisturbed();  // closing asks to stop the run: No
             guitest::SaveScreenshot(*window, "FrmMain_running");
         }
     });
@@ -120,13 +122,15 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
         undisturbedAtEnd = RunCannotBeDisturbed();
         guitest::SaveScreenshot(*window, "FrmMain_completed");
     });
-    answerer.Plan({QMessageBox::Yes, QMessageBox::Ok});
+    answerer.Plan({QMessageBox::Yes, QMessageBox::No});
     QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
     ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 240000));
 
-    ASSERT_EQ(answerer.Boxes().size(), 2u);
+    ASSERT_EQ(answerer.Boxes().size(), 3u);
     EXPECT_EQ(answerer.Boxes()[0].icon, QMessageBox::Question);
-    EXPECT_EQ(answerer.Boxes()[1].text, QStringLiteral("복사가 완료되었습니다."));
+    EXPECT_EQ(answerer.Boxes()[1].text, QStringLiteral("작업이 진행 중입니다.\n작업을 중지하고 창을 닫으시겠습니까?"));
+    EXPECT_EQ(answerer.Boxes()[1].defaultButton, QMessageBox::No);
+    EXPECT_EQ(answerer.Boxes()[2].text, QStringLiteral("복사가 완료되었습니다."));
     EXPECT_TRUE(inertAtEnd);
     EXPECT_TRUE(undisturbedAtEnd);
     // The bar moved in steps the window painted, and the window thread kept running.
@@ -162,6 +166,61 @@ TEST_F(LiveRun, AFailingRunReportsAndGivesTheWindowBack) {
     EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(), QStringLiteral("customer: %1건 복사\n").arg(kRows));
     EXPECT_TRUE(AllInputsEnabled());
     EXPECT_TRUE(window->close());
+}
+
+// The target server freezes mid-table (SIGSTOP): 중지 gives the window back at once, the
+// log names the unfinished table, the next table is untouched, and once the server is
+// back the next run completes.
+TEST_F(LiveRun, StopEndsARunOnAFrozenServerAndTheNextRunCompletes) {
+    testsupport::OwnServer own("127.0.0.5");
+    testsupport::CreateCustomerDatabase(fx.targetId, fx.targetDb, own.address);
+    testsupport::RegisterCustomer(fx.targetId, fx.targetDb, own.address);
+    auto target = [&](const std::string& sql) { return testsupport::AdminScalar(sql, fx.targetDb, own.address); };
+    testsupport::AdminSql(
+        "CREATE TABLE customer (code INT PRIMARY KEY, lastmodify DATETIME, lastemaildate DATETIME);"
+        "CREATE TABLE product_m (code INT PRIMARY KEY); CREATE TABLE qlty (code INT PRIMARY KEY);"
+        "INSERT INTO qlty VALUES (99)",
+        fx.targetDb, own.address);
+    fx.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2)");
+    window->LoadAndShow();
+    fx.Select({"customer", "qlty"});
+    QPushButton& stop = Get<QPushButton>("cmdStop");
+
+    bool frozen = false;
+    QElapsedTimer sinceStop;
+    qint64 stopTook = -1;
+    QObject::connect(&Get<QProgressBar>("ProgressBar1_0"), &QProgressBar::valueChanged, [&](int value) {
+        if (frozen || value < kRows / 10) return;
+        frozen = true;
+        ::kill(own.pid, SIGSTOP);
+        QTimer::singleShot(500, [&] {  // the run waits on the frozen server by then
+            sinceStop.start();
+            QTest::mouseClick(&stop, Qt::LeftButton);
+        });
+    });
+    answerer.OnBox([&](QMessageBox& box) {
+        if (box.text().startsWith(QStringLiteral("작업을 중지했습니다."))) stopTook = sinceStop.elapsed();
+    });
+    answerer.Plan({QMessageBox::Yes});
+    QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 60000));
+    ::kill(own.pid, SIGCONT);
+    EXPECT_GE(stopTook, 0);
+    EXPECT_LT(stopTook, 2000);               // an upper bound on the stop, not a measure of speed
+    ASSERT_EQ(answerer.Boxes().size(), 2u);  // no completion message
+    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(),
+              QStringLiteral("customer: 중지됨 - 복사가 끝나지 않았습니다(미완료)\n작업을 중지했습니다.\n"));
+    EXPECT_TRUE(AllInputsEnabled());
+    EXPECT_FALSE(stop.isEnabled());
+    EXPECT_EQ(target("SELECT GROUP_CONCAT(code) FROM qlty"), "99");
+
+    ended = false;  // the partly copied customers make the next run ask first
+    answerer.Plan({QMessageBox::Yes, QMessageBox::Yes});
+    QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 120000));
+    EXPECT_EQ(answerer.Boxes().back().text, QStringLiteral("복사가 완료되었습니다."));
+    EXPECT_EQ(target("SELECT COUNT(*) FROM customer"), std::to_string(kRows));
+    EXPECT_EQ(target("SELECT GROUP_CONCAT(code ORDER BY code) FROM qlty"), "1,2");
 }
 
 }  // namespace

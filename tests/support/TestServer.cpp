@@ -14,11 +14,11 @@ struct MysqlCloser {
 };
 using MysqlPtr = std::unique_ptr<MYSQL, MysqlCloser>;
 
-MysqlPtr Connect(const std::string& database) {
+MysqlPtr Connect(const std::string& database, const std::string& host) {
     MysqlPtr m(mysql_init(nullptr));
     if (!m) throw std::runtime_error("mysql_init failed");
     mysql_options(m.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
-    if (!mysql_real_connect(m.get(), kCentralHost, "root", kRootPassword, database.empty() ? nullptr : database.c_str(),
+    if (!mysql_real_connect(m.get(), host.c_str(), "root", kRootPassword, database.empty() ? nullptr : database.c_str(),
                             3306, nullptr, CLIENT_MULTI_STATEMENTS))
         throw std::runtime_error(std::string("cannot connect to the test server: ") + mysql_error(m.get()));
     return m;
@@ -41,7 +41,7 @@ struct AdminSession::Record {
 };
 
 AdminSession::AdminSession(const std::string& database)
-    : record_(std::make_unique<Record>(Record{Connect(database)})) {}
+    : record_(std::make_unique<Record>(Record{Connect(database, kCentralHost)})) {}
 
 AdminSession::~AdminSession() = default;
 
@@ -49,13 +49,13 @@ void AdminSession::Sql(const std::string& sql) {
     RunAll(record_->connection.get(), sql);
 }
 
-void AdminSql(const std::string& sql, const std::string& database) {
-    auto m = Connect(database);
+void AdminSql(const std::string& sql, const std::string& database, const std::string& host) {
+    auto m = Connect(database, host);
     RunAll(m.get(), sql);
 }
 
-std::vector<Row> AdminQuery(const std::string& sql, const std::string& database) {
-    auto m = Connect(database);
+std::vector<Row> AdminQuery(const std::string& sql, const std::string& database, const std::string& host) {
+    auto m = Connect(database, host);
     if (mysql_real_query(m.get(), sql.data(), sql.size()) != 0)
         throw std::runtime_error("SQL failed: " + std::string(mysql_error(m.get())) + "\n" + sql);
     std::vector<Row> rows;
@@ -73,8 +73,8 @@ std::vector<Row> AdminQuery(const std::string& sql, const std::string& database)
     return rows;
 }
 
-std::string AdminScalar(const std::string& sql, const std::string& database) {
-    auto rows = AdminQuery(sql, database);
+std::string AdminScalar(const std::string& sql, const std::string& database, const std::string& host) {
+    auto rows = AdminQuery(sql, database, host);
     if (rows.empty() || rows[0].empty() || !rows[0][0]) return {};
     return *rows[0][0];
 }
@@ -113,11 +113,12 @@ std::string UniqueName(const std::string& prefix) {
     return clean;
 }
 
-void CreateCustomerDatabase(const std::string& id, const std::string& database) {
+void CreateCustomerDatabase(const std::string& id, const std::string& database, const std::string& host) {
     const std::string account = SqlQuote(id) + "@'127.0.0.%'";
     AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
-             " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
-             SqlQuote(kCustomerPassword) + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account);
+                 " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
+                 SqlQuote(kCustomerPassword) + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account,
+             {}, host);
 }
 
 void RegisterCustomer(const std::string& id, const std::string& database, const std::string& host) {

@@ -18,12 +18,14 @@ inline constexpr const char* kCustomerPassword = "zq418263";
 using Row = std::vector<std::optional<std::string>>;
 
 // Runs statements (several allowed, separated by ';') as root; throws with the server's
-// text on failure.
-void AdminSql(const std::string& sql, const std::string& database = {});
+// text on failure. `host` names a test's own server instead of the shared one.
+void AdminSql(const std::string& sql, const std::string& database = {}, const std::string& host = kCentralHost);
 // Runs one query as root and returns its rows as text (NULL as nullopt).
-std::vector<Row> AdminQuery(const std::string& sql, const std::string& database = {});
+std::vector<Row> AdminQuery(const std::string& sql, const std::string& database = {},
+                            const std::string& host = kCentralHost);
 // The first column of the first row as text ("" for NULL or no row).
-std::string AdminScalar(const std::string& sql, const std::string& database = {});
+std::string AdminScalar(const std::string& sql, const std::string& database = {},
+                        const std::string& host = kCentralHost);
 // Quotes a text as a MySQL string literal / an identifier.
 std::string SqlQuote(const std::string& text);
 std::string SqlIdent(const std::string& name);
@@ -48,7 +50,7 @@ private:
 std::string UniqueName(const std::string& prefix);
 
 // Creates (afresh) the database and the customer account `id` with the customer password.
-void CreateCustomerDatabase(const std::string& id, const std::string& database);
+void CreateCustomerDatabase(const std::string& id, const std::string& database, const std::string& host = kCentralHost);
 // Registers a customer database on the central administration database.
 void RegisterCustomer(const std::string& id, const std::string& database, const std::string& host);
 
