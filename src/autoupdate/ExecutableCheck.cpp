@@ -65,7 +65,7 @@ std::string FieldValue(const std::u16string& block, const std::string& name) {
 }
 
 std::optional<std::int64_t> RevisionFromVersion(const std::string& version) {
-    const std::string last = version.substr(version.rfind('.') == std::string::npos ? 0 : version.rfind('.') + 1);
+    const std::string last = RevisionText(version);
     if (last.empty() || last.size() > 9 || last.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     return std::stoll(last);

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 // The names the update mechanism and the download server agree on. The tools keep their
 // Windows names: they are what the server publishes.
@@ -16,5 +17,11 @@ inline constexpr const char* kDownloadPath = "/download/자동업데이트_v1/";
 inline constexpr const char* kRestartMarkVariable = "NUTV_UPDATE_RESTART";
 inline constexpr const char* kRestartAfterSwap = "swapped";
 inline constexpr const char* kRestartAfterFailedSwap = "failed";
+
+// The revision: the last dot-separated component of a version ("1.0.0.12" -> "12").
+inline std::string RevisionText(const std::string& version) {
+    const auto dot = version.rfind('.');
+    return dot == std::string::npos ? version : version.substr(dot + 1);
+}
 
 }  // namespace update

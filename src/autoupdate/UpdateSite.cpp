@@ -10,11 +10,6 @@
 #include "platform/ExecutablePath.h"
 
 namespace {
-std::string LastComponent(const std::string& version) {
-    const auto dot = version.rfind('.');
-    return dot == std::string::npos ? version : version.substr(dot + 1);
-}
-
 UpdateSite::Restart TakeRestartMark() {
     const char* mark = std::getenv(update::kRestartMarkVariable);
     const std::string text = mark ? mark : "";
@@ -30,8 +25,8 @@ UpdateSite UpdateSite::OfRunningProgram() {
     const std::string executable = platform::RunningExecutablePath();
     site.programFolder = platform::FolderOf(executable);
     site.programFileName = platform::FileNameOf(executable);
-    site.ownRevision = LastComponent(GetFileVerNumber(executable, true, true).value_or(""));
-    if (site.ownRevision.empty()) site.ownRevision = LastComponent(builtin::kProgramVersion);
+    site.ownRevision = update::RevisionText(GetFileVerNumber(executable, true, true).value_or(""));
+    if (site.ownRevision.empty()) site.ownRevision = update::RevisionText(builtin::kProgramVersion);
     site.downloadBaseUrl = update::DownloadBaseUrl();
     site.publicKey = update::BuiltInPublicKey();
     site.restart = TakeRestartMark();

@@ -112,9 +112,7 @@ bool AutoUpdaterSelfUpdate(const UpdateSite& site) {
     std::string currentText;
     trap.Run([&] {
         if (platform::VisibleFileExists(toolPath)) {
-            const std::string version = GetFileVerNumber(toolPath, true, true).value_or("");
-            const auto dot = version.rfind('.');
-            currentText = dot == std::string::npos ? version : version.substr(dot + 1);
+            currentText = update::RevisionText(GetFileVerNumber(toolPath, true, true).value_or(""));
         } else {
             currentText = "0";
         }

@@ -90,7 +90,6 @@ bool BatchInserter::LeavesKeyToTable(const Row& values, const Mask& assigned) {
     if (!autoIncrementColumn_) return false;
     const std::size_t c = *autoIncrementColumn_;
     if (!assigned[c]) return true;
-    // Null and 0 ask the table for a value too.
     // Null asks the table for a value too, and so does 0 unless the session stores it.
     const Value& v = values[c];
     if (v.IsNull()) return true;
