@@ -28,8 +28,8 @@ void FrmMainWindow::BuildControls() {
         PlainLabel(lblIP_[i], i == 0 ? "lblIP_0" : "lblIP_1", FrmMain::kNoHost);
         lblIP_[i].setAlignment(Qt::AlignCenter);
     }
-    txtID_[0].setToolTip(QStringLiteral("원본: 누리온Tarn 고객 아이디 (자료를 가져올 곳)"));
-    txtID_[1].setToolTip(QStringLiteral("대상: 누리온Velm 고객 아이디 (자료를 넣을 곳)"));
+    txtID_[0].setToolTip(QStringLiteral("누리온Tarn(원본) 고객 아이디: 자료를 가져올 곳"));
+    txtID_[1].setToolTip(QStringLiteral("누리온Velm(대상) 고객 아이디: 자료를 넣을 곳"));
     lblIP_[0].setToolTip(QStringLiteral("원본(Tarn) DB가 있는 서버 주소 (시작하면 찾습니다)"));
     lblIP_[1].setToolTip(QStringLiteral("대상(Velm) DB가 있는 서버 주소 (시작하면 찾습니다)"));
     PlainLabel(lblArrow_, "lblArrow", "→");
