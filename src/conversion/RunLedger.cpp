@@ -91,11 +91,16 @@ void RunLedger::Failed(const RunTable& table) {
 }
 
 void RunLedger::Finish(const RunEnd& end) {
+    // The table the run ended in may not have reached its first row yet.
+    bool endedIn = false;
     for (TableOutcome& outcome : tables_) {
-        if (outcome.state == TableState::Copying)
+        const bool open = outcome.state == TableState::Copying || outcome.state == TableState::Waiting;
+        if (open && !endedIn && (outcome.state == TableState::Copying || outcome.table.name == end.failedTable)) {
+            endedIn = true;
             outcome.state = end.outcome == RunOutcome::Stopped ? TableState::Stopped : TableState::Failed;
-        else if (outcome.state == TableState::Waiting)
+        } else if (open) {
             outcome.state = TableState::NotRun;
+        }
     }
     status_.table.clear();
     status_.ended = true;
