@@ -7,9 +7,39 @@
 #include "bench/Machine.h"
 #include "common/MsgBox.h"
 #include "conversion/FrmMain.h"
+#include "conversion/TableCopyRun.h"
 #include "support/ScriptedMsgBox.h"
 
 namespace bench {
+
+namespace {
+
+// Hears the run's events on their way to the window model: the tables' own times.
+class TimedEvents : public RunEvents {
+public:
+    TimedEvents(FrmMain& form, ConversionResult& result) : form_(form), result_(result) {}
+
+    void HostsLocated() override { form_.HostsLocated(); }
+    void RunStarted(const std::vector<RunTable>& tables) override { form_.RunStarted(tables); }
+    void TableStarted(const RunTable& table, std::int64_t rowTotal) override { form_.TableStarted(table, rowTotal); }
+    void RowCopied() override { form_.RowCopied(); }
+    void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override {
+        result_.tableSeconds.emplace_back(table.name, seconds);
+        form_.TableFinished(table, rows, seconds);
+    }
+    void TableFailed(const RunTable& table, const std::string& error) override { form_.TableFailed(table, error); }
+    int Question(const std::string& prompt, int style, const std::string& title) override {
+        return form_.Question(prompt, style, title);
+    }
+    void LogLine(const std::string& line) override { form_.LogLine(line); }
+    void RunFinished(const RunEnd& end) override { form_.RunFinished(end); }
+
+private:
+    FrmMain& form_;
+    ConversionResult& result_;
+};
+
+}  // namespace
 
 ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables) {
     testsupport::ScriptedMsgBox boxes;
@@ -31,19 +61,7 @@ ConversionResult RunConversion(const Customers& customers, const std::vector<std
     float biggest = 0;
     std::vector<std::int64_t> samples;
     int nextTenth = 0;
-    double lastLine = 0;
     form.SetChangeListener([&](FrmMain::Change change) {
-        if (change == FrmMain::Change::Log && !form.TxtLog().empty()) {
-            const std::string& log = form.TxtLog();
-            const std::size_t end = log.size() - 2;  // before the final CR LF
-            const std::size_t begin = log.rfind("\r\n", end - 1);
-            const std::string line = log.substr(begin == std::string::npos ? 0 : begin + 2,
-                                                end - (begin == std::string::npos ? 0 : begin + 2));
-            const double now = Now();
-            result.tableSeconds.emplace_back(line.substr(0, line.find(':')), now - lastLine);
-            lastLine = now;
-            return;
-        }
         if (change != FrmMain::Change::Progress) return;
         const auto& bar = form.Progress(0);
         if (bar.Value == 0) {
@@ -67,8 +85,8 @@ ConversionResult RunConversion(const Customers& customers, const std::vector<std
     malloc_trim(0);
     result.peakOfRunOnly = ResetPeakResident();
     const Stopwatch watch;
-    lastLine = Now();
-    form.cmdStart_Click();
+    TimedEvents events(form, result);
+    RunTableCopy(form.MakeRunRequest(), events);
     result.time = watch.Elapsed();
     result.peakKiB = PeakResidentKiB();
     form.SetChangeListener(nullptr);

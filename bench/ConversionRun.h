@@ -20,7 +20,7 @@ struct ConversionResult {
     // Resident memory when the per-table bar of the biggest table passed 0%, 10%, ... 100%.
     std::vector<std::int64_t> residentByTenth;
     std::string log;
-    // Seconds each table took, from the log line of the table before (or the start).
+    // Seconds each table took, as the run reported it (emptying, copying and remapping it).
     std::vector<std::pair<std::string, double>> tableSeconds;
 };
 

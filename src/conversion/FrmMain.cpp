@@ -16,11 +16,18 @@ std::string SettingKey(CustomerIndex index) {
 FrmMain::FrmMain(OdbcDataSources dataSources) : dataSources_(std::move(dataSources)) {}
 
 void FrmMain::cmdStart_Click() {
-    RunTableCopy(*this);
+    RunTableCopy(MakeRunRequest(), *this);
 }
 
 void FrmMain::Command1_Click() {
-    RunParentLinkRepair(*this);
+    RunParentLinkRepair(MakeRunRequest(), *this);
+}
+
+RunRequest FrmMain::MakeRunRequest() {
+    RunRequest request{*this, *this, stop_, {}};
+    for (int i = 0; i < list_.ListCount(); ++i)
+        if (list_.Selected(i)) request.tables.push_back({i, list_.List(i)});
+    return request;
 }
 
 std::string FrmMain::LocateCustomerDB(CustomerIndex index) {

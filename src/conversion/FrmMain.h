@@ -8,6 +8,8 @@
 #include "connection/CustomerLocator.h"
 #include "connection/OdbcDataSources.h"
 #include "conversion/ListBox.h"
+#include "conversion/RunEvents.h"
+#include "conversion/RunLedger.h"
 #include "conversion/RunStop.h"
 
 namespace ado {
@@ -15,11 +17,13 @@ class Connection;
 }
 
 // The conversion window as a model: every control's state and the handlers by their
-// names. The Qt window binds its widgets to it; tests drive it directly.
-class FrmMain : public CustomerForm {
+// names. The Qt window binds its widgets to it; tests drive it directly. It hears the
+// runs it starts as their events, and gives them its way to the customer databases.
+class FrmMain : public CustomerForm, public RunEvents, public ConnectionSetup {
 public:
-    // What changed, so a view can refresh the matching widgets.
-    enum class Change { IdText, HostLabel, List, SelectAll, Log, Progress, Focus, Unloaded };
+    // What changed, so a view can refresh the matching widgets. Status: the rows' run
+    // states or the status line.
+    enum class Change { IdText, HostLabel, List, SelectAll, Log, Progress, Focus, Unloaded, Status };
     using ChangeListener = std::function<void(Change)>;
 
     struct ProgressBar {
@@ -54,6 +58,35 @@ public:
     const std::string& MyODBCPath() const { return dataSources_.MyODBCPath(); }
     const CustomerLocator& Locator() const { return locator_; }
     RunStop& Stop() { return stop_; }
+
+    // What a run started from this window works with: the customers, this window's
+    // connection set-up, its stop and the selected rows.
+    RunRequest MakeRunRequest();
+    // Who signed in, for the run records.
+    void SetSignedInUser(std::string user) { signedInUser_ = std::move(user); }
+    // The last run's account, and the path of its record ("" when it could not be saved).
+    const RunLedger& Ledger() const { return ledger_; }
+    const std::string& LastRecordPath() const { return lastRecordPath_; }
+    // The state a list row shows beside its name ("" when the row was not in the last run).
+    std::string RowStateText(int row) const;
+
+    // The run events, turned into this window's bars, list, log and messages.
+    void HostsLocated() override;
+    void RunStarted(const std::vector<RunTable>& tables) override;
+    void TableStarted(const RunTable& table, std::int64_t rowTotal) override;
+    void RowCopied() override { AdvanceProgress(0); }
+    void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override;
+    void TableFailed(const RunTable& table, const std::string& error) override;
+    int Question(const std::string& prompt, int style, const std::string& title = {}) override;
+    void LogLine(const std::string& line) override { WriteLog(line); }
+    void RunFinished(const RunEnd& end) override;
+
+    // The connection set-up: LocateCustomerDB and OpenMySQL.
+    std::string LocateCustomer(CustomerIndex index) override;
+    bool OpenCustomer(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index,
+                      bool withOptions) override {
+        return OpenMySQL(connection, index, withOptions);
+    }
 
     // Controls, as the user or a procedure changes them. Setting an ID box's text
     // fires txtID_Change, as typing does; setting the select-all box fires chkAll_Click.
@@ -91,6 +124,7 @@ public:
 
 private:
     void Notify(Change change) const;
+    void SaveRunRecord(const RunEnd& end);
 
     std::array<std::string, 2> txtID_;
     std::array<std::string, 2> lblIP_{kNoHost, kNoHost};
@@ -108,4 +142,9 @@ private:
     CustomerLocator locator_;
     OdbcDataSources dataSources_;
     RunStop stop_;
+    RunLedger ledger_;
+    bool copyRunActive_ = false;  // between a copy run's start and its end
+    std::vector<RunTable> runTables_;
+    std::string signedInUser_;
+    std::string lastRecordPath_;
 };

@@ -1,6 +1,6 @@
 #include "conversion/TableCopyRun.h"
 
-#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -9,8 +9,8 @@
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "conversion/ColumnMapping.h"
-#include "conversion/FrmMain.h"
 #include "conversion/OrderDetailLinks.h"
+#include "conversion/RunStop.h"
 #include "conversion/ZeroDateRepair.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
@@ -36,23 +36,21 @@ VbError AsVbError(const std::exception& e) {
     return VbError(51, "Internal error", e.what());
 }
 
-bool IdsEntered(FrmMain& form) {
+bool IdsEntered(const RunRequest& request, RunEvents& events) {
     for (CustomerIndex i = 0; i <= 1; ++i) {
-        if (TrimBlanks(form.IdText(i)).empty()) {
-            MsgBox("Tarn ID를 입력하세요.", mb::kOkOnly);
-            form.FocusIdBox(i);
+        if (TrimBlanks(request.customers.IdText(i)).empty()) {
+            events.Question("Tarn ID를 입력하세요.", mb::kOkOnly);
+            request.customers.FocusIdBox(i);
             return false;
         }
     }
     return true;
 }
 
-bool LocateBoth(FrmMain& form) {
-    for (CustomerIndex i = 0; i <= 1; ++i) {
-        form.SetDBHost(i, form.LocateCustomerDB(i));
-        if (form.DBHost(i).empty()) return false;
-    }
-    for (CustomerIndex i = 0; i <= 1; ++i) form.SetLblIP(i, form.DBHost(i));
+bool LocateBoth(const RunRequest& request, RunEvents& events) {
+    for (CustomerIndex i = 0; i <= 1; ++i)
+        if (request.connections.LocateCustomer(i).empty()) return false;
+    events.HostsLocated();
     return true;
 }
 
@@ -74,9 +72,11 @@ private:
     RunStop& stop_;
 };
 
+using Clock = std::chrono::steady_clock;
+
 class TableCopy {
 public:
-    explicit TableCopy(FrmMain& form) : form_(form), stop_(form.Stop()) {}
+    TableCopy(const RunRequest& request, RunEvents& events) : request_(request), events_(events), stop_(request.stop) {}
 
     // Every step sits inside the run's error handling, the lookups included.
     void Run() {
@@ -90,25 +90,23 @@ public:
             if (stop_.Requested())
                 ReportStopped();
             else
-                MsgBox(ErrorReportText(AsVbError(e), "cmdStart_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+                ReportFailure(ErrorReportText(AsVbError(e), "cmdStart_Click", ReportOwner::Form, "Form1"));
         }
+        if (confirmed_) events_.RunFinished(end_);
     }
 
 private:
     void RunSteps() {
-        if (!IdsEntered(form_)) return;
-        if (MsgBox("※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
-                   mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
+        if (!IdsEntered(request_, events_)) return;
+        if (events_.Question("※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
+                             mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
             return;
-        const bool located = LocateBoth(form_);
+        confirmed_ = true;
+        end_.outcome = RunOutcome::NotConnected;
+        events_.RunStarted(request_.tables);
+        const bool located = LocateBoth(request_, events_);
         ThrowIfStopped();
         if (!located) return;
-
-        form_.SetProgressValue(0, 0);
-        form_.SetProgressValue(1, 0);
-        // A bar with maximum 0 means nothing to most toolkits: keep it at least 1.
-        form_.SetProgressMax(1, static_cast<float>(std::max(1, form_.List1().SelCount())));
-        form_.ClearLog();
 
         sourceConn_ = std::make_shared<Connection>();
         targetConn_ = std::make_shared<Connection>();
@@ -116,25 +114,24 @@ private:
         targetRs_ = std::make_shared<Recordset>();
         stop_.Watch(sourceConn_);
         stop_.Watch(targetConn_);
-        const bool opened =
-            form_.OpenMySQL(sourceConn_, kSourceCustomer, true) && form_.OpenMySQL(targetConn_, kTargetCustomer, false);
+        const bool opened = request_.connections.OpenCustomer(sourceConn_, kSourceCustomer, true) &&
+                            request_.connections.OpenCustomer(targetConn_, kTargetCustomer, false);
         ThrowIfStopped();
         if (!opened) return;
         if (!TargetMayBeOverwritten()) {
+            end_.outcome = RunOutcome::Declined;
             CloseAll();
             return;
         }
         ThrowIfStopped();
         E_FAIL_Error_Solution(sourceConn_);
-        for (int i = 0; i < form_.List1().ListCount(); ++i) {
-            if (!form_.List1().Selected(i)) continue;
+        for (const RunTable& table : request_.tables) {
             ThrowIfStopped();
-            form_.SetCurrentRow(i);
-            CopyTable(form_.List1().List(i));
-            form_.SetProgressValue(1, form_.Progress(1).Value + 1);
+            CopyTable(table);
         }
         ThrowIfStopped();
-        MsgBox("복사가 완료되었습니다.", mb::kOkOnly);
+        end_.outcome = RunOutcome::Completed;
+        events_.Question("복사가 완료되었습니다.", mb::kOkOnly);
         CloseAll();
     }
 
@@ -145,14 +142,24 @@ private:
     // A stopped run is never reported as complete: the log names the table it left
     // unfinished (its target holds only part of its rows); later tables were not touched.
     void ReportStopped() {
+        end_.outcome = RunOutcome::Stopped;
+        end_.failedTable = current_.name;
         std::string message = "작업을 중지했습니다.";
-        if (!currentTable_.empty()) {
-            form_.WriteLog(currentTable_ + ": 중지됨 - 복사가 끝나지 않았습니다(미완료)");
+        if (!current_.name.empty()) {
+            events_.LogLine(current_.name + ": 중지됨 - 복사가 끝나지 않았습니다(미완료)");
             message +=
-                "\r\n" + currentTable_ + " 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 다시 복사합니다.";
+                "\r\n" + current_.name + " 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 다시 복사합니다.";
         }
-        form_.WriteLog("작업을 중지했습니다.");
-        MsgBox(message, mb::kOkOnly);
+        events_.LogLine("작업을 중지했습니다.");
+        events_.Question(message, mb::kOkOnly);
+    }
+
+    void ReportFailure(const std::string& report) {
+        end_.outcome = RunOutcome::Failed;
+        end_.error = report;
+        end_.failedTable = current_.name;
+        if (!current_.name.empty()) events_.TableFailed(current_, report);
+        events_.Question(report, mb::kOkOnly);
     }
 
     bool TargetMayBeOverwritten() {
@@ -164,35 +171,39 @@ private:
             if (count <= check.accepted) continue;
             const std::string question = std::string("복사될 곳의 Tarn DB [") + check.label +
                                          "] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?";
-            if (MsgBox(question, mb::kYesNo + mb::kDefaultButton2, std::to_string(count) + "건 존재") != mb::kYes)
+            if (events_.Question(question, mb::kYesNo + mb::kDefaultButton2, std::to_string(count) + "건 존재") !=
+                mb::kYes) {
+                end_.declinedLabel = check.label;
+                end_.declinedCount = count;
                 return false;
+            }
         }
         return true;
     }
 
-    void CopyTable(const std::string& table) {
-        currentTable_ = table;
+    void CopyTable(const RunTable& table) {
+        const Clock::time_point started = Clock::now();
+        current_ = table;
+        end_.targetTouched = false;
         // The source is opened before the target is emptied, so a table the source
         // cannot give never costs the target its rows. Forward-only, it is read in the
         // order of its key a chunk at a time (a table without a unique key in one read).
-        sourceRs_->Open(table, sourceConn_, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
-        targetConn_->Execute("DELETE FROM " + table);
+        sourceRs_->Open(table.name, sourceConn_, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+        targetConn_->Execute("DELETE FROM " + table.name);
+        end_.targetTouched = true;
         // Forward-only in batch mode, the target keeps none of the rows added to it and
         // sends them many per statement, with the outcome of one insert per row: a refused
         // row reports its own error, the rows before it stay, it and those after it do not.
-        targetRs_->Open(table, targetConn_, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+        targetRs_->Open(table.name, targetConn_, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
 
         std::int32_t total = 0;
         {
-            auto count = sourceConn_->Execute("SELECT COUNT(*) FROM " + table);
+            auto count = sourceConn_->Execute("SELECT COUNT(*) FROM " + table.name);
             total = Count(*count);
         }
-        if (total > 0) {
-            form_.SetProgressMax(0, static_cast<float>(total));
-            form_.SetProgressValue(0, 0);
-        }
+        events_.TableStarted(table, total);
 
-        const ColumnMapping mapping(*sourceRs_, *targetRs_, table);
+        const ColumnMapping mapping(*sourceRs_, *targetRs_, table.name);
         try {
             while (!sourceRs_->Eof()) {
                 ThrowIfStopped();
@@ -200,7 +211,7 @@ private:
                 mapping.CopyRow(*sourceRs_, *targetRs_);
                 targetRs_->Update();
                 sourceRs_->MoveNext();
-                form_.AdvanceProgress(0);
+                events_.RowCopied();
             }
             targetRs_->UpdateBatch();
         } catch (...) {
@@ -210,9 +221,10 @@ private:
         sourceRs_->Close();
         targetRs_->Close();
 
-        if (table == kOrderDetailTable) RemapSkippingMissingColumns();
-        form_.WriteLog(table + ": " + std::to_string(total) + "건 복사");
-        currentTable_.clear();
+        if (table.name == kOrderDetailTable) RemapSkippingMissingColumns();
+        // The rows the source counted before the copy, as the log line has always said.
+        events_.TableFinished(table, total, std::chrono::duration<double>(Clock::now() - started).count());
+        current_ = RunTable{};
     }
 
     // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
@@ -241,38 +253,41 @@ private:
         CloseIfOpen(targetConn_);
     }
 
-    FrmMain& form_;
+    const RunRequest& request_;
+    RunEvents& events_;
     RunStop& stop_;
-    std::string currentTable_;  // the table being copied, until its log line is written
+    bool confirmed_ = false;  // past the start question: the run ends with RunFinished
+    RunEnd end_;
+    RunTable current_;  // the table being copied, until it has finished
     std::shared_ptr<Connection> sourceConn_, targetConn_;
     std::shared_ptr<Recordset> sourceRs_, targetRs_;
 };
 
 }  // namespace
 
-void RunTableCopy(FrmMain& form) {
-    TableCopy(form).Run();
+void RunTableCopy(const RunRequest& request, RunEvents& events) {
+    TableCopy(request, events).Run();
 }
 
-void RunParentLinkRepair(FrmMain& form) {
-    RunStop& stop = form.Stop();
+void RunParentLinkRepair(const RunRequest& request, RunEvents& events) {
+    RunStop& stop = request.stop;
     const StopScope scope(stop);
     const auto throwIfStopped = [&stop] {
         if (stop.Requested()) throw RunStopped{};
     };
     try {
-        if (!IdsEntered(form)) return;
-        if (MsgBox(
+        if (!IdsEntered(request, events)) return;
+        if (events.Question(
                 "자료변환중 ordbook_d.parentseq 처리시 오류가 발생한 경우 해당 부분만 별도로 처리하는 기능입니다.\r\n"
                 "정말 시작하시겠습니까?(반드시 1회만 처리해야 합니다. 중복처리시 자료가 꼬입니다.)",
                 mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
             return;
-        const bool located = LocateBoth(form);
+        const bool located = LocateBoth(request, events);
         throwIfStopped();
         if (!located) return;
         auto connection = std::make_shared<Connection>();
         stop.Watch(connection);
-        const bool opened = form.OpenMySQL(connection, kTargetCustomer, false);
+        const bool opened = request.connections.OpenCustomer(connection, kTargetCustomer, false);
         throwIfStopped();
         if (!opened) return;
         try {
@@ -282,14 +297,14 @@ void RunParentLinkRepair(FrmMain& form) {
         }
         throwIfStopped();
         CloseIfOpen(connection);
-        MsgBox("처리완료!", mb::kOkOnly);
+        events.Question("처리완료!", mb::kOkOnly);
     } catch (const std::exception& e) {
         if (!stop.Requested()) {
-            MsgBox(ErrorReportText(AsVbError(e), "Command1_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+            events.Question(ErrorReportText(AsVbError(e), "Command1_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
             return;
         }
-        MsgBox(kRepairStopped, mb::kOkOnly);
+        events.Question(kRepairStopped, mb::kOkOnly);
     } catch (const RunStopped&) {
-        MsgBox(kRepairStopped, mb::kOkOnly);
+        events.Question(kRepairStopped, mb::kOkOnly);
     }
 }

@@ -18,6 +18,8 @@ unsigned FrmMainView::PartOf(FrmMain::Change change) {
             return kFocus;
         case FrmMain::Change::Unloaded:
             return kUnloaded;
+        case FrmMain::Change::Status:
+            return kStatus;
     }
     return 0;
 }
@@ -44,6 +46,11 @@ FrmMainView FrmMainView::Capture(const FrmMain& model, unsigned parts) {
     if (parts & kProgress) view.bars = {model.Progress(0), model.Progress(1)};
     if (parts & kFocus) view.focus = model.FocusedControl();
     if (parts & kUnloaded) view.unloaded = model.Unloaded();
+    if (parts & kStatus) {
+        view.rowStates.reserve(static_cast<std::size_t>(model.List1().ListCount()));
+        for (int i = 0; i < model.List1().ListCount(); ++i) view.rowStates.push_back(model.RowStateText(i));
+        view.status = model.Ledger().Status();
+    }
     return view;
 }
 
@@ -61,5 +68,9 @@ void FrmMainView::Merge(FrmMainView&& newer) {
     if (p & kProgress) bars = newer.bars;
     if (p & kFocus) focus = std::move(newer.focus);
     if (p & kUnloaded) unloaded = newer.unloaded;
+    if (p & kStatus) {
+        rowStates = std::move(newer.rowStates);
+        status = std::move(newer.status);
+    }
     parts |= p;
 }

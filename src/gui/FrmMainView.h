@@ -18,7 +18,8 @@ struct FrmMainView {
         kProgress = 1u << 5,
         kFocus = 1u << 6,
         kUnloaded = 1u << 7,
-        kAll = (1u << 8) - 1,
+        kStatus = 1u << 8,
+        kAll = (1u << 9) - 1,
     };
 
     unsigned parts = 0;
@@ -32,6 +33,8 @@ struct FrmMainView {
     std::array<FrmMain::ProgressBar, 2> bars;
     std::string focus;
     bool unloaded = false;
+    std::vector<std::string> rowStates;  // beside each row's name: its state in the last run
+    RunStatus status;
 
     static unsigned PartOf(FrmMain::Change change);
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QThread>
@@ -10,6 +11,7 @@
 
 #include "common/MsgBox.h"
 #include "gui/KoreanUi.h"
+#include "gui/LogFile.h"
 #include "gui/QtText.h"
 
 namespace {
@@ -19,12 +21,6 @@ int BarUnits(float value) {
     if (!(value > 0)) return 0;
     if (value >= static_cast<float>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
     return static_cast<int>(value);
-}
-
-void PlainLabel(QLabel& label, const char* name, const char* caption) {
-    label.setObjectName(QString::fromLatin1(name));
-    label.setTextFormat(Qt::PlainText);
-    label.setText(QString::fromUtf8(caption));
 }
 
 }  // namespace
@@ -42,137 +38,13 @@ FrmMainWindow::FrmMainWindow(FrmMain& model, QWidget* parent)
 }
 
 FrmMainWindow::~FrmMainWindow() {
+    // The program quits while a run works: it is stopped, its questions are answered as
+    // cancelled, and it ends here, before the model stops telling this window of changes.
+    if (run_.Running()) {
+        model_.cmdStop_Click();
+        run_.EndOnQuit();
+    }
     model_.SetChangeListener({});
-}
-
-void FrmMainWindow::BuildControls() {
-    setObjectName(QStringLiteral("FrmMain"));
-    setWindowTitle(QString::fromUtf8(FrmMain::kCaption));
-
-    PlainLabel(label1Heading_, "Label1_0", "[처리절차]");
-    PlainLabel(label1Step1_, "Label1_2", "1. 누리온Tarn 최신버전으로 실행을 한번 해 줍니다.(DB업그레이드)");
-    PlainLabel(label1Step2_, "Label1_4", "2. [시작]버튼을 눌러 작업을 시작합니다.");
-    PlainLabel(label1IdRow_, "Label1_3", "Tarn 아이디:");
-
-    for (CustomerIndex i = 0; i <= 1; ++i) {
-        txtID_[i].setObjectName(QStringLiteral("txtID_%1").arg(i));
-        PlainLabel(lblIP_[i], i == 0 ? "lblIP_0" : "lblIP_1", FrmMain::kNoHost);
-        lblIP_[i].setAlignment(Qt::AlignCenter);
-    }
-    PlainLabel(lblArrow_, "lblArrow", "→");
-    QFont arrowFont = lblArrow_.font();
-    arrowFont.setBold(true);
-    arrowFont.setPointSize(arrowFont.pointSize() + 5);
-    lblArrow_.setFont(arrowFont);
-
-    cmdStart_.setObjectName(QStringLiteral("cmdStart"));
-    cmdStart_.setText(QStringLiteral("시작"));
-    cmdClose_.setObjectName(QStringLiteral("cmdClose"));
-    cmdClose_.setText(QStringLiteral("닫기"));
-    cmdStop_.setObjectName(QStringLiteral("cmdStop"));
-    cmdStop_.setText(QStringLiteral("중지"));
-    cmdStop_.setEnabled(false);
-    command1_.setObjectName(QStringLiteral("Command1"));
-    command1_.setText(QStringLiteral("Command1"));
-    command1_.setEnabled(false);
-    command1_.setToolTip(QStringLiteral("ordbook_d.parentseq 재처리 (관리자: Ctrl+Shift+F12)"));
-
-    chkAll_.setObjectName(QStringLiteral("chkAll"));
-    chkAll_.setText(QStringLiteral("전체(&A)"));
-    btnMSel_.setObjectName(QStringLiteral("btnMSel"));
-    btnMSel_.setText(QStringLiteral("↓"));
-    btnMSel_.setFixedWidth(btnMSel_.fontMetrics().horizontalAdvance(QStringLiteral("↓")) + 24);
-
-    list1_.setObjectName(QStringLiteral("List1"));
-    // Clicking a row toggles it, as in a list with simple multiple selection: the
-    // catalogue starts fully selected, and a click must not throw that selection away.
-    list1_.setSelectionMode(QAbstractItemView::MultiSelection);
-    list1_.setMinimumWidth(190);
-    list1_.setMaximumWidth(230);
-
-    PlainLabel(label2Log_, "Label2_12", "[ 작업 진행 로그 ]");
-    QFont bold = label2Log_.font();
-    bold.setBold(true);
-    label2Log_.setFont(bold);
-
-    txtLog_.setObjectName(QStringLiteral("TxtLog"));
-    txtLog_.setReadOnly(true);
-    // Read-only, but the user may select and copy with the keyboard as with the mouse.
-    txtLog_.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    txtLog_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtLog_.setFont(LogFont());
-    txtLog_.setMinimumWidth(420);
-
-    PlainLabel(label2Current_, "Label2_6", "현재:");
-    PlainLabel(label2Total_, "Label2_7", "전체:");
-    for (int i = 0; i < 2; ++i) {
-        progressBar1_[i].setObjectName(QStringLiteral("ProgressBar1_%1").arg(i));
-        progressBar1_[i].setTextVisible(false);
-        progressBar1_[i].setRange(0, 100);
-        progressBar1_[i].setValue(0);
-    }
-}
-
-void FrmMainWindow::BuildLayout() {
-    // Top: the procedure on the left, Command1 apart from it on the right.
-    procedure_.addWidget(&label1Heading_);
-    procedure_.addWidget(&label1Step1_);
-    procedure_.addWidget(&label1Step2_);
-    header_.addLayout(&procedure_);
-    header_.addStretch(1);
-    header_.addWidget(&command1_, 0, Qt::AlignTop);
-
-    // The ID row: caption, source ID, the arrow, target ID, then the commands; the
-    // located host under each ID box.
-    idRow_.addWidget(&label1IdRow_, 0, 0);
-    idRow_.addWidget(&txtID_[0], 0, 1);
-    idRow_.addWidget(&lblArrow_, 0, 2, Qt::AlignCenter);
-    idRow_.addWidget(&txtID_[1], 0, 3);
-    idRow_.setColumnStretch(4, 1);
-    idRow_.addWidget(&cmdStart_, 0, 5);
-    idRow_.addWidget(&cmdStop_, 0, 6);
-    idRow_.addWidget(&cmdClose_, 0, 7);
-    idRow_.addWidget(&lblIP_[0], 1, 1);
-    idRow_.addWidget(&lblIP_[1], 1, 3);
-    idRow_.setColumnMinimumWidth(1, 150);
-    idRow_.setColumnMinimumWidth(3, 150);
-
-    // The list on the left and the log on its right, in one row so both get the same height.
-    listTools_.addWidget(&chkAll_);
-    listTools_.addStretch(1);
-    listTools_.addWidget(&btnMSel_);
-    body_.addLayout(&listTools_, 0, 0);
-    body_.addWidget(&label2Log_, 0, 1);
-    body_.addWidget(&list1_, 1, 0);
-    body_.addWidget(&txtLog_, 1, 1);
-    body_.setColumnStretch(1, 1);
-    body_.setRowStretch(1, 1);
-
-    bars_.addWidget(&label2Current_, 0, 0);
-    bars_.addWidget(&progressBar1_[0], 0, 1);
-    bars_.addWidget(&label2Total_, 1, 0);
-    bars_.addWidget(&progressBar1_[1], 1, 1);
-    bars_.setColumnStretch(1, 1);
-
-    outer_.addLayout(&header_);
-    outer_.addSpacing(6);
-    outer_.addLayout(&idRow_);
-    outer_.addSpacing(6);
-    outer_.addLayout(&body_, 1);
-    outer_.addLayout(&bars_);
-    setLayout(&outer_);
-
-    setTabOrder(&txtID_[0], &txtID_[1]);
-    setTabOrder(&txtID_[1], &cmdStart_);
-    setTabOrder(&cmdStart_, &cmdStop_);
-    setTabOrder(&cmdStop_, &cmdClose_);
-    setTabOrder(&cmdClose_, &chkAll_);
-    setTabOrder(&chkAll_, &btnMSel_);
-    setTabOrder(&btnMSel_, &list1_);
-    setTabOrder(&list1_, &txtLog_);
-    setTabOrder(&txtLog_, &command1_);
-    txtID_[0].setFocus();
-    resize(820, 600);
 }
 
 void FrmMainWindow::Connect() {
@@ -211,6 +83,20 @@ void FrmMainWindow::Connect() {
         if (cmdClose_.isEnabled()) cmdClose_.click();
     });
     QObject::connect(&repairChord_, &QShortcut::activated, this, [this] { UnlockRepairCommand(); });
+    QObject::connect(&cmdSaveLog_, &QPushButton::clicked, this, [this] { SaveLogAs(this, txtLog_.toPlainText()); });
+    QObject::connect(&txtLog_, &QWidget::customContextMenuRequested, this,
+                     [this](const QPoint& position) { ShowLogMenu(position); });
+    statusTicker_.setInterval(1000);
+    QObject::connect(&statusTicker_, &QTimer::timeout, this, [this] { ShowStatusLine(); });
+}
+
+void FrmMainWindow::ShowLogMenu(const QPoint& position) {
+    std::unique_ptr<QMenu> menu(txtLog_.createStandardContextMenu(position));
+    menu->addSeparator();
+    QAction* save = menu->addAction(QStringLiteral("로그 저장…"));
+    save->setObjectName(QStringLiteral("actSaveLog"));
+    QObject::connect(save, &QAction::triggered, this, [this] { SaveLogAs(this, txtLog_.toPlainText()); });
+    menu->exec(txtLog_.viewport()->mapToGlobal(position));
 }
 
 void FrmMainWindow::LoadAndShow() {
@@ -295,7 +181,10 @@ void FrmMainWindow::Apply(const FrmMainView& view) {
             // The row count is taken before the copy; a busy source may give a few more.
             progressBar1_[i].setValue(std::min(BarUnits(view.bars[i].Value), max));
         }
+        shownTableRows_ = view.bars[0].Value;
+        ShowStatusLine();
     }
+    if (view.parts & FrmMainView::kStatus) ApplyStatus(view);
     if (view.parts & FrmMainView::kFocus) {
         focusRequest_ = view.focus;
         if (!run_.Running()) ApplyFocus();
@@ -335,6 +224,22 @@ void FrmMainWindow::ApplyLog(const std::string& log) {
     shownLog_ = log;
 }
 
+void FrmMainWindow::ApplyStatus(const FrmMainView& view) {
+    for (int row = 0; row < list1_.count() && row < static_cast<int>(view.rowStates.size()); ++row) {
+        const QString state = ToQ(view.rowStates[static_cast<std::size_t>(row)]);
+        if (list1_.item(row)->data(RowStateDelegate::kStateRole).toString() != state)
+            list1_.item(row)->setData(RowStateDelegate::kStateRole, state);
+    }
+    shownStatus_ = view.status;
+    for (QProgressBar& bar : progressBar1_) bar.setTextVisible(shownStatus_.begun);
+    ShowStatusLine();
+}
+
+void FrmMainWindow::ShowStatusLine() {
+    const auto rows = static_cast<std::int64_t>(shownTableRows_);
+    lblStatus_.setText(ToQ(shownStatus_.Line(rows, std::chrono::steady_clock::now())));
+}
+
 void FrmMainWindow::ApplyFocus() {
     for (CustomerIndex i = 0; i <= 1; ++i)
         if (focusRequest_ == "txtID(" + std::to_string(i) + ")") txtID_[i].setFocus();
@@ -345,10 +250,12 @@ void FrmMainWindow::StartRun(std::function<void(FrmMain&)> operation) {
     if (run_.Running() || syncing_) return;
     model_.Stop().Begin();  // a late click on 중지 of the run before stops nothing now
     SetInputsEnabled(false);
+    statusTicker_.start();
     run_.Start([this, operation = std::move(operation)] { operation(model_); }, [this] { RunEnded(); });
 }
 
 void FrmMainWindow::RunEnded() {
+    statusTicker_.stop();
     ApplyPending();  // what the worker changed last
     // The worker has been joined: the model is the window thread's again.
     Apply(FrmMainView::Capture(model_, FrmMainView::kAll & ~FrmMainView::kFocus & ~FrmMainView::kUnloaded));

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <array>
@@ -18,6 +19,7 @@
 
 #include "conversion/FrmMain.h"
 #include "gui/FrmMainView.h"
+#include "gui/RowStateDelegate.h"
 #include "gui/RunThread.h"
 
 // The conversion window: widgets bound to the FrmMain model. User input goes to the
@@ -61,6 +63,9 @@ private:
     void ApplyList(const FrmMainView& view);
     void ApplyLog(const std::string& log);
     void ApplyFocus();
+    void ApplyStatus(const FrmMainView& view);
+    void ShowStatusLine();
+    void ShowLogMenu(const QPoint& position);
 
     void StartRun(std::function<void(FrmMain&)> operation);
     void RunEnded();
@@ -68,6 +73,7 @@ private:
     bool AcceptsInput() const { return !syncing_ && !run_.Running(); }
 
     FrmMain& model_;
+    RowStateDelegate rowStates_;  // before the list that paints with it
 
     // Controls, named after the model's controls.
     QLabel label1Heading_;  // Label1(0)
@@ -85,10 +91,12 @@ private:
     QPushButton btnMSel_;
     QListWidget list1_;
     QLabel label2Log_;
+    QPushButton cmdSaveLog_;  // 로그 저장…: the visible log to a file of the user's choice
     QPlainTextEdit txtLog_;
     QLabel label2Current_;
     QLabel label2Total_;
     std::array<QProgressBar, 2> progressBar1_;
+    QLabel lblStatus_;  // the table being copied, rows done of its total, elapsed time, rows per second
 
     // Layouts: the outer one first, so that the inner ones (destroyed before it, in
     // reverse order) leave it before it would delete them.
@@ -98,16 +106,20 @@ private:
     QGridLayout idRow_;
     QGridLayout body_;
     QHBoxLayout listTools_;
+    QHBoxLayout logTools_;
     QGridLayout bars_;
 
     QShortcut escape_;
     QShortcut repairChord_;
+    QTimer statusTicker_;  // the elapsed time moves on while a table copies slowly
 
     bool syncing_ = false;         // the window is painting the model: widget signals are not user input
     bool repairUnlocked_ = false;  // Command1 offered by the supervisor chord
     bool closeAfterRun_ = false;   // the user chose to stop the run and close the window
     std::string shownLog_;         // the log text the log box shows, in the model's form
     std::string focusRequest_;     // the control the model last asked to focus
+    RunStatus shownStatus_;        // the run status the status line shows
+    float shownTableRows_ = 0;     // the current table's rows done, as the bar shows them
     std::function<void()> runFinished_;
 
     // Changes a worker made, waiting for the window thread.

@@ -38,10 +38,16 @@ QFont LogFont() {
     // "굴림체" is the Windows fixed-pitch Korean font; NanumGothicCoding is Debian's
     // fixed-pitch Korean font. Either way every character takes the same width, so the
     // log's columns line up.
-    QFont font(FirstInstalled({QStringLiteral("굴림체"), QStringLiteral("GulimChe"),
-                               QStringLiteral("NanumGothicCoding"), QStringLiteral("D2Coding"),
-                               QStringLiteral("Noto Sans Mono CJK KR"), QStringLiteral("Monospace")}));
-    font.setPointSize(9);
+    const QString family = FirstInstalled({QStringLiteral("굴림체"), QStringLiteral("GulimChe"),
+                                           QStringLiteral("NanumGothicCoding"), QStringLiteral("D2Coding"),
+                                           QStringLiteral("Noto Sans Mono CJK KR"), QStringLiteral("Monospace")});
+    QFont font(family);
+    // 굴림체 is drawn at 9 points. At that size NanumGothicCoding's lines are too short for
+    // its descenders ("g", "p", "_" lose their lower part) and "." shrinks to a speck; at
+    // 10.5 points (14 pixels on a 96-dpi screen) both show in full and a Korean syllable
+    // still takes exactly two Latin cells.
+    const bool gulim = family == QStringLiteral("굴림체") || family == QStringLiteral("GulimChe");
+    font.setPointSizeF(gulim ? 9 : 10.5);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     return font;

@@ -6,6 +6,10 @@
 #include <QMessageBox>
 #include <QShortcut>
 #include <QThread>
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -67,6 +71,85 @@ QString CopiedText(const QMessageBox& box) {
            buttons.join(QStringLiteral("   ")) + QLatin1Char('\n') + rule;
 }
 
+// A question a worker thread waits on, answered by the window thread or by closing.
+struct WorkerQuestion {
+    std::thread::id asker;
+    int closedAnswer = 0;  // the answer when the box is never shown
+    bool answered = false;
+    int answer = 0;
+};
+
+class WorkerQuestions {
+public:
+    // Asks on the window thread and waits for the answer or for the asker's questions to close.
+    int Ask(const std::string& prompt, int style, const std::string& title) {
+        auto question = std::make_shared<WorkerQuestion>();
+        question->asker = std::this_thread::get_id();
+        question->closedAnswer = AnswerWithoutButton(ButtonsOf(style));
+        std::unique_lock lock(mutex_);
+        if (IsClosed(question->asker)) return question->closedAnswer;
+        waiting_.push_back(question);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [this, question, prompt, style, title] {
+                {
+                    const std::lock_guard guard(mutex_);
+                    if (question->answered) return;  // closed before the window thread came to it
+                }
+                const int answer = ShowMessageBox(prompt, style, title);
+                Answer(*question, answer);
+            },
+            Qt::QueuedConnection);
+        changed_.wait(lock, [&] { return question->answered; });
+        waiting_.erase(std::find(waiting_.begin(), waiting_.end(), question));
+        return question->answer;
+    }
+
+    void Close(std::thread::id worker) {
+        const std::lock_guard lock(mutex_);
+        closed_.push_back(worker);
+        for (const auto& question : waiting_)
+            if (question->asker == worker && !question->answered) {
+                question->answer = question->closedAnswer;
+                question->answered = true;
+            }
+        changed_.notify_all();
+    }
+
+    void Reopen(std::thread::id worker) {
+        const std::lock_guard lock(mutex_);
+        closed_.erase(std::remove(closed_.begin(), closed_.end(), worker), closed_.end());
+    }
+
+    int Waiting() {
+        const std::lock_guard lock(mutex_);
+        return static_cast<int>(
+            std::count_if(waiting_.begin(), waiting_.end(), [](const auto& question) { return !question->answered; }));
+    }
+
+private:
+    void Answer(WorkerQuestion& question, int answer) {
+        const std::lock_guard lock(mutex_);
+        if (question.answered) return;
+        question.answer = answer;
+        question.answered = true;
+        changed_.notify_all();
+    }
+    bool IsClosed(std::thread::id worker) const {
+        return std::find(closed_.begin(), closed_.end(), worker) != closed_.end();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::shared_ptr<WorkerQuestion>> waiting_;
+    std::vector<std::thread::id> closed_;
+};
+
+WorkerQuestions& Questions() {
+    static WorkerQuestions questions;
+    return questions;
+}
+
 }  // namespace
 
 int ShowMessageBox(const std::string& prompt, int style, const std::string& title, QWidget* parent) {
@@ -102,9 +185,18 @@ MsgBoxHandler QtMsgBoxHandler() {
         if (QThread::currentThread() == app->thread()) return ShowMessageBox(prompt, style, title);
         // From a worker: the window thread shows the box while the worker waits, so
         // questions keep the order in which the worker asks them.
-        int answer = 0;
-        QMetaObject::invokeMethod(
-            app, [&] { answer = ShowMessageBox(prompt, style, title); }, Qt::BlockingQueuedConnection);
-        return answer;
+        return Questions().Ask(prompt, style, title);
     };
+}
+
+void CloseWorkerQuestions(std::thread::id worker) {
+    Questions().Close(worker);
+}
+
+void ReopenWorkerQuestions(std::thread::id worker) {
+    Questions().Reopen(worker);
+}
+
+int WorkerQuestionsWaiting() {
+    return Questions().Waiting();
 }

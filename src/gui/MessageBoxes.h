@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <thread>
 
 #include "common/MsgBox.h"
 
@@ -14,5 +15,16 @@ class QWidget;
 int ShowMessageBox(const std::string& prompt, int style, const std::string& title, QWidget* parent = nullptr);
 
 // A handler for the MsgBox port that may be called from any thread: a call from a
-// worker thread is carried to the window thread and blocks until the user answers.
+// worker thread is carried to the window thread and blocks until the user answers, or
+// until the worker's questions are closed (below).
 MsgBoxHandler QtMsgBoxHandler();
+
+// The program quits while a worker still runs: every question of that worker thread,
+// the one it waits on and any it asks later, is answered at once as a box closed
+// without a button would be (Cancel, else No), so the worker winds down and can be
+// joined. ReopenWorkerQuestions forgets the thread once it has been joined.
+void CloseWorkerQuestions(std::thread::id worker);
+void ReopenWorkerQuestions(std::thread::id worker);
+
+// How many worker questions wait for the window thread now.
+int WorkerQuestionsWaiting();

@@ -19,6 +19,7 @@ void QtStartupUi::ShowLoginModal(frmLogin& dialog) {
 
 void QtStartupUi::ShowMainWindow() {
     model_.emplace();
+    model_->SetSignedInUser(user_);
     window_.emplace(*model_);
     window_->LoadAndShow();
 }

@@ -10,11 +10,13 @@
 class QtStartupUi : public StartupUi {
 public:
     void ShowLoginModal(frmLogin& dialog) override;
+    void SetSignedInUser(const std::string& user) override { user_ = user; }
     void ShowMainWindow() override;
 
     FrmMainWindow* MainWindow() { return window_ ? &*window_ : nullptr; }
 
 private:
+    std::string user_;
     std::optional<FrmMain> model_;
     std::optional<FrmMainWindow> window_;
 };

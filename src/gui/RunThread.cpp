@@ -5,9 +5,19 @@
 #include <string>
 
 #include "common/MsgBox.h"
+#include "gui/MessageBoxes.h"
 
 RunThread::~RunThread() {
-    if (worker_.joinable()) worker_.join();
+    EndOnQuit();
+}
+
+void RunThread::EndOnQuit() {
+    if (!worker_.joinable()) return;
+    const std::thread::id worker = worker_.get_id();
+    CloseWorkerQuestions(worker);
+    worker_.join();
+    ReopenWorkerQuestions(worker);
+    running_ = false;
 }
 
 void RunThread::Start(std::function<void()> work, std::function<void()> finished) {
@@ -26,6 +36,7 @@ void RunThread::Start(std::function<void()> work, std::function<void()> finished
         QMetaObject::invokeMethod(
             this,
             [this, finished = std::move(finished)] {
+                if (!worker_.joinable()) return;  // ended on quitting
                 worker_.join();
                 running_ = false;
                 if (finished) finished();

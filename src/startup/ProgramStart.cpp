@@ -26,6 +26,7 @@ platform::SingleInstanceLock StartProgram(StartupUi& ui, const StartupSteps& ste
         dialog.Form_Load();
         ui.ShowLoginModal(dialog);
         if (!dialog.LoginSucceeded()) EndProcessAtOnce();
+        ui.SetSignedInUser(dialog.txtUserName().Text);
         // Unloading releases the dialog's session on the in-house database.
         dialog.Form_Unload();
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 class frmLogin;
 
@@ -14,6 +15,9 @@ public:
     // hidden itself by then), passes the user's input to the dialog's operations, and
     // calls dialog.CloseBox() when the user closes the window.
     virtual void ShowLoginModal(frmLogin& dialog) = 0;
+
+    // Who signed in, told before the conversion window is shown (its run records name them).
+    virtual void SetSignedInUser(const std::string& /*user*/) {}
 
     // Creates the conversion window and shows it without an owner and not modally.
     virtual void ShowMainWindow() = 0;

@@ -7,7 +7,9 @@
 using namespace testsupport;
 
 ConversionFixture::ConversionFixture()
-    : sourceId(UniqueName("s")), targetId(UniqueName("t")), sourceDb("maketarn_" + sourceId),
+    : sourceId(UniqueName("s")),
+      targetId(UniqueName("t")),
+      sourceDb("maketarn_" + sourceId),
       targetDb("makevelm_" + targetId) {
     CreateCustomerDatabase(sourceId, sourceDb);
     CreateCustomerDatabase(targetId, targetDb);
@@ -74,6 +76,38 @@ std::vector<std::string> ConversionFixture::LogLines() const {
         start = end + 2;
     }
     return lines;
+}
+
+namespace {
+constexpr const char* kSummaryStart = "[작업 요약]";
+constexpr const char* kRecordLine = "작업 기록: ";
+}  // namespace
+
+std::vector<std::string> ConversionFixture::RunLines() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : LogLines()) {
+        if (line.rfind(kSummaryStart, 0) == 0) break;
+        if (line.rfind(kRecordLine, 0) != 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> ConversionFixture::SummaryLines() const {
+    std::vector<std::string> lines;
+    bool inSummary = false;
+    for (const std::string& line : LogLines()) {
+        inSummary = inSummary || line.rfind(kSummaryStart, 0) == 0;
+        if (inSummary && line.rfind(kRecordLine, 0) != 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string ConversionFixture::RecordText() const {
+    const std::string& path = form.LastRecordPath();
+    EXPECT_EQ(path.rfind(env.StateHome() + "/누리Tarn_To_누리Velm/runs/", 0), 0u) << path;
+    EXPECT_NE(path.find("_" + form.IdText(0) + "_" + form.IdText(1)), std::string::npos) << path;
+    EXPECT_EQ(LogLines().back(), kRecordLine + path);
+    return path.empty() ? std::string() : ReadFile(path);
 }
 
 std::shared_ptr<ado::Connection> ConversionFixture::Connect(bool target) const {

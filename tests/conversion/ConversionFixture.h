@@ -35,6 +35,12 @@ public:
     void Start();
     // The log as lines, without the final line break.
     std::vector<std::string> LogLines() const;
+    // The same without the summary at the end of a run and the line naming its record.
+    std::vector<std::string> RunLines() const;
+    // The summary lines at the end of the log ("[작업 요약] ..." and after).
+    std::vector<std::string> SummaryLines() const;
+    // The last run's record, read from the state folder.
+    std::string RecordText() const;
 
     // A connection to a customer database through a data source of the test's own.
     std::shared_ptr<ado::Connection> Connect(bool target) const;

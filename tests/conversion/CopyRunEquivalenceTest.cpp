@@ -212,7 +212,7 @@ void RefusedRowCase(const char* engine, bool duplicate) {
     EXPECT_EQ(Rows(f.targetDb, "qlty", "seq"), Rows(twin.name(), "qlty", "seq"));
     EXPECT_EQ(f.TargetScalar("SELECT MIN(seq) FROM qlty"), "40");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // the later table untouched
-    EXPECT_TRUE(f.LogLines().empty());
+    EXPECT_TRUE(f.RunLines().empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ConversionFixture.h"
+#include "conversion/CountText.h"
 #include "conversion/TableCatalogue.h"
 #include "conversion/ZeroDateRepair.h"
 #include "testdata/CopyRules.h"
@@ -41,11 +42,12 @@ protected:
 TEST_F(FullConversion, EveryTableHoldsWhatTheRulesSay) {
     // Source counts after the zero-date repair changes nothing in the counts.
     std::vector<std::string> expectedLog;
+    std::int64_t sourceRows = 0;
     for (auto table : TableCatalogue()) {
         const std::string name(table);
-        expectedLog.push_back(name + ": " +
-                              AdminScalar("SELECT COUNT(*) FROM " + SqlIdent(f.sourceDb) + "." + SqlIdent(name)) +
-                              "건 복사");
+        const std::string rows = AdminScalar("SELECT COUNT(*) FROM " + SqlIdent(f.sourceDb) + "." + SqlIdent(name));
+        expectedLog.push_back(name + ": " + rows + "건 복사");
+        sourceRows += std::stoll(rows);
     }
 
     f.Start();
@@ -53,8 +55,13 @@ TEST_F(FullConversion, EveryTableHoldsWhatTheRulesSay) {
               (std::vector<std::string>{
                   "※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
                   "복사가 완료되었습니다."}));
-    EXPECT_EQ(f.LogLines(), expectedLog);
+    EXPECT_EQ(f.RunLines(), expectedLog);
     EXPECT_EQ(f.form.Progress(1).Value, 80);
+    const std::vector<std::string> summary = f.SummaryLines();
+    ASSERT_EQ(summary.size(), 4u);
+    EXPECT_EQ(summary[1], "테이블: 복사 80개, 실패 0개, 실행 안 함 0개");
+    EXPECT_EQ(summary[2], "복사한 행: " + GroupDigits(sourceRows) + "건");
+    EXPECT_NE(f.RecordText().find("\n" + summary[2] + "\n"), std::string::npos);
 
     // The source no longer holds zero dates in the repaired columns.
     for (const char* statement : ZeroDateStatements()) {

@@ -40,7 +40,7 @@ TEST(LenientServer, TargetSessionRefusesWhatTheTargetCannotHold) {
         f.Start();
         ASSERT_EQ(f.boxes.Boxes().size(), 2u) << table;
         EXPECT_NE(f.boxes.Boxes()[1].prompt.find(serverError), std::string::npos) << f.boxes.Boxes()[1].prompt;
-        EXPECT_TRUE(f.LogLines().empty()) << table;
+        EXPECT_TRUE(f.RunLines().empty()) << table;
         EXPECT_EQ(AdminScalar(std::string("SELECT GROUP_CONCAT(code, name) FROM ") + table, f.targetDb, server.address),
                   table == std::string("qlty") ? "1짧다" : "1a");
     }

@@ -5,7 +5,8 @@
 using namespace testsupport;
 
 namespace {
-const std::string kStartQuestion = "※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?";
+const std::string kStartQuestion =
+    "※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?";
 
 // Small tables of both editions: the target adds, drops and retypes columns.
 void CreatePair(ConversionFixture& f) {
@@ -54,9 +55,11 @@ TEST(TableCopyRun, FailedLocationOfTheSourceStopsBeforeTheTarget) {
     ConversionFixture f;
     f.form.SetIdText(0, "unknown" + f.sourceId);
     f.Start();
-    EXPECT_EQ(f.LogLines(), (std::vector<std::string>{"DB IP 검색중...(unknown" + f.sourceId + " / maketarn_unknown" +
-                                                          f.sourceId + ")",
-                                                      "해당 DB는 존재하지 않습니다."}));
+    EXPECT_EQ(f.RunLines(),
+              (std::vector<std::string>{
+                  "DB IP 검색중...(unknown" + f.sourceId + " / maketarn_unknown" + f.sourceId + ")",
+                  "해당 DB는 존재하지 않습니다.", "DB를 찾거나 열지 못해 아무 테이블도 복사하지 않았습니다."}));
+    EXPECT_NE(f.RecordText().find("결과: DB 연결 안 됨\n"), std::string::npos);
     EXPECT_EQ(f.form.LblIP(0), "000.000.000.000");
     EXPECT_EQ(f.form.LblIP(1), "000.000.000.000");
     EXPECT_EQ(f.form.DBHost(1), "");
@@ -68,7 +71,23 @@ TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
     f.Select({"office", "storehouse"});
     f.Start();
     EXPECT_EQ(f.boxes.Prompts(), (std::vector<std::string>{kStartQuestion, "복사가 완료되었습니다."}));
-    EXPECT_EQ(f.LogLines(), (std::vector<std::string>{"office: 2건 복사", "storehouse: 0건 복사"}));
+    EXPECT_EQ(f.RunLines(), (std::vector<std::string>{"office: 2건 복사", "storehouse: 0건 복사"}));
+    const std::vector<std::string> summary = f.SummaryLines();
+    ASSERT_EQ(summary.size(), 4u);
+    EXPECT_EQ(summary[0], "[작업 요약] 결과: 완료");
+    EXPECT_EQ(summary[1], "테이블: 복사 2개, 실패 0개, 실행 안 함 0개");
+    EXPECT_EQ(summary[2], "복사한 행: 2건");
+    EXPECT_EQ(summary[3].rfind("시작: ", 0), 0u) << summary[3];
+    EXPECT_EQ(f.form.RowStateText(3).rfind("완료 2건 ", 0), 0u) << f.form.RowStateText(3);
+    EXPECT_EQ(f.form.RowStateText(4).rfind("완료 0건 ", 0), 0u) << f.form.RowStateText(4);
+    EXPECT_EQ(f.form.RowStateText(5), "");  // not selected
+    const std::string record = f.RecordText();
+    for (const std::string& part :
+         std::vector<std::string>{"결과: 완료\n", "  office: 완료 2건 ", "  storehouse: 완료 0건 ",
+                                  "원본(Tarn) ID: " + f.sourceId + ", DB: " + f.sourceDb + ", 서버: " + kCustomerHostA,
+                                  "대상(Velm) ID: " + f.targetId + ", DB: " + f.targetDb + ", 서버: " + kCustomerHostB,
+                                  "선택한 테이블(2개): office storehouse\n", summary[1] + "\n", summary[3] + "\n"})
+        EXPECT_NE(record.find(part), std::string::npos) << part << "\n" << record;
     EXPECT_EQ(f.form.LblIP(0), kCustomerHostA);
     EXPECT_EQ(f.form.LblIP(1), kCustomerHostB);
     EXPECT_EQ(f.form.List1().ListIndex(), 4);  // storehouse was the last table copied
@@ -107,8 +126,13 @@ TEST(TableCopyRun, PreCheckAsksAboutCustomersFirstAndNoEndsTheRun) {
               "복사될 곳의 Tarn DB [고객] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?");
     EXPECT_EQ(f.boxes.Boxes()[1].title, "1건 존재");
     EXPECT_EQ(f.boxes.Boxes()[1].buttons, 260);
-    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office WHERE code=77"), "1");              // untouched
-    EXPECT_EQ(f.SourceScalar("SELECT expiredate FROM billnote"), "0000-00-00");                // no repair
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office WHERE code=77"), "1");  // untouched
+    // The No leaves one line saying so, and its record.
+    EXPECT_EQ(f.RunLines(), std::vector<std::string>{"복사될 곳의 [고객] 테이블에 자료가 있어(1건) 아니요를 "
+                                                     "선택했습니다. 아무 테이블도 복사하지 않았습니다."});
+    EXPECT_EQ(f.SummaryLines(), std::vector<std::string>{});
+    EXPECT_NE(f.RecordText().find("결과: 취소(아니요)\n"), std::string::npos);
+    EXPECT_EQ(f.SourceScalar("SELECT expiredate FROM billnote"), "0000-00-00");  // no repair
 
     f.boxes.Clear();
     f.boxes.Plan({mb::kYes, mb::kYes, mb::kYes});
@@ -134,7 +158,10 @@ TEST(TableCopyRun, TableMissingInTheTargetEndsTheRunAfterEarlierTables) {
     EXPECT_EQ(report.rfind("Error -2147467259 (", 0), 0u) << report;
     EXPECT_NE(report.find("qlty"), std::string::npos) << report;
     EXPECT_NE(report.find(") in procedure cmdStart_Click of Form Form1"), std::string::npos) << report;
-    EXPECT_EQ(f.LogLines(), std::vector<std::string>{"office: 2건 복사"});
+    EXPECT_EQ(f.RunLines(), std::vector<std::string>{"office: 2건 복사"});
+    EXPECT_EQ(f.SummaryLines().at(1), "테이블: 복사 1개, 실패 1개, 실행 안 함 1개");
+    EXPECT_EQ(f.SummaryLines().at(4), "실패한 테이블: qlty (대상 테이블은 건드리지 않았습니다)");
+    EXPECT_EQ(f.form.RowStateText(f.form.List1().ListIndex()), "실패");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // later tables untouched
     EXPECT_EQ(f.form.Progress(1).Value, 1);
 }
@@ -143,24 +170,27 @@ TEST(TableCopyRun, TableMissingInTheSourceKeepsTheTargetRows) {
     ConversionFixture f;
     CreatePair(f);
     f.SourceSql("CREATE TABLE pclass (code INT PRIMARY KEY)");
-    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2);"
-                "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2);"
+        "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
     f.Select({"office", "qlty", "pclass"});
     f.Start();
     ASSERT_EQ(f.boxes.Boxes().size(), 2u);
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("qlty"), std::string::npos) << f.boxes.Boxes()[1].prompt;
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM qlty"), "2");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // not reached
-    EXPECT_EQ(f.LogLines(), std::vector<std::string>{"office: 2건 복사"});
+    EXPECT_EQ(f.RunLines(), std::vector<std::string>{"office: 2건 복사"});
 }
 
 TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     ConversionFixture f;
     CreatePair(f);
-    f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30));"
-                "INSERT INTO qlty VALUES (1,'짧다'),(2,'이 이름은 대상 열보다 훨씬 깁니다'),(3,'짧다')");
-    f.TargetSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)) ENGINE=InnoDB;"
-                "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
+    f.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30));"
+        "INSERT INTO qlty VALUES (1,'짧다'),(2,'이 이름은 대상 열보다 훨씬 깁니다'),(3,'짧다')");
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)) ENGINE=InnoDB;"
+        "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
     f.Select({"qlty", "pclass"});
     f.Start();
     ASSERT_EQ(f.boxes.Boxes().size(), 2u);
@@ -168,18 +198,37 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("in procedure cmdStart_Click of Form Form1"), std::string::npos);
     EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM qlty"), "1");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");
-    EXPECT_TRUE(f.LogLines().empty());
+    EXPECT_TRUE(f.RunLines().empty());
+    // The table is marked failed, the next one not run; the summary and the record name the error.
+    const std::vector<std::string> summary = f.SummaryLines();
+    ASSERT_EQ(summary.size(), 6u);
+    EXPECT_EQ(summary[0], "[작업 요약] 결과: 실패");
+    EXPECT_EQ(summary[1], "테이블: 복사 0개, 실패 1개, 실행 안 함 1개");
+    EXPECT_EQ(summary[4], "실패한 테이블: qlty (대상 테이블을 비운 뒤 실패 - 실패한 행 앞의 행만 들어 있습니다)");
+    EXPECT_EQ(summary[5], "오류: " + f.boxes.Boxes()[1].prompt);
+    std::vector<std::string> states;
+    for (int row = 0; row < f.form.List1().ListCount(); ++row)
+        if (!f.form.RowStateText(row).empty())
+            states.push_back(f.form.List1().List(row) + " " + f.form.RowStateText(row));
+    EXPECT_EQ(states, (std::vector<std::string>{"qlty 실패", "pclass 실행 안 함"}));
+    const std::string record = f.RecordText();
+    for (const std::string& part :
+         std::vector<std::string>{"결과: 실패\n", "  qlty: 실패\n", "  pclass: 실행 안 함\n", summary[4] + "\n",
+                                  "오류 전문:\n" + f.boxes.Boxes()[1].prompt + "\n"})
+        EXPECT_NE(record.find(part), std::string::npos) << part << "\n" << record;
 }
 
 TEST(TableCopyRun, OrderDetailKeepsOldKeysInUnitAndRelinksParents) {
     ConversionFixture f;
     CreatePair(f);
-    f.SourceSql("CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
-                "  parentseq INT, item VARCHAR(20));"
-                "INSERT INTO ordbook_d VALUES (57,7,'EA',57,'A'),(60,7,'BOX',57,'B'),(61,7,NULL,60,'C'),"
-                "  (80,8,'EA',80,'D')");
-    f.TargetSql("CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
-                "  parentseq INT, item VARCHAR(20)) AUTO_INCREMENT=500");
+    f.SourceSql(
+        "CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
+        "  parentseq INT, item VARCHAR(20));"
+        "INSERT INTO ordbook_d VALUES (57,7,'EA',57,'A'),(60,7,'BOX',57,'B'),(61,7,NULL,60,'C'),"
+        "  (80,8,'EA',80,'D')");
+    f.TargetSql(
+        "CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
+        "  parentseq INT, item VARCHAR(20)) AUTO_INCREMENT=500");
     f.Select({"ordbook_d"});
     f.Start();
     EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
@@ -208,8 +257,9 @@ TEST(ParentLinkRepair, NeedsBothIdsAsksAndEndsWithItsMessage) {
               "정말 시작하시겠습니까?(반드시 1회만 처리해야 합니다. 중복처리시 자료가 꼬입니다.)");
     EXPECT_EQ(f.form.LblIP(1), "000.000.000.000");
 
-    f.TargetSql("CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
-                "  parentseq INT) AUTO_INCREMENT=10; INSERT INTO ordbook_d VALUES (10,1,'57',57),(11,1,'60',57)");
+    f.TargetSql(
+        "CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), "
+        "  parentseq INT) AUTO_INCREMENT=10; INSERT INTO ordbook_d VALUES (10,1,'57',57),(11,1,'60',57)");
     f.boxes.Clear();
     f.boxes.Plan({mb::kYes});
     f.form.Command1_Click();

@@ -87,6 +87,12 @@ TEST_F(FrmMainWindowTest, CaptionsAndInitialStates) {
     EXPECT_EQ(Get<QCheckBox>("chkAll").text(), QStringLiteral("전체(&A)"));
     EXPECT_TRUE(Get<QCheckBox>("chkAll").isChecked());
     EXPECT_EQ(Get<QPushButton>("btnMSel").text(), QStringLiteral("↓"));
+    EXPECT_EQ(Get<QPushButton>("btnMSel").toolTip(), QStringLiteral("현재 줄부터 아래 모두 선택"));
+    EXPECT_TRUE(Get<QLineEdit>("txtID_0").toolTip().contains(QStringLiteral("Tarn(원본)")));
+    EXPECT_TRUE(Get<QLineEdit>("txtID_1").toolTip().contains(QStringLiteral("Velm(대상)")));
+    EXPECT_TRUE(Get<QLabel>("lblIP_0").toolTip().contains(QStringLiteral("서버")));
+    EXPECT_EQ(Get<QPushButton>("cmdSaveLog").text(), QStringLiteral("로그 저장…"));
+    EXPECT_TRUE(LabelText("lblStatus").isEmpty());  // no run yet
     EXPECT_EQ(LabelText("Label2_12"), QStringLiteral("[ 작업 진행 로그 ]"));
     EXPECT_TRUE(Get<QLabel>("Label2_12").font().bold());
     EXPECT_EQ(LabelText("Label2_6"), QStringLiteral("현재:"));
@@ -112,12 +118,16 @@ TEST_F(FrmMainWindowTest, CaptionsAndInitialStates) {
     EXPECT_EQ(QApplication::focusWidget(), &Get<QLineEdit>("txtID_0"));
 }
 
-TEST_F(FrmMainWindowTest, LogUsesAKoreanFixedPitchFontAtNinePoints) {
+TEST_F(FrmMainWindowTest, LogUsesAKoreanFixedPitchFontWhoseLinesHoldTheirDescenders) {
     Open();
     const QFontInfo shown(Get<QPlainTextEdit>("TxtLog").font());
     EXPECT_TRUE(shown.family() == QStringLiteral("굴림체") || shown.family() == QStringLiteral("NanumGothicCoding"))
         << shown.family().toStdString();
-    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").font().pointSize(), 9);
+    // 굴림체 at 9 points; the coding font at 10.5, where its descenders fit the line.
+    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").font().pointSizeF(), shown.family() == QStringLiteral("굴림체") ? 9 : 10.5);
+    const QFontMetrics lines(Get<QPlainTextEdit>("TxtLog").font());
+    EXPECT_LT(lines.boundingRect(QStringLiteral("gjpy_[작업]")).bottom(), lines.descent());
+    EXPECT_GE(lines.tightBoundingRect(QStringLiteral(".")).width(), 2);  // a full stop, not a speck
     // Fixed pitch: narrow and wide Latin letters take one cell, Korean syllables two.
     const QFontMetrics metrics(Get<QPlainTextEdit>("TxtLog").font());
     EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("i")), metrics.horizontalAdvance(QStringLiteral("W")));

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +22,7 @@
 #include "GuiTestSupport.h"
 #include "gui/FrmMainWindow.h"
 #include "gui/MessageBoxes.h"
+#include "gui/RowStateDelegate.h"
 #include "support/OwnServer.h"
 
 namespace {
@@ -83,6 +85,11 @@ protected:
                fx.form.IdText(0) == fx.sourceId;
     }
 
+    QString RowState(int row) {
+        return Get<QListWidget>("List1").item(row)->data(RowStateDelegate::kStateRole).toString();
+    }
+    QString LogText() { return Get<QPlainTextEdit>("TxtLog").toPlainText(); }
+
     ConversionFixture fx;
     guitest::MessageBoxAnswerer answerer;
     std::optional<FrmMainWindow> window;
@@ -100,12 +107,16 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
     // What the window thread sees while the run works.
     std::set<int> barValues;
     bool checkedMidRun = false, inertMidRun = false, undisturbedMidRun = false;
+    QString stateMidRun, statusMidRun, barTextMidRun;
     QProgressBar& bar = Get<QProgressBar>("ProgressBar1_0");
     QObject::connect(&bar, &QProgressBar::valueChanged, [&](int value) {
         barValues.insert(value);
         if (!checkedMidRun && value > kRows / 4 && value < kRows && window->RunWorking()) {
             checkedMidRun = true;
             inertMidRun = AllInputsInert();
+            stateMidRun = RowState(6);
+            statusMidRun = Get<QLabel>("lblStatus").text();
+            barTextMidRun = Get<QProgressBar>("ProgressBar1_1").text();
             undisturbedMidRun = RunCannotBeDisturbed();  // closing asks to stop the run: No
             guitest::SaveScreenshot(*window, "FrmMain_running");
         }
@@ -139,17 +150,46 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
     EXPECT_TRUE(undisturbedMidRun);
     EXPECT_GE(barValues.size(), 3u);
     EXPECT_GT(ticks, 5);
+    // The row, the status line and the bars say what is being copied.
+    EXPECT_EQ(stateMidRun, QStringLiteral("복사 중"));
+    EXPECT_TRUE(statusMidRun.startsWith(QStringLiteral("customer 복사 중: ")) &&
+                statusMidRun.contains(QStringLiteral(" / 20,000건 · 경과 ")))
+        << statusMidRun.toStdString();
+    EXPECT_EQ(barTextMidRun, QStringLiteral("0 / 1 테이블"));
 
     // After the run: everything usable again and showing the run's result.
     EXPECT_TRUE(AllInputsEnabled());
     EXPECT_FALSE(window->RunWorking());
-    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(), QStringLiteral("customer: %1건 복사\n").arg(kRows));
+    EXPECT_TRUE(LogText().startsWith(
+        QStringLiteral("customer: %1건 복사\n[작업 요약] 결과: 완료\n테이블: 복사 1개, 실패 0개, 실행 안 함 0개\n"
+                       "복사한 행: 20,000건\n")
+            .arg(kRows)))
+        << LogText().toStdString();
+    EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("완료 20,000건 "))) << RowState(6).toStdString();
+    EXPECT_EQ(RowState(5), QString());
+    EXPECT_TRUE(Get<QLabel>("lblStatus").text().startsWith(QStringLiteral("끝남: 모두 20,000건 · 경과 ")));
+    EXPECT_EQ(Get<QProgressBar>("ProgressBar1_1").text(), QStringLiteral("1 / 1 테이블"));
+    EXPECT_EQ(Get<QProgressBar>("ProgressBar1_0").text(), QStringLiteral("100%"));
+    EXPECT_NE(fx.RecordText().find("  customer: 완료 20,000건 "), std::string::npos);
+    guitest::SaveScreenshot(*window, "FrmMain_summary");
     EXPECT_EQ(Get<QLabel>("lblIP_0").text(), QStringLiteral("127.0.0.2"));
     EXPECT_EQ(Get<QLabel>("lblIP_1").text(), QStringLiteral("127.0.0.3"));
     EXPECT_EQ(bar.value(), kRows);
     EXPECT_EQ(Get<QProgressBar>("ProgressBar1_1").value(), Get<QProgressBar>("ProgressBar1_1").maximum());
     EXPECT_EQ(Get<QListWidget>("List1").currentRow(), 6);  // customer, the copied entry
     EXPECT_EQ(fx.TargetScalar("SELECT COUNT(*) FROM customer"), std::to_string(kRows));
+
+    // 로그 저장…: the visible log, saved where the user chooses in the file dialog.
+    const std::string saved = fx.env.dir() / "작업 로그.txt";
+    QTimer::singleShot(0, [&] {
+        guitest::WaitUntil([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; });
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->selectFile(QString::fromStdString(saved));
+        static_cast<QDialog*>(dialog)->accept();  // as the 저장 button does
+    });
+    QTest::mouseClick(&Get<QPushButton>("cmdSaveLog"), Qt::LeftButton);
+    EXPECT_EQ(testsupport::ReadFile(saved), LogText().toStdString());
     EXPECT_TRUE(window->close());
 }
 
@@ -163,7 +203,11 @@ TEST_F(LiveRun, AFailingRunReportsAndGivesTheWindowBack) {
     const QString report = answerer.Boxes()[1].text;
     EXPECT_TRUE(report.startsWith(QStringLiteral("Error -2147467259 ("))) << report.toStdString();
     EXPECT_TRUE(report.endsWith(QStringLiteral(") in procedure cmdStart_Click of Form Form1"))) << report.toStdString();
-    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(), QStringLiteral("customer: %1건 복사\n").arg(kRows));
+    EXPECT_TRUE(LogText().startsWith(QStringLiteral("customer: %1건 복사\n[작업 요약] 결과: 실패\n").arg(kRows)));
+    EXPECT_TRUE(LogText().contains(QStringLiteral("\n오류: ") + report + QStringLiteral("\n")))
+        << LogText().toStdString();
+    EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("완료 20,000건 ")));
+    EXPECT_EQ(RowState(7), QStringLiteral("실패"));  // qlty
     EXPECT_TRUE(AllInputsEnabled());
     EXPECT_TRUE(window->close());
 }
@@ -208,8 +252,12 @@ TEST_F(LiveRun, StopEndsARunOnAFrozenServerAndTheNextRunCompletes) {
     EXPECT_GE(stopTook, 0);
     EXPECT_LT(stopTook, 2000);               // an upper bound on the stop, not a measure of speed
     ASSERT_EQ(answerer.Boxes().size(), 2u);  // no completion message
-    EXPECT_EQ(Get<QPlainTextEdit>("TxtLog").toPlainText(),
-              QStringLiteral("customer: 중지됨 - 복사가 끝나지 않았습니다(미완료)\n작업을 중지했습니다.\n"));
+    EXPECT_TRUE(LogText().startsWith(QStringLiteral(
+        "customer: 중지됨 - 복사가 끝나지 않았습니다(미완료)\n작업을 중지했습니다.\n[작업 요약] 결과: 중지\n"
+        "테이블: 복사 0개, 실패 0개, 중지 1개, 실행 안 함 1개\n")))
+        << LogText().toStdString();
+    EXPECT_EQ(RowState(6), QStringLiteral("중지됨"));
+    EXPECT_EQ(RowState(7), QStringLiteral("실행 안 함"));
     EXPECT_TRUE(AllInputsEnabled());
     EXPECT_FALSE(stop.isEnabled());
     EXPECT_EQ(target("SELECT GROUP_CONCAT(code) FROM qlty"), "99");
@@ -221,6 +269,27 @@ TEST_F(LiveRun, StopEndsARunOnAFrozenServerAndTheNextRunCompletes) {
     EXPECT_EQ(answerer.Boxes().back().text, QStringLiteral("복사가 완료되었습니다."));
     EXPECT_EQ(target("SELECT COUNT(*) FROM customer"), std::to_string(kRows));
     EXPECT_EQ(target("SELECT GROUP_CONCAT(code ORDER BY code) FROM qlty"), "1,2");
+    EXPECT_TRUE(RowState(7).startsWith(QStringLiteral("완료 2건 ")));  // a second run shows its own states
+}
+
+// The program quits while a run copies: the window goes away as the program ends, the
+// run is stopped, its last message is answered without a box (nothing would show it
+// now) and the run winds down, leaving its log lines and its record.
+TEST_F(LiveRun, QuittingDuringARunNeverHangs) {
+    window->LoadAndShow();
+    fx.Select({"customer"});
+    answerer.Plan({QMessageBox::Yes});
+    QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return Get<QProgressBar>("ProgressBar1_0").value() > kRows / 10; }, 60000));
+    window.reset();  // returns only once the run has ended
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(answerer.Boxes().size(), 1u);  // the stop message was never shown
+    EXPECT_EQ(WorkerQuestionsWaiting(), 0);
+    ASSERT_GE(fx.LogLines().size(), 3u);
+    EXPECT_EQ(fx.LogLines()[0], "customer: 중지됨 - 복사가 끝나지 않았습니다(미완료)");
+    EXPECT_EQ(fx.LogLines()[1], "작업을 중지했습니다.");
+    EXPECT_EQ(fx.LogLines()[2], "[작업 요약] 결과: 중지");
+    EXPECT_NE(fx.RecordText().find("결과: 중지\n"), std::string::npos);
 }
 
 }  // namespace

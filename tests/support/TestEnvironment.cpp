@@ -46,6 +46,7 @@ IsolatedEnvironment::IsolatedEnvironment() {
     hadHome_ = Save("HOME", oldHome_);
     hadUserIni_ = Save("ODBCINI", oldUserIni_);
     hadConfig_ = Save("XDG_CONFIG_HOME", oldConfig_);
+    hadState_ = Save("XDG_STATE_HOME", oldState_);
     std::filesystem::create_directories(dir_ / "odbc");
     std::filesystem::create_directories(dir_ / "home");
     std::filesystem::create_directories(dir_ / "config");
@@ -57,6 +58,7 @@ IsolatedEnvironment::IsolatedEnvironment() {
     // and creates it when missing: name it, or the test would leave one in the real home.
     ::setenv("ODBCINI", UserOdbcIniPath().c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", StateHome().c_str(), 1);
 }
 
 IsolatedEnvironment::~IsolatedEnvironment() {
@@ -64,6 +66,7 @@ IsolatedEnvironment::~IsolatedEnvironment() {
     Restore("HOME", hadHome_, oldHome_);
     Restore("ODBCINI", hadUserIni_, oldUserIni_);
     Restore("XDG_CONFIG_HOME", hadConfig_, oldConfig_);
+    Restore("XDG_STATE_HOME", hadState_, oldState_);
 }
 
 std::string IsolatedEnvironment::OdbcIniPath() const {
@@ -74,6 +77,9 @@ std::string IsolatedEnvironment::UserOdbcIniPath() const {
 }
 std::string IsolatedEnvironment::ConfigHome() const {
     return dir_ / "config";
+}
+std::string IsolatedEnvironment::StateHome() const {
+    return dir_ / "state";
 }
 
 void IsolatedEnvironment::WriteDataSource(const std::string& dsn, const std::string& server,

@@ -21,8 +21,8 @@ private:
 };
 
 // Gives the test its own system odbc.ini (ODBCSYSINI, an empty odbc.ini created), home
-// folder (HOME), user odbc.ini in it (ODBCINI) and settings folder (XDG_CONFIG_HOME);
-// restores the old values.
+// folder (HOME), user odbc.ini in it (ODBCINI), settings folder (XDG_CONFIG_HOME) and
+// state folder (XDG_STATE_HOME, where run records go); restores the old values.
 // unixODBC reads ODBCSYSINI once per process: create this before the first ODBC call.
 class IsolatedEnvironment {
 public:
@@ -34,6 +34,7 @@ public:
     std::string OdbcIniPath() const;      // the system odbc.ini
     std::string UserOdbcIniPath() const;  // $ODBCINI: $HOME/.odbc.ini
     std::string ConfigHome() const;       // $XDG_CONFIG_HOME
+    std::string StateHome() const;        // $XDG_STATE_HOME
     const TempDir& dir() const { return dir_; }
 
     // Writes a data source into the system odbc.ini, driver given by its library path.
@@ -42,8 +43,8 @@ public:
 
 private:
     TempDir dir_;
-    std::string oldSysIni_, oldHome_, oldUserIni_, oldConfig_;
-    bool hadSysIni_, hadHome_, hadUserIni_, hadConfig_;
+    std::string oldSysIni_, oldHome_, oldUserIni_, oldConfig_, oldState_;
+    bool hadSysIni_, hadHome_, hadUserIni_, hadConfig_, hadState_;
 };
 
 std::string ReadFile(const std::string& path);

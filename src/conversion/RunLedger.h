@@ -1,0 +1,66 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "conversion/RunEvents.h"
+
+// Where a selected table stands in a run.
+enum class TableState { Waiting, Copying, Done, Failed, Stopped, NotRun };
+
+struct TableOutcome {
+    RunTable table;
+    TableState state = TableState::Waiting;
+    std::int64_t rows = 0;  // for Done: the rows copied; while copying: the rows to copy
+    double seconds = 0;     // for Done: how long the table took
+};
+
+// What the status line shows of a run, copied out for the window to paint.
+struct RunStatus {
+    bool begun = false;  // a run has started since the program started
+    bool ended = false;
+    std::string table;  // being copied
+    std::int64_t tableTotal = 0;
+    std::int64_t rowsBefore = 0;  // rows of the tables already done
+    std::chrono::steady_clock::time_point started, finished;
+
+    // "customer 복사 중: 12,345 / 20,000건 · 경과 5.0초 · 초당 2,469건", given the rows of
+    // the current table done by now.
+    std::string Line(std::int64_t tableRowsDone, std::chrono::steady_clock::time_point now) const;
+};
+
+// The run's account of every selected table, from its events: the window's row states,
+// the status line, the summary lines of the work log and the saved record.
+class RunLedger {
+public:
+    void Begin(const std::vector<RunTable>& tables);
+    void Copying(const RunTable& table, std::int64_t total);
+    void Done(const RunTable& table, std::int64_t rows, double seconds);
+    void Failed(const RunTable& table);
+    // Settles every table still open: the one being copied failed or stopped, the rest not run.
+    void Finish(const RunEnd& end);
+
+    const std::vector<TableOutcome>& Tables() const { return tables_; }
+    // The outcome of a list row, or nullptr when the row is not part of the last run.
+    const TableOutcome* OfRow(int row) const;
+    const RunStatus& Status() const { return status_; }
+    std::chrono::system_clock::time_point StartTime() const { return startTime_; }
+
+    // The summary the work log ends with, in Korean, one line each.
+    std::vector<std::string> SummaryLines(const RunEnd& end) const;
+
+private:
+    TableOutcome* Find(const RunTable& table);
+    int Count(TableState state) const;
+
+    std::vector<TableOutcome> tables_;
+    RunStatus status_;
+    std::chrono::system_clock::time_point startTime_, endTime_;
+};
+
+// The state as a row of the list shows it: "대기", "복사 중", "완료 20,000건 1.2초", ...
+std::string StateText(const TableOutcome& outcome);
+
+// The run's outcome in one word: "완료", "실패", "중지", ...
+std::string OutcomeText(RunOutcome outcome);

@@ -1,0 +1,29 @@
+#pragma once
+#include <array>
+#include <string>
+#include <vector>
+
+#include "conversion/RunEvents.h"
+#include "conversion/RunLedger.h"
+
+// What a run record names besides the ledger: who ran it, where, and between which databases.
+struct RunRecordFacts {
+    std::string user;
+    std::string computer;
+    std::array<std::string, 2> ids, databases, hosts;
+};
+
+// The folder of the run records: $XDG_STATE_HOME/누리Tarn_To_누리Velm/runs, by default under
+// ~/.local/state. Old records stay there; each is a few lines of text.
+std::string RunRecordsFolder();
+
+// This computer's name.
+std::string ComputerName();
+
+// The record of one run as plain UTF-8 text, readable without the program.
+std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);
+
+// Writes the record in RunRecordsFolder(), named by the run's start time and both IDs
+// ("20261209-140307_tarnid_velmid.txt"); returns its path. Throws std::runtime_error
+// when it cannot be written.
+std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);
