@@ -64,6 +64,14 @@ TEST(ChunkedRead, ManyChunksOfACompositeKeyGiveEveryRowOnceInKeyOrderWithTheSame
     for (int i = 0; i < 2500; ++i) rs.MoveNext();
     rs.MoveFirst();
     EXPECT_EQ(ReadAll(rs), forward);
+
+    // A copy loop may take the values of the current row instead of copying them: they
+    // are the row's values, the fields then read Null, and going back reads them again.
+    rs.MoveFirst();
+    for (int i = 0; i < rs.GetFields().Count(); ++i) EXPECT_EQ(rs[i].TakeValue(), forward[0][i]);
+    EXPECT_TRUE(rs[9].GetValue().IsNull());
+    rs.MoveFirst();
+    EXPECT_EQ(rs[9].GetValue(), forward[0][9]);
 }
 
 TEST(ChunkedRead, TablesWithoutAKeyThatCarriesOrderAreReadWholeInTheServersOrder) {

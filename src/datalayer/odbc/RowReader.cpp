@@ -75,7 +75,7 @@ std::size_t BoundBytes(const Column& column) {
 }  // namespace
 
 RowReader::RowReader(Statement& statement, const std::vector<Column>& columns, Mode mode)
-    : statement_(statement), columns_(columns), piece_(kPieceSize) {
+    : statement_(statement), columns_(columns) {
     if (mode == Mode::Bound) BindShortColumns();
 }
 
@@ -181,22 +181,25 @@ Value RowReader::ReadColumn(std::size_t index) {
 
 bool RowReader::ReadPieces(SQLUSMALLINT column, SQLSMALLINT cType, std::string& out) {
     const SQLHSTMT h = statement_.get();
+    // Made on first use and never cleared: a reader of short columns only needs none, and
+    // the driver overwrites whatever a piece held.
+    if (!piece_) piece_ = std::make_unique_for_overwrite<char[]>(kPieceSize);
     // A character piece ends with a NUL the driver adds; a binary piece uses the whole buffer.
-    const std::size_t room = cType == SQL_C_CHAR ? piece_.size() - 1 : piece_.size();
+    const std::size_t room = cType == SQL_C_CHAR ? kPieceSize - 1 : kPieceSize;
     out.clear();
     for (;;) {
         SQLLEN indicator = 0;
         SQLRETURN rc = CheckStmt(
-            SQLGetData(h, column, cType, piece_.data(), static_cast<SQLLEN>(piece_.size()), &indicator), h, kSource);
+            SQLGetData(h, column, cType, piece_.get(), static_cast<SQLLEN>(kPieceSize), &indicator), h, kSource);
         if (rc == SQL_NO_DATA) return true;  // the previous piece was the last
         if (indicator == SQL_NULL_DATA) return false;
         if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {
-            out.append(piece_.data(), static_cast<std::size_t>(indicator));
+            out.append(piece_.get(), static_cast<std::size_t>(indicator));
             return true;
         }
         // Truncated: a full piece arrived and more follows. Reserve the rest when known.
         if (indicator != SQL_NO_TOTAL && out.empty()) out.reserve(static_cast<std::size_t>(indicator));
-        out.append(piece_.data(), room);
+        out.append(piece_.get(), room);
     }
 }
 

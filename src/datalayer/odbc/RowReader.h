@@ -2,6 +2,7 @@
 // Internal: reads the rows of a statement's result into Values, column by column, long
 // values in pieces. Bound, the short columns land in buffers of the reader's own with each
 // fetch, and only the long ones (TEXT, BLOB) are asked for one by one.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ private:
 
     Statement& statement_;
     const std::vector<Column>& columns_;
-    std::vector<char> piece_;
+    std::unique_ptr<char[]> piece_;  // where long values arrive, a piece at a time
     std::vector<Binding> bindings_;  // per column; an empty buffer: read column by column
     bool bound_ = false;
 };
