@@ -103,6 +103,12 @@ Span Stopwatch::Elapsed() const {
     return {now.wall - start_.wall, now.client - start_.client, now.server - start_.server};
 }
 
+Span Span::PerHundredThousand(std::int64_t rows) const {
+    if (rows <= 0) return {};
+    const double scale = 100000.0 / static_cast<double>(rows);
+    return {wall * scale, client * scale, server * scale};
+}
+
 double Now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }

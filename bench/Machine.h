@@ -23,6 +23,8 @@ double Now();
 // wall-clock figures swing; CPU seconds swing much less.
 struct Span {
     double wall = 0, client = 0, server = 0;
+    // The same time spread over `rows` rows, per 100,000 of them (zero for no rows).
+    Span PerHundredThousand(std::int64_t rows) const;
 };
 
 class Stopwatch {

@@ -21,6 +21,10 @@ const Value& Field::GetValue() const {
     return owner_->CurrentValue(index_);
 }
 
+Value Field::TakeValue() {
+    return owner_->TakeCurrentValue(index_);
+}
+
 void Field::SetValue(Value value) {
     owner_->Assign(index_, std::move(value));
 }

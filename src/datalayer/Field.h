@@ -28,6 +28,11 @@ public:
     // The value in the current record (or the record being added or edited), valid until
     // the recordset moves or changes it. Raises 3021 when there is no current record.
     const Value& GetValue() const;
+    // The value in the current record of a forward-only recordset, moved out rather than
+    // copied: such a recordset never comes back to a record, so a copy loop can hand its
+    // values on without copying their text. The field reads Null until the recordset
+    // moves. Any other recordset keeps its value and gives a copy.
+    Value TakeValue();
     // Assigns the value in the record being added, or starts editing the current record;
     // Update writes it. Raises 3021 when there is no current record and 3251 when the
     // recordset is read-only. String fields of an in-memory recordset keep text.

@@ -1,5 +1,7 @@
 #include "datalayer/Recordset.h"
 
+#include <utility>
+
 #include "datalayer/AdoErrors.h"
 #include "datalayer/Connection.h"
 #include "datalayer/RecordsetImpl.h"
@@ -101,7 +103,7 @@ void Recordset::MoveFirst() {
     Impl& s = *impl_;
     if (s.edit != Impl::Edit::None) Update();
     if (s.forwardOnly) {
-        if (s.rowsRead > 1 || (s.rowsRead == 1 && s.rows.empty())) {
+        if (s.rowsRead > 1 || (s.rowsRead == 1 && (s.rows.empty() || s.rowTaken))) {
             // A forward-only cursor cannot go back: the query runs again.
             s.source->Restart();
             s.rowsRead = 0;
@@ -128,6 +130,7 @@ void Recordset::MoveNext() {
 void Recordset::FetchNext() {
     Impl& s = *impl_;
     s.position = 0;
+    s.rowTaken = false;
     if (s.rows.empty()) s.rows.emplace_back();
     try {
         if (s.source->Next(s.rows.front()))
@@ -220,6 +223,16 @@ const Value& Recordset::CurrentValue(int index) const {
     if (s.edit != Impl::Edit::None) return s.buffer[static_cast<std::size_t>(index)];
     if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
     return s.rows[s.position][static_cast<std::size_t>(index)];
+}
+
+Value Recordset::TakeCurrentValue(int index) {
+    Impl& s = *impl_;
+    // Only a row read forward, and not being edited, is the recordset's to give away.
+    if (!s.forwardOnly || s.edit != Impl::Edit::None) return CurrentValue(index);
+    RequireOpen();
+    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    s.rowTaken = true;
+    return std::exchange(s.rows[s.position][static_cast<std::size_t>(index)], Value());
 }
 
 void Recordset::Assign(int index, Value value) {

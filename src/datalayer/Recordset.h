@@ -92,6 +92,7 @@ private:
     friend class Fields;
     friend class Connection;
     const Value& CurrentValue(int index) const;
+    Value TakeCurrentValue(int index);
     void Assign(int index, Value value);
     void RequireOpen() const;
     void FetchNext();

@@ -46,13 +46,14 @@ struct Recordset::Impl {
     bool connected = false;    // fields and rows come from a connection
     bool forwardOnly = false;  // rows come one at a time from `source`
     bool updatable = false;
-    bool batch = false;        // added records are queued and sent many at a time
+    bool batch = false;  // added records are queued and sent many at a time
 
     // Static and in-memory recordsets hold all rows; a forward-only one holds only the
     // current row (never the records added to it). `position == rows.size()` is the end.
     std::vector<Row> rows;
     std::size_t position = 0;
     std::size_t rowsRead = 0;  // forward-only: rows fetched so far
+    bool rowTaken = false;     // forward-only: a value of the current row was moved out
 
     Edit edit = Edit::None;
     Row buffer;                  // the record being added or edited

@@ -64,6 +64,14 @@ TEST(ChunkedRead, ManyChunksOfACompositeKeyGiveEveryRowOnceInKeyOrderWithTheSame
     for (int i = 0; i < 2500; ++i) rs.MoveNext();
     rs.MoveFirst();
     EXPECT_EQ(ReadAll(rs), forward);
+
+    // A copy loop may take the values of the current row instead of copying them: they
+    // are the row's values, the fields then read Null, and going back reads them again.
+    rs.MoveFirst();
+    for (int i = 0; i < rs.GetFields().Count(); ++i) EXPECT_EQ(rs[i].TakeValue(), forward[0][i]);
+    EXPECT_TRUE(rs[9].GetValue().IsNull());
+    rs.MoveFirst();
+    EXPECT_EQ(rs[9].GetValue(), forward[0][9]);
 }
 
 TEST(ChunkedRead, TablesWithoutAKeyThatCarriesOrderAreReadWholeInTheServersOrder) {
@@ -112,6 +120,13 @@ TEST(ChunkedRead, ShortColumnsOfEveryKindReadAsOneWholeReadGivesThem) {
                   (i % 2 ? "b'1'" : "b'0'") + ",2024)";
     }
     ds.Sql("SET SESSION sql_mode = ''; INSERT INTO short_cols VALUES " + values);
+    // A column full of 4-byte characters is as long as a short column's text gets.
+    const std::string fullOfFourByteCharacters = [] {
+        std::string text;
+        for (int i = 0; i < 30; ++i) text += "\xF0\x9F\x98\x80";
+        return text;
+    }();
+    ds.Sql("UPDATE short_cols SET name = '" + fullOfFourByteCharacters + "' WHERE id = 2");
     auto connection = ds.Open();
     const auto forward = ReadTable(connection, "short_cols", ado::adOpenForwardOnly);
     ASSERT_EQ(forward.size(), 3000u);
@@ -119,4 +134,5 @@ TEST(ChunkedRead, ShortColumnsOfEveryKindReadAsOneWholeReadGivesThem) {
     EXPECT_EQ(forward[0][0], Value(1));
     EXPECT_EQ(forward[0][4], Value("2021-03-04"));
     EXPECT_EQ(forward[0][7], Value(3.14));
+    EXPECT_EQ(forward[1][12], Value(fullOfFourByteCharacters));
 }

@@ -88,7 +88,7 @@ ChunkedRows::Chunk ChunkedRows::ReadChunk(const std::vector<Value>& after) {
 ChunkedRows::Chunk ChunkedRows::ReadResult(Statement& statement) {
     Chunk chunk;
     chunk.rows.reserve(chunkRows_);
-    RowReader reader(statement, columns_);
+    RowReader reader(statement, columns_, RowReader::Mode::Bound);
     std::size_t bytes = 0;
     Row row;
     while (reader.Next(row)) {

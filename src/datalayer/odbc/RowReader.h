@@ -1,6 +1,8 @@
 #pragma once
 // Internal: reads the rows of a statement's result into Values, column by column, long
-// values in pieces.
+// values in pieces. Bound, the short columns land in buffers of the reader's own with each
+// fetch, and only the long ones (TEXT, BLOB) are asked for one by one.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,18 +14,31 @@ namespace ado::odbc {
 
 class RowReader {
 public:
-    RowReader(Statement& statement, const std::vector<Column>& columns);
+    enum class Mode { ColumnByColumn, Bound };
+    RowReader(Statement& statement, const std::vector<Column>& columns, Mode mode = Mode::ColumnByColumn);
+    ~RowReader();
+    RowReader(const RowReader&) = delete;
+    RowReader& operator=(const RowReader&) = delete;
     // Fetches the next row into `row`; false at the end of the result.
     bool Next(Row& row);
 
 private:
+    // A short column's buffer, which the driver fills with every fetch.
+    struct Binding {
+        std::vector<char> buffer;
+        SQLLEN indicator = 0;
+    };
+    void BindShortColumns();
     Value ReadColumn(std::size_t index);
+    Value BoundValue(std::size_t index) const;
     // Reads a character or binary value whole; false for NULL.
     bool ReadPieces(SQLUSMALLINT column, SQLSMALLINT cType, std::string& out);
 
     Statement& statement_;
     const std::vector<Column>& columns_;
-    std::vector<char> piece_;
+    std::unique_ptr<char[]> piece_;  // where long values arrive, a piece at a time
+    std::vector<Binding> bindings_;  // per column; an empty buffer: read column by column
+    bool bound_ = false;
 };
 
 // The rows of a forward-only recordset, straight from the statement that produced them.
