@@ -1,5 +1,7 @@
 #include "conversion/ColumnMapping.h"
 
+#include <utility>
+
 #include "conversion/OrderDetailLinks.h"
 #include "datalayer/Recordset.h"
 
@@ -31,21 +33,26 @@ ColumnMapping::ColumnMapping(const ado::Recordset& source, const ado::Recordset&
     }
 }
 
-void ColumnMapping::CopyRow(const ado::Recordset& source, ado::Recordset& target) const {
-    const ado::Fields& from = source.GetFields();
+void ColumnMapping::CopyRow(ado::Recordset& source, ado::Recordset& target) const {
+    ado::Fields& from = source.GetFields();
     ado::Fields& to = target.GetFields();
     for (std::size_t j = 0; j < columns_.size(); ++j) {
         const Column& column = columns_[j];
         if (column.write == Write::Skip) continue;
-        const ado::Value& value = from.Item(static_cast<int>(j)).GetValue();
+        ado::Value value = from.Item(static_cast<int>(j)).TakeValue();
         if (value.IsNull()) continue;  // the new row keeps the column's default
         switch (column.write) {
-            case Write::AsText: to.Item(column.target).SetValue(ado::Value(value.Text())); break;
-            case Write::DateUnlessEmpty:
-                if (!value.IsEmptyText()) to.Item(column.target).SetValue(value);
+            case Write::AsText:
+                to.Item(column.target).SetValue(value.IsText() ? std::move(value) : ado::Value(value.Text()));
                 break;
-            case Write::AsIs: to.Item(column.target).SetValue(value); break;
-            case Write::Skip: break;
+            case Write::DateUnlessEmpty:
+                if (!value.IsEmptyText()) to.Item(column.target).SetValue(std::move(value));
+                break;
+            case Write::AsIs:
+                to.Item(column.target).SetValue(std::move(value));
+                break;
+            case Write::Skip:
+                break;
         }
     }
 }

@@ -13,14 +13,15 @@ class ColumnMapping {
 public:
     ColumnMapping(const ado::Recordset& source, const ado::Recordset& target, const std::string& table);
 
-    // Writes the source row's non-Null values into the target row being added.
-    void CopyRow(const ado::Recordset& source, ado::Recordset& target) const;
+    // Writes the source row's non-Null values into the target row being added. The values
+    // are handed over: a forward-only source's current row reads Null afterwards.
+    void CopyRow(ado::Recordset& source, ado::Recordset& target) const;
 
     enum class Write {
-        Skip,               // nothing is written (column missing in the target, or dropped)
-        AsText,             // variable-length Unicode text target (202): the value's text form
-        DateUnlessEmpty,    // date target (133): the value, except an empty text
-        AsIs,               // every other target type
+        Skip,             // nothing is written (column missing in the target, or dropped)
+        AsText,           // variable-length Unicode text target (202): the value's text form
+        DateUnlessEmpty,  // date target (133): the value, except an empty text
+        AsIs,             // every other target type
     };
     struct Column {
         int target = -1;
