@@ -8,6 +8,7 @@
 #include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
@@ -109,6 +110,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
         SQLDisconnect(dbc.get());
         throw;
     }
+    odbc::AdoptLock(dbc.get());
     s.env = std::move(env);
     s.dbc = std::move(dbc);
     s.connected = true;
@@ -127,6 +129,10 @@ std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, std::int6
     if (recordsAffected) *recordsAffected = -1;
     recordset->OpenResult(std::move(statement), sql, *this);
     return recordset;
+}
+
+std::size_t Connection::BulkLoadedRows() const {
+    return impl_->connected ? odbc::LoadedRowsOf(impl_->dbc.get())->load() : 0;
 }
 
 int Connection::State() const {
@@ -161,6 +167,7 @@ void Connection::Disconnect() noexcept {
     s.connected = false;
     s.socket.Forget();
     SQLDisconnect(s.dbc.get());
+    odbc::ForgetLock(s.dbc.get());
     s.dbc.Reset();
     s.env.Reset();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -30,6 +31,14 @@ public:
     // driver buffers whole results), so server and client cursors behave alike.
     int CursorLocation() const { return cursorLocation_; }
     void SetCursorLocation(int location) { cursorLocation_ = location; }
+
+    // Whether rows added in batch mode to a transactional table may be stored with LOAD
+    // DATA (the faster way; on by default). Off, they go as array-bound INSERTs. The
+    // outcome is the same either way.
+    bool BulkLoad() const { return bulkLoad_; }
+    void SetBulkLoad(bool allowed) { bulkLoad_ = allowed; }
+    // Rows stored with LOAD DATA on this connection since it opened.
+    std::size_t BulkLoadedRows() const;
 
     // Connects with an ODBC connection string ("DSN=...;PWD=..."); a non-empty user or
     // password is added as UID/PWD. Raises 3705 when already open.
@@ -66,6 +75,7 @@ private:
 
     std::int32_t connectionTimeout_ = 15;
     int cursorLocation_ = adUseServer;
+    bool bulkLoad_ = true;
     std::unique_ptr<Impl> impl_;
 };
 

@@ -2,6 +2,7 @@
 // Internal: one ODBC statement with its parameter buffers. Values are bound by their
 // kind: text as UTF-8 SQL_C_CHAR/SQL_VARCHAR (so '0000-00-00' reaches a DATE column as
 // text), integers as 64-bit, doubles as doubles, bytes as binary, Null as a NULL.
+// Every exchange with the server takes the connection's lock (see ConnectionLock).
 #include <sql.h>
 #include <sqlext.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "datalayer/Value.h"
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Handle.h"
 
 namespace ado::odbc {
@@ -48,6 +50,7 @@ private:
     };
     void Bind(std::size_t index, const Value& value);
 
+    std::shared_ptr<ConnectionMutex> lock_;
     StmtHandle handle_;
     std::vector<Slot> slots_;
 };
