@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "datalayer/AdoErrors.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
@@ -64,7 +65,7 @@ int PrepareSession(SQLHDBC dbc) {
 
 }  // namespace
 
-Connection::Connection() : impl_(std::make_unique<Impl>()) {}
+Connection::Connection() : bulkLoad_(BulkLoadByDefault()), impl_(std::make_unique<Impl>()) {}
 
 Connection::~Connection() {
     Disconnect();
@@ -129,10 +130,6 @@ std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, std::int6
     if (recordsAffected) *recordsAffected = -1;
     recordset->OpenResult(std::move(statement), sql, *this);
     return recordset;
-}
-
-std::size_t Connection::BulkLoadedRows() const {
-    return impl_->connected ? odbc::LoadedRowsOf(impl_->dbc.get())->load() : 0;
 }
 
 int Connection::State() const {

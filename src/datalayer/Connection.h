@@ -1,5 +1,4 @@
 #pragma once
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,12 +32,10 @@ public:
     void SetCursorLocation(int location) { cursorLocation_ = location; }
 
     // Whether rows added in batch mode to a transactional table may be stored with LOAD
-    // DATA (the faster way; on by default). Off, they go as array-bound INSERTs. The
-    // outcome is the same either way.
+    // DATA (the faster way; see BulkLoad.h for the default). Off, they go as array-bound
+    // INSERTs. The outcome is the same either way.
     bool BulkLoad() const { return bulkLoad_; }
     void SetBulkLoad(bool allowed) { bulkLoad_ = allowed; }
-    // Rows stored with LOAD DATA on this connection since it opened.
-    std::size_t BulkLoadedRows() const;
 
     // Connects with an ODBC connection string ("DSN=...;PWD=..."); a non-empty user or
     // password is added as UID/PWD. Raises 3705 when already open.
@@ -75,7 +72,7 @@ private:
 
     std::int32_t connectionTimeout_ = 15;
     int cursorLocation_ = adUseServer;
-    bool bulkLoad_ = true;
+    bool bulkLoad_;
     std::unique_ptr<Impl> impl_;
 };
 

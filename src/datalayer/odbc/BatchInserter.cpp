@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "common/VbError.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
@@ -330,7 +331,7 @@ void BatchInserter::Write(Batch& batch) {
     if (Loads()) {
         if (!loader_) loader_.emplace(dbc_, quotedTable_, columns_);
         if (loader_->Load(batch.rows, batch.assigned, batch.used)) {
-            *LoadedRowsOf(dbc_) += batch.rows.size();
+            CountBulkLoadedRows(table_, batch.rows.size());
             return;
         }
         // Nothing of the load stayed. Its keys were numbered before it went, so the same

@@ -68,6 +68,9 @@ bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& ass
     } catch (...) {
         return false;
     }
+    // A load of dates from date-times notes every row: the session keeps them all, so
+    // that every condition can be seen (its default keeps 64).
+    if (!conditionsKept_) conditionsKept_ = Run(dbc_, "SET SESSION max_error_count = 65535");
     if (!Run(dbc_, "START TRANSACTION")) return false;
     const bool loaded = LoadInTransaction(rows, assigned, used);
     if (loaded && Run(dbc_, "COMMIT")) return true;
@@ -124,10 +127,24 @@ bool BulkLoader::LoadInTransaction(const std::vector<Row>& rows, const std::vect
     }
     pipe_->Finish();
     if (!stored) return false;
-    // Any warning or note means a value was cut, changed or a row skipped.
+    return Silent();
+}
+
+bool BulkLoader::Silent() {
+    // A load turns what an INSERT refuses into warnings (a value cut short, a duplicate
+    // skipped, a Null made 0). Notes are what an INSERT of the same values notes as well
+    // (a time cut from a date, say), with the same values stored: they may stay. All the
+    // conditions must be in view to tell.
     try {
-        const QueryResult said = RunQuery(dbc_, "SELECT @@warning_count");
-        return !said.rows.empty() && !said.rows[0][0].IsNull() && said.rows[0][0].Text() == "0";
+        const QueryResult count = RunQuery(dbc_, "SELECT @@warning_count");
+        if (count.rows.empty() || count.rows[0][0].IsNull()) return false;
+        const std::string said = count.rows[0][0].Text();
+        if (said == "0") return true;
+        const QueryResult conditions = RunQuery(dbc_, "SHOW WARNINGS");
+        const int level = conditions.Column("Level");
+        if (level < 0 || std::to_string(conditions.rows.size()) != said) return false;
+        return std::all_of(conditions.rows.begin(), conditions.rows.end(),
+                           [level](const Row& row) { return row[level].Text() == "Note"; });
     } catch (...) {
         return false;
     }

@@ -5,8 +5,9 @@
 //
 // The server turns a refusal during LOAD DATA LOCAL into a warning (a value cut short, a
 // duplicate skipped), so each load runs in a transaction of its own and is committed only
-// when every row went in and the server said nothing at all about it; otherwise it is
-// rolled back whole, and the caller sends the same rows another way that refuses exactly.
+// when every row went in and the server gave no warning (notes only: what INSERTs of the
+// same values note too); otherwise it is rolled back whole, and the caller sends the same
+// rows another way that refuses exactly.
 #include <sql.h>
 
 #include <memory>
@@ -33,12 +34,15 @@ private:
     std::string LoadStatement(const std::vector<std::size_t>& direct, const std::vector<std::size_t>& chosen) const;
     // Runs the load inside the open transaction; true when it stored every row silently.
     bool LoadInTransaction(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used);
+    // Whether the server said nothing about the load an INSERT would have been refused for.
+    bool Silent();
 
     SQLHDBC dbc_;
     std::string quotedTable_;
     std::vector<std::string> columns_;
     std::unique_ptr<RowPipe> pipe_;
-    bool unusable_ = false;  // no pipe could be made here
+    bool unusable_ = false;        // no pipe could be made here
+    bool conditionsKept_ = false;  // the session keeps every condition a load raises
 };
 
 }  // namespace ado::odbc

@@ -6,14 +6,9 @@ namespace ado::odbc {
 
 namespace {
 
-struct Shared {
-    ConnectionMutex lock;
-    std::atomic<std::size_t> loadedRows = 0;
-};
-
 struct Registry {
     std::mutex guard;
-    std::map<SQLHDBC, std::shared_ptr<Shared>> locks;
+    std::map<SQLHDBC, std::shared_ptr<ConnectionMutex>> locks;
 };
 
 Registry& Locks() {
@@ -21,29 +16,19 @@ Registry& Locks() {
     return registry;
 }
 
-std::shared_ptr<Shared> SharedOf(SQLHDBC dbc) {
-    Registry& r = Locks();
-    std::lock_guard<std::mutex> hold(r.guard);
-    const auto it = r.locks.find(dbc);
-    return it != r.locks.end() ? it->second : std::make_shared<Shared>();
-}
-
 }  // namespace
 
 std::shared_ptr<ConnectionMutex> LockOf(SQLHDBC dbc) {
-    auto shared = SharedOf(dbc);
-    return {shared, &shared->lock};
-}
-
-std::shared_ptr<std::atomic<std::size_t>> LoadedRowsOf(SQLHDBC dbc) {
-    auto shared = SharedOf(dbc);
-    return {shared, &shared->loadedRows};
+    Registry& r = Locks();
+    std::lock_guard<std::mutex> hold(r.guard);
+    const auto it = r.locks.find(dbc);
+    return it != r.locks.end() ? it->second : std::make_shared<ConnectionMutex>();
 }
 
 void AdoptLock(SQLHDBC dbc) {
     Registry& r = Locks();
     std::lock_guard<std::mutex> hold(r.guard);
-    r.locks[dbc] = std::make_shared<Shared>();
+    r.locks[dbc] = std::make_shared<ConnectionMutex>();
 }
 
 void ForgetLock(SQLHDBC dbc) {

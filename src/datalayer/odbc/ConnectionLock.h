@@ -7,8 +7,6 @@
 // back to single rows runs statements of its own while holding it.
 #include <sql.h>
 
-#include <atomic>
-#include <cstddef>
 #include <memory>
 #include <mutex>
 
@@ -20,8 +18,6 @@ using ConnectionGuard = std::lock_guard<ConnectionMutex>;
 // The lock of the connection `dbc`, made when the connection opens and forgotten when it
 // closes. A handle without one (not a data-layer connection) gets a lock of its own.
 std::shared_ptr<ConnectionMutex> LockOf(SQLHDBC dbc);
-// The count of rows stored on the connection with LOAD DATA, kept beside its lock.
-std::shared_ptr<std::atomic<std::size_t>> LoadedRowsOf(SQLHDBC dbc);
 void AdoptLock(SQLHDBC dbc);
 void ForgetLock(SQLHDBC dbc);
 
