@@ -377,3 +377,37 @@ TEST(BatchInsert, AValueTooBigForTheServersPacketIsNamedWithItsTableColumnAndKey
     auto count = connection->Execute("SELECT COUNT(*) FROM big_b");
     EXPECT_EQ(count->GetFields().Item(0).GetValue().ToLong(), 5);
 }
+
+TEST(BatchInsert, TheConnectionsThreeUsersTakeTurnsAndNeverInterleave) {
+    // One connection, as a copy uses it: the caller reads a table a chunk at a time (the
+    // next chunk is read on a thread of its own), adds each row to a batch recordset
+    // (each load goes on a thread of its own, inside a transaction of its own) and asks
+    // the server something of its own every few rows. Were the caller's question ever
+    // to run between a load's first and last statement, it would find a transaction open.
+    CustomerDataSource ds;
+    ds.Sql(
+        "CREATE TABLE src (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB;"
+        "INSERT INTO src SELECT seq, CONCAT('n', seq) FROM seq_1_to_30000;"
+        "CREATE TABLE dst (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB");
+    auto connection = ds.Open();
+    Recordset from, to;
+    from.Open("src", connection, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+    to.Open("dst", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+    const std::size_t loadedBefore = ado::BulkLoadedRows("dst");
+    int rows = 0, insideALoad = 0;
+    for (; !from.Eof(); from.MoveNext(), ++rows) {
+        to.AddNew();
+        to.GetFields().Item("code").SetValue(from.GetFields().Item("code").GetValue());
+        to.GetFields().Item("name").SetValue(from.GetFields().Item("name").GetValue());
+        to.Update();
+        if (rows % 25 == 0) {
+            auto open = connection->Execute("SELECT @@in_transaction");
+            if (open->GetFields().Item(0).GetValue().ToLong() != 0) ++insideALoad;
+        }
+    }
+    to.UpdateBatch();
+    EXPECT_EQ(rows, 30000);
+    EXPECT_EQ(insideALoad, 0);
+    EXPECT_EQ(ado::BulkLoadedRows("dst") - loadedBefore, 30000u);
+    EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM src s JOIN dst d USING (code, name)"), "30000");
+}
