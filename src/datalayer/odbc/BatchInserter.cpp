@@ -336,8 +336,36 @@ void BatchInserter::Write(Batch& batch) {
         }
         // Nothing of the load stayed. Its keys were numbered before it went, so the same
         // rows sent again get the same keys whatever the load did to the counter.
+        if (batch.leavesKey && autoIncrementColumn_) {
+            const std::int64_t firstKey = batch.rows[0][*autoIncrementColumn_].AsInteger();
+            try {
+                WriteArrays(batch);
+            } catch (...) {
+                PutCounterBack(firstKey);
+                throw;
+            }
+            return;
+        }
     }
     WriteArrays(batch);
+}
+
+void BatchInserter::PutCounterBack(std::int64_t firstKey) noexcept {
+    // The rolled-back load moved the counter past all its keys, where one row at a time
+    // stops at the refused row. Setting it to the load's first key leaves it just past the
+    // rows that stayed. This changes the table's definition, which waits for other
+    // clients' transactions on it: at most a few seconds; after that the counter stays
+    // where it is, and the refused row's error is what the caller hears either way.
+    try {
+        RunQuery(dbc_, "SET @nutv_lock_wait = @@SESSION.lock_wait_timeout, SESSION lock_wait_timeout = " +
+                           std::to_string(kCounterLockSeconds));
+        try {
+            RunQuery(dbc_, "ALTER TABLE " + quotedTable_ + " AUTO_INCREMENT = " + std::to_string(firstKey));
+        } catch (...) {
+        }
+        RunQuery(dbc_, "SET SESSION lock_wait_timeout = @nutv_lock_wait");
+    } catch (...) {
+    }
 }
 
 void BatchInserter::WriteArrays(Batch& batch) {

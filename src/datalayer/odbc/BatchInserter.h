@@ -126,6 +126,10 @@ private:
     // Gives the rows of a batch that leave their key to the table the keys the table
     // would give them one at a time; false when the table's counter cannot be read.
     bool NumberKeys(Batch& batch);
+    // After a rolled-back load whose rows then met a refused one: the counter back to
+    // where one row at a time leaves it, waiting at most kCounterLockSeconds for the table.
+    void PutCounterBack(std::int64_t firstKey) noexcept;
+    static constexpr int kCounterLockSeconds = 3;
 
     // The steps of one array execute.
     Statement& InsertFor(const Batch& batch, std::vector<std::size_t>& used);
