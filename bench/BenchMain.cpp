@@ -108,7 +108,7 @@ void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& se
             if (name == table) serverSeconds = spent;
         // The way its rows went: all by LOAD DATA, none (arrays), or some of each.
         const auto loaded = static_cast<std::int64_t>(ado::BulkLoadedRows(table));
-        const char* path = loaded == rows ? "LOAD DATA" : loaded == 0 ? "arrays" : "mixed";
+        const char* path = rows == 0 ? "-" : loaded == rows ? "LOAD DATA" : loaded == 0 ? "arrays" : "mixed";
         std::printf("  %-20s %8lld %9.3f %9.3f %6.2f %-9s\n", table.c_str(), static_cast<long long>(rows), seconds,
                     serverSeconds, seconds > 0 ? serverSeconds / seconds : 0, path);
     }

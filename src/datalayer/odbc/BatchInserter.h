@@ -54,7 +54,7 @@ public:
     static constexpr std::size_t kMaxRows = 1023;
     // Rows per load on a transactional table: a load costs a transaction and a few
     // exchanges, so it takes more rows than an execute.
-    static constexpr std::size_t kMaxLoadRows = 8 * kMaxRows;
+    static constexpr std::size_t kMaxLoadRows = 4 * kMaxRows;
     // Bytes of parameter buffers per batch at most, well under the usual max_allowed_packet.
     static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
 

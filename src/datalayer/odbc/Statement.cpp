@@ -14,7 +14,18 @@ SQLCHAR* SqlText(const std::string& sql) {
 }
 }  // namespace
 
-Statement::Statement(SQLHDBC dbc) : lock_(LockOf(dbc)), handle_(dbc) {}
+Statement::Statement(SQLHDBC dbc) : lock_(LockOf(dbc)), handle_(Allocate(dbc, *lock_)) {}
+
+Statement::~Statement() {
+    if (!lock_) return;  // moved from
+    const ConnectionGuard hold(*lock_);
+    handle_.Reset();
+}
+
+StmtHandle Statement::Allocate(SQLHDBC dbc, ConnectionMutex& lock) {
+    const ConnectionGuard hold(lock);
+    return StmtHandle(dbc);
+}
 
 void Statement::ExecDirect(const std::string& sql) {
     const ConnectionGuard hold(*lock_);

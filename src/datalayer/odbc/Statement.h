@@ -19,6 +19,11 @@ namespace ado::odbc {
 class Statement {
 public:
     explicit Statement(SQLHDBC dbc);
+    // Allocating and freeing a statement changes the driver's connection too: both take
+    // the connection's lock.
+    ~Statement();
+    Statement(Statement&&) = default;
+    Statement& operator=(Statement&&) = delete;
 
     SQLHSTMT get() const { return handle_.get(); }
 
@@ -49,6 +54,7 @@ private:
         SQLLEN indicator = SQL_NULL_DATA;
     };
     void Bind(std::size_t index, const Value& value);
+    static StmtHandle Allocate(SQLHDBC dbc, ConnectionMutex& lock);
 
     std::shared_ptr<ConnectionMutex> lock_;
     StmtHandle handle_;
