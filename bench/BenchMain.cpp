@@ -13,6 +13,7 @@
 #include "bench/Machine.h"
 #include "bench/Peers.h"
 #include "bench/RemapTiming.h"
+#include "datalayer/BulkLoad.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
 #include "testdata/Generator.h"
@@ -112,8 +113,8 @@ std::string ServerDescription() {
 // Every table: its rows, and the seconds of the conversion and of the server's own copy.
 void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& server,
                  const std::vector<std::pair<std::string, std::int64_t>>& rowsPerTable) {
-    std::printf("  %-20s %8s %9s %9s %6s   (ours: the first table with locating, checks, zero-date repair)\n", "table",
-                "rows", "ours s", "server s", "ratio");
+    std::printf("  %-20s %8s %9s %9s %6s %-9s (ours: the first table with locating, checks, zero-date repair)\n",
+                "table", "rows", "ours s", "server s", "ratio", "path");
     for (const auto& [table, seconds] : run.tableSeconds) {
         std::int64_t rows = -1;  // stays -1 for a log line that is not a table's
         double serverSeconds = 0;
@@ -122,8 +123,11 @@ void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& se
         if (rows < 0) continue;
         for (const auto& [name, spent] : server.tableSeconds)
             if (name == table) serverSeconds = spent;
-        std::printf("  %-20s %8lld %9.3f %9.3f %6.2f\n", table.c_str(), static_cast<long long>(rows), seconds,
-                    serverSeconds, seconds > 0 ? serverSeconds / seconds : 0);
+        // The way its rows went: all by LOAD DATA, none (arrays), or some of each.
+        const auto loaded = static_cast<std::int64_t>(ado::BulkLoadedRows(table));
+        const char* path = rows == 0 ? "-" : loaded == rows ? "LOAD DATA" : loaded == 0 ? "arrays" : "mixed";
+        std::printf("  %-20s %8lld %9.3f %9.3f %6.2f %-9s\n", table.c_str(), static_cast<long long>(rows), seconds,
+                    serverSeconds, seconds > 0 ? serverSeconds / seconds : 0, path);
     }
 }
 

@@ -5,9 +5,11 @@
 #include <cstdlib>
 
 #include "datalayer/AdoErrors.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
@@ -63,7 +65,7 @@ int PrepareSession(SQLHDBC dbc) {
 
 }  // namespace
 
-Connection::Connection() : impl_(std::make_unique<Impl>()) {}
+Connection::Connection() : bulkLoad_(BulkLoadByDefault()), impl_(std::make_unique<Impl>()) {}
 
 Connection::~Connection() {
     Disconnect();
@@ -109,6 +111,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
         SQLDisconnect(dbc.get());
         throw;
     }
+    odbc::AdoptLock(dbc.get());
     s.env = std::move(env);
     s.dbc = std::move(dbc);
     s.connected = true;
@@ -161,6 +164,7 @@ void Connection::Disconnect() noexcept {
     s.connected = false;
     s.socket.Forget();
     SQLDisconnect(s.dbc.get());
+    odbc::ForgetLock(s.dbc.get());
     s.dbc.Reset();
     s.env.Reset();
 }

@@ -31,6 +31,12 @@ public:
     int CursorLocation() const { return cursorLocation_; }
     void SetCursorLocation(int location) { cursorLocation_ = location; }
 
+    // Whether rows added in batch mode to a transactional table may be stored with LOAD
+    // DATA (the faster way; see BulkLoad.h for the default). Off, they go as array-bound
+    // INSERTs. The outcome is the same either way.
+    bool BulkLoad() const { return bulkLoad_; }
+    void SetBulkLoad(bool allowed) { bulkLoad_ = allowed; }
+
     // Connects with an ODBC connection string ("DSN=...;PWD=..."); a non-empty user or
     // password is added as UID/PWD. Raises 3705 when already open.
     void Open(const std::string& connectionString, const std::string& user = {}, const std::string& password = {},
@@ -66,6 +72,7 @@ private:
 
     std::int32_t connectionTimeout_ = 15;
     int cursorLocation_ = adUseServer;
+    bool bulkLoad_;
     std::unique_ptr<Impl> impl_;
 };
 

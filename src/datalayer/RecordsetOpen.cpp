@@ -67,7 +67,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
         if (updatable) {
             std::vector<std::string> names;
             for (const auto& c : columns) names.push_back(c.name);
-            s.writer = std::make_unique<odbc::TableWriter>(dbc, source, std::move(names));
+            s.writer = std::make_unique<odbc::TableWriter>(dbc, source, std::move(names), connection->BulkLoad());
         }
         if (chunks) {
             s.source = std::move(chunks);

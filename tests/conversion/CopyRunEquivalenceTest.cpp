@@ -8,6 +8,7 @@
 #include "common/VbError.h"
 #include "conversion/ColumnMapping.h"
 #include "conversion/OrderDetailLinks.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/Recordset.h"
 
 using namespace testsupport;
@@ -104,7 +105,11 @@ const char* kTargetTables =
 
 }  // namespace
 
-TEST(CopyRunEquivalence, EndStateEqualsOneRowAtATime) {
+namespace {
+
+// The run with its transactional tables loaded by LOAD DATA (bulk) or sent as arrays.
+void EndStateCase(bool bulk) {
+    ado::SetBulkLoadByDefault(bulk);
     ConversionFixture f;
     f.CreateZeroDateTables();
     f.SourceSql(
@@ -168,13 +173,28 @@ TEST(CopyRunEquivalence, EndStateEqualsOneRowAtATime) {
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM ordbook_d c JOIN ordbook_d p ON p.seq = c.parentseq "
                              "WHERE p.ordno <> c.ordno"),
               "0");
+    // The way each table went: MyISAM always as arrays.
+    EXPECT_EQ(ado::BulkLoadedRows("office"), bulk ? 2600u : 0u);
+    EXPECT_EQ(ado::BulkLoadedRows("ordbook_d"), bulk ? 1500u : 0u);
+    EXPECT_EQ(ado::BulkLoadedRows("qlty"), 0u);
+}
+
+}  // namespace
+
+// One fixture per test: unixODBC reads its data sources' file once per process.
+TEST(CopyRunEquivalence, EndStateEqualsOneRowAtATime) {
+    EndStateCase(true);
+}
+TEST(CopyRunEquivalence, EndStateEqualsOneRowAtATimeWithArrays) {
+    EndStateCase(false);
 }
 
 namespace {
 
 // A source of 2500 rows whose row 1500 (the middle of the second batch) the target
 // refuses: a name too long for its column or a code it already has.
-void RefusedRowCase(const char* engine, bool duplicate) {
+void RefusedRowCase(const char* engine, bool duplicate, bool bulk = true) {
+    ado::SetBulkLoadByDefault(bulk);
     ConversionFixture f;
     f.CreateZeroDateTables();
     f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30), grp INT)");
@@ -213,16 +233,22 @@ void RefusedRowCase(const char* engine, bool duplicate) {
     EXPECT_EQ(f.TargetScalar("SELECT MIN(seq) FROM qlty"), "40");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // the later table untouched
     EXPECT_TRUE(f.RunLines().empty());
+    EXPECT_EQ(ado::BulkLoadedRows("qlty"), 0u);  // the one load held the refused row
 }
 
 }  // namespace
 
-// One fixture per test: unixODBC reads its data sources' file once per process.
 TEST(CopyRunEquivalence, ValueTooLongMidBatchOnInnoDB) {
     RefusedRowCase("InnoDB", false);
 }
 TEST(CopyRunEquivalence, DuplicateKeyMidBatchOnInnoDB) {
     RefusedRowCase("InnoDB", true);
+}
+TEST(CopyRunEquivalence, ValueTooLongMidBatchOnInnoDBWithArrays) {
+    RefusedRowCase("InnoDB", false, false);
+}
+TEST(CopyRunEquivalence, DuplicateKeyMidBatchOnInnoDBWithArrays) {
+    RefusedRowCase("InnoDB", true, false);
 }
 TEST(CopyRunEquivalence, ValueTooLongMidBatchOnMyISAM) {
     RefusedRowCase("MyISAM", false);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "CustomerDataSource.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
 #include "support/PrivateServer.h"
@@ -54,6 +55,14 @@ void CreateTwins(const CustomerDataSource& ds, const std::string& name, const st
     ds.Sql("CREATE TABLE " + name + "_b " + definition + "; CREATE TABLE " + name + "_r " + definition);
 }
 
+// The table's auto-increment counter.
+std::string Counter(const CustomerDataSource& ds, const std::string& table) {
+    return ds.Scalar(
+        "SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+        "AND TABLE_NAME = '" +
+        table + "'");
+}
+
 std::vector<NewRow> Numbered(int count, int from = 1) {
     std::vector<NewRow> rows;
     for (int i = from; i < from + count; ++i)
@@ -63,73 +72,131 @@ std::vector<NewRow> Numbered(int count, int from = 1) {
 
 }  // namespace
 
+// Both ways a batch goes to a transactional table: LOAD DATA, and array-bound INSERTs.
+constexpr bool kBothPaths[] = {true, false};
+
 TEST(BatchInsert, UnassignedFieldsTakeTheirDefaultsRowByRowAndKeysMatch) {
-    CustomerDataSource ds;
-    CreateTwins(ds, "lines",
-                "(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, ordno INT NOT NULL DEFAULT 7, "
-                "unit VARCHAR(20) NOT NULL DEFAULT '개', memo VARCHAR(20), made DATE DEFAULT '1999-09-09', "
-                "amount DECIMAL(10,2) NOT NULL DEFAULT 1.50, ratio DOUBLE, blob_ BLOB) ENGINE=InnoDB "
-                "AUTO_INCREMENT=500");
-    std::vector<NewRow> rows;
-    for (int i = 0; i < 2600; ++i) {
-        NewRow row;
-        // Every pattern of assigned fields comes and goes between rows of one batch.
-        if (i % 2) row.push_back({"ordno", Value(i)});
-        if (i % 3) row.push_back({"unit", Value(i % 5 ? "박스" : "")});
-        if (i % 4 == 1) row.push_back({"memo", Value()});  // an assigned Null stays Null
-        if (i % 4 == 2) row.push_back({"memo", Value("메모 " + std::to_string(i))});
-        if (i % 7 == 0) row.push_back({"made", Value("2020-01-0" + std::to_string(1 + i % 9))});
-        if (i % 11 == 0) row.push_back({"amount", Value("12.25")});
-        if (i % 13 == 0) row.push_back({"ratio", Value(0.1 * i)});
-        if (i % 17 == 0) row.push_back({"blob_", Value(ado::Bytes{std::string("\0\x01\xff", 3)})});
-        if (i == 1234) row.push_back({"seq", Value(9000)});  // an explicit key raises the counter
-        rows.push_back(row);
+    for (bool bulk : kBothPaths) {
+        SCOPED_TRACE(bulk ? "LOAD DATA" : "arrays");
+        CustomerDataSource ds;
+        CreateTwins(ds, "lines",
+                    "(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, ordno INT NOT NULL DEFAULT 7, "
+                    "unit VARCHAR(20) NOT NULL DEFAULT '개', memo VARCHAR(20), made DATE DEFAULT '1999-09-09', "
+                    "amount DECIMAL(10,2) NOT NULL DEFAULT 1.50, ratio DOUBLE, blob_ BLOB, big LONGBLOB) ENGINE=InnoDB "
+                    "AUTO_INCREMENT=500");
+        std::vector<NewRow> rows;
+        for (int i = 0; i < 2600; ++i) {
+            NewRow row;
+            // Every pattern of assigned fields comes and goes between rows of one batch.
+            if (i % 2) row.push_back({"ordno", Value(i)});
+            if (i % 3) row.push_back({"unit", Value(i % 5 ? "박스" : "")});
+            if (i % 4 == 1) row.push_back({"memo", Value()});  // an assigned Null stays Null
+            if (i % 4 == 2) row.push_back({"memo", Value("메모 " + std::to_string(i))});
+            if (i % 7 == 0) row.push_back({"made", Value("2020-01-0" + std::to_string(1 + i % 9))});
+            if (i % 11 == 0) row.push_back({"amount", Value("12.25")});
+            if (i % 13 == 0) row.push_back({"ratio", Value(0.1 * i)});
+            if (i % 17 == 0) row.push_back({"blob_", Value(ado::Bytes{std::string("\0\x01\xff\t\n\\N", 7)})});
+            // Text the load format must escape, and 4-byte UTF-8.
+            if (i % 19 == 0) row.push_back({"memo", Value(std::string("a\tb\nc\\N\0\r😀", 13))});
+            if (i == 1234) row.push_back({"seq", Value(9000)});  // an explicit key raises the counter
+            if (i == 100) {
+                // 16 MiB holding every byte value: it goes in a batch of its own.
+                std::string bytes(16 * 1024 * 1024, '\0');
+                for (std::size_t b = 0; b < bytes.size(); ++b) bytes[b] = static_cast<char>(b * 7 % 256);
+                row.push_back({"big", Value(ado::Bytes{bytes})});
+            }
+            rows.push_back(row);
+        }
+        auto connection = ds.Open();
+        connection->SetBulkLoad(bulk);
+        const std::size_t loadedBefore = ado::BulkLoadedRows("lines_b");
+        const Outcome batch = AddRows(ds, connection, "lines_b", ado::adLockBatchOptimistic, rows, "seq");
+        const Outcome single = AddRows(ds, connection, "lines_r", ado::adLockOptimistic, rows, "seq");
+        EXPECT_EQ(ado::BulkLoadedRows("lines_b") - loadedBefore, bulk ? 2600u : 0u);
+        EXPECT_EQ(batch.error.number, 0) << batch.error.description;
+        ASSERT_EQ(batch.rows.size(), 2600u);
+        EXPECT_EQ(batch.rows, single.rows);
+        EXPECT_EQ(*batch.rows[0][0], "500");
+        EXPECT_EQ(*batch.rows[0][1], "7");  // ordno left out: its default
+        EXPECT_EQ(*batch.rows[1][1], "1");
+        EXPECT_EQ(*batch.rows[0][2], "개");
+        EXPECT_FALSE(batch.rows[1][3].has_value());
+        EXPECT_EQ(ds.Scalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                            "AND TABLE_NAME = 'lines_b'"),
+                  ds.Scalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                            "AND TABLE_NAME = 'lines_r'"));
     }
-    auto connection = ds.Open();
-    const Outcome batch = AddRows(ds, connection, "lines_b", ado::adLockBatchOptimistic, rows, "seq");
-    const Outcome single = AddRows(ds, connection, "lines_r", ado::adLockOptimistic, rows, "seq");
-    EXPECT_EQ(batch.error.number, 0) << batch.error.description;
-    ASSERT_EQ(batch.rows.size(), 2600u);
-    EXPECT_EQ(batch.rows, single.rows);
-    EXPECT_EQ(*batch.rows[0][0], "500");
-    EXPECT_EQ(*batch.rows[0][1], "7");  // ordno left out: its default
-    EXPECT_EQ(*batch.rows[1][1], "1");
-    EXPECT_EQ(*batch.rows[0][2], "개");
-    EXPECT_FALSE(batch.rows[1][3].has_value());
-    EXPECT_EQ(ds.Scalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
-                        "AND TABLE_NAME = 'lines_b'"),
-              ds.Scalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
-                        "AND TABLE_NAME = 'lines_r'"));
 }
 
-TEST(BatchInsert, ARefusedRowMidBatchKeepsTheRowsBeforeItOnceAndRaisesItsOwnError) {
+TEST(BatchInsert, ARefusedRowAnywhereInABatchKeepsTheRowsBeforeItOnceAndRaisesItsOwnError) {
+    // 2,600 rows wide enough that a batch holds 2,008 of them (4 MiB of arrays at 2,088
+    // bytes a row): the second batch
+    // holds the refused row, at its first row, in its middle or at its last; or the very
+    // first row is refused. Each case once per engine and per way of sending.
+    struct Case {
+        std::size_t row;
+        const char* field;
+        Value value;
+        const char* error;
+    };
+    const std::vector<Case> cases = {
+        {2008, "name", Value("너무 긴 이름입니다"), "Data too long for column 'name' at row 1"},
+        {2300, "code", Value(1100), "Duplicate entry '1100'"},
+        {2599, "must", Value(), "Column 'must' cannot be null"},
+        {0, "latin", Value("한글"), "Incorrect string value"},
+    };
     CustomerDataSource ds;
-    for (const char* engine : {"InnoDB", "MyISAM"}) {
-        SCOPED_TRACE(engine);
-        const std::string name = std::string("t_") + engine;
-        CreateTwins(ds, name,
-                    std::string("(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL UNIQUE, "
-                                "name VARCHAR(5)) ENGINE=") +
-                        engine + " AUTO_INCREMENT=100");
-        // Rows 1..1499 fit; row 1500 (the middle of the second batch) is too long for the
-        // column in strict mode; the rows after it fit again and fill more than one batch
-        // while the failing one is on its way.
-        std::vector<NewRow> rows = Numbered(4000);
-        for (NewRow& row : rows) row.erase(row.begin() + 1), row.push_back({"name", Value("ok")});
-        rows[1499][1].second = Value("너무 긴 이름입니다");
-        auto connection = ds.Open();
-        const Outcome batch = AddRows(ds, connection, name + "_b", ado::adLockBatchOptimistic, rows, "seq");
-        const Outcome single = AddRows(ds, connection, name + "_r", ado::adLockOptimistic, rows, "seq");
-
-        EXPECT_EQ(single.error.number, -2147467259);
-        EXPECT_NE(single.error.description.find("Data too long for column 'name' at row 1"), std::string::npos)
-            << single.error.description;
-        EXPECT_EQ(batch.error.number, single.error.number);
-        EXPECT_EQ(batch.error.description, single.error.description);
-        ASSERT_EQ(batch.rows.size(), 1499u);
-        EXPECT_EQ(batch.rows, single.rows);  // the same rows, values and keys
-        EXPECT_EQ(*batch.rows.front()[0], "100");
-        EXPECT_EQ(*batch.rows.back()[1], "1499");
+    auto connection = ds.Open();
+    int table = 0;
+    for (const Case& c : cases) {
+        for (const char* engine : {"InnoDB", "MyISAM"}) {
+            SCOPED_TRACE(std::string(engine) + " row " + std::to_string(c.row));
+            const std::string name = "t" + std::to_string(table++);
+            CreateTwins(ds, name,
+                        std::string("(seq INT NOT NULL AUTO_INCREMENT PRIMARY KEY, code INT NOT NULL UNIQUE, "
+                                    "name VARCHAR(5), must INT NOT NULL, latin VARCHAR(9) CHARACTER SET latin1, "
+                                    "pad VARCHAR(2100)) ENGINE=") +
+                            engine + " AUTO_INCREMENT=100");
+            std::vector<NewRow> rows = Numbered(2600);
+            for (NewRow& row : rows) {
+                row[1].second = Value("ok");
+                row.push_back({"must", Value(1)});
+                row.push_back({"latin", Value("é")});
+                row.push_back({"pad", Value(std::string(2000, 'p'))});
+            }
+            for (auto& [field, value] : rows[c.row])
+                if (field == c.field) value = c.value;
+            connection->SetBulkLoad(false);
+            const Outcome single = AddRows(ds, connection, name + "_r", ado::adLockOptimistic, rows, "seq");
+            EXPECT_EQ(single.error.number, -2147467259);
+            EXPECT_NE(single.error.description.find(c.error), std::string::npos) << single.error.description;
+            ASSERT_EQ(single.rows.size(), c.row);
+            if (c.row > 0) {
+                EXPECT_EQ(*single.rows.front()[0], "100");
+            }
+            // MyISAM has no transaction to load in: it is always sent as arrays.
+            for (bool bulk : kBothPaths) {
+                if (bulk && std::string(engine) == "MyISAM") continue;
+                SCOPED_TRACE(bulk ? "LOAD DATA" : "arrays");
+                ds.Sql("TRUNCATE TABLE " + name + "_b; ALTER TABLE " + name + "_b AUTO_INCREMENT=100");
+                connection->SetBulkLoad(bulk);
+                const std::size_t loadedBefore = ado::BulkLoadedRows(name + "_b");
+                const Outcome batch = AddRows(ds, connection, name + "_b", ado::adLockBatchOptimistic, rows, "seq");
+                EXPECT_EQ(batch.error.number, single.error.number);
+                // The same text but for the twin's name.
+                std::string text = batch.error.description;
+                const std::size_t at = text.find(name + "_b`");
+                if (at != std::string::npos) text.replace(at, name.size() + 2, name + "_r");
+                EXPECT_EQ(text, single.error.description);
+                EXPECT_EQ(batch.rows, single.rows);  // the same rows, values and keys
+                // The counter stands at the refused row's key, or past it where one row at
+                // a time used that key up.
+                const std::string counter = Counter(ds, name + "_b");
+                EXPECT_TRUE(counter == Counter(ds, name + "_r") || counter == std::to_string(100 + c.row)) << counter;
+                // The first batch went whole by LOAD DATA; the one with the refused row not.
+                EXPECT_EQ(ado::BulkLoadedRows(name + "_b") - loadedBefore, bulk && c.row >= 2008 ? 2008u : 0u);
+            }
+        }
     }
 }
 
@@ -145,13 +212,17 @@ TEST(BatchInsert, ADuplicateKeyMidBatchOnBothEnginesEndsLikeOneRowAtATime) {
         std::vector<NewRow> rows = Numbered(1300);
         rows[1150][0].second = Value(1100);  // the same code as row 1100: refused
         auto connection = ds.Open();
-        const Outcome batch = AddRows(ds, connection, name + "_b", ado::adLockBatchOptimistic, rows, "seq");
         const Outcome single = AddRows(ds, connection, name + "_r", ado::adLockOptimistic, rows, "seq");
         EXPECT_NE(single.error.description.find("Duplicate entry '1100'"), std::string::npos)
             << single.error.description;
-        EXPECT_EQ(batch.error.description, single.error.description);
-        EXPECT_EQ(batch.rows.size(), 1150u);
-        EXPECT_EQ(batch.rows, single.rows);
+        for (bool bulk : kBothPaths) {
+            ds.Sql("TRUNCATE TABLE " + name + "_b");
+            connection->SetBulkLoad(bulk);
+            const Outcome batch = AddRows(ds, connection, name + "_b", ado::adLockBatchOptimistic, rows, "seq");
+            EXPECT_EQ(batch.error.description, single.error.description);
+            EXPECT_EQ(batch.rows.size(), 1150u);
+            EXPECT_EQ(batch.rows, single.rows);
+        }
     }
 }
 
@@ -180,6 +251,7 @@ TEST(BatchInsert, ABatchOnItsWayCountsAsQueuedUntilUpdateBatchHasWaitedForIt) {
     CustomerDataSource ds;
     ds.Sql("CREATE TABLE w (code INT PRIMARY KEY, name VARCHAR(20))");
     auto connection = ds.Open();
+    connection->SetBulkLoad(false);  // the counts below follow the array's size
     Recordset rs;
     rs.Open("w", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
     // More than a batch: the first one goes on its way, the rest waits in the queue.
@@ -209,6 +281,7 @@ TEST(BatchInsert, OtherStatementsOnTheConnectionTakeTurnsWithTheBatchOnItsWay) {
     CustomerDataSource ds;
     ds.Sql("CREATE TABLE g (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB");
     auto connection = ds.Open();
+    connection->SetBulkLoad(false);  // the counts below follow the array's size
     Recordset rs;
     rs.Open("g", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
     // Each round's first row sends the batch before it; a query on the same connection
@@ -315,4 +388,38 @@ TEST(BatchInsert, AValueTooBigForTheServersPacketIsNamedWithItsTableColumnAndKey
     // The connection is still there for what comes next.
     auto count = connection->Execute("SELECT COUNT(*) FROM big_b");
     EXPECT_EQ(count->GetFields().Item(0).GetValue().ToLong(), 5);
+}
+
+TEST(BatchInsert, TheConnectionsThreeUsersTakeTurnsAndNeverInterleave) {
+    // One connection, as a copy uses it: the caller reads a table a chunk at a time (the
+    // next chunk is read on a thread of its own), adds each row to a batch recordset
+    // (each load goes on a thread of its own, inside a transaction of its own) and asks
+    // the server something of its own every few rows. Were the caller's question ever
+    // to run between a load's first and last statement, it would find a transaction open.
+    CustomerDataSource ds;
+    ds.Sql(
+        "CREATE TABLE src (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB;"
+        "INSERT INTO src SELECT seq, CONCAT('n', seq) FROM seq_1_to_30000;"
+        "CREATE TABLE dst (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB");
+    auto connection = ds.Open();
+    Recordset from, to;
+    from.Open("src", connection, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+    to.Open("dst", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+    const std::size_t loadedBefore = ado::BulkLoadedRows("dst");
+    int rows = 0, insideALoad = 0;
+    for (; !from.Eof(); from.MoveNext(), ++rows) {
+        to.AddNew();
+        to.GetFields().Item("code").SetValue(from.GetFields().Item("code").GetValue());
+        to.GetFields().Item("name").SetValue(from.GetFields().Item("name").GetValue());
+        to.Update();
+        if (rows % 25 == 0) {
+            auto open = connection->Execute("SELECT @@in_transaction");
+            if (open->GetFields().Item(0).GetValue().ToLong() != 0) ++insideALoad;
+        }
+    }
+    to.UpdateBatch();
+    EXPECT_EQ(rows, 30000);
+    EXPECT_EQ(insideALoad, 0);
+    EXPECT_EQ(ado::BulkLoadedRows("dst") - loadedBefore, 30000u);
+    EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM src s JOIN dst d USING (code, name)"), "30000");
 }

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <iterator>
 
 #include "common/VbError.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
@@ -17,24 +19,44 @@ namespace {
 
 constexpr const char* kSource = "ado.Recordset";
 
+// Leaves nothing of a batch's arrays bound to the statement, however its execute ends:
+// the arrays go away with it.
+class ArraysUnbound {
+public:
+    explicit ArraysUnbound(SQLHSTMT h) : h_(h) {}
+    ~ArraysUnbound() {
+        SQLFreeStmt(h_, SQL_RESET_PARAMS);
+        SQLSetStmtAttr(h_, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+        SQLSetStmtAttr(h_, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+        SQLSetStmtAttr(h_, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(1)), 0);
+    }
+    ArraysUnbound(const ArraysUnbound&) = delete;
+    ArraysUnbound& operator=(const ArraysUnbound&) = delete;
+
+private:
+    SQLHSTMT h_;
+};
+
+}  // namespace
+
 // One column's parameter array.
-struct ColumnArray {
+struct BatchInserter::ColumnArray {
     std::vector<SQLLEN> indicators;
     std::vector<char> bytes;
     std::vector<std::int64_t> integers;
     std::vector<double> doubles;
 };
 
-}  // namespace
-
 BatchInserter::BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
-                             SingleInsert single)
+                             SingleInsert single, bool bulkLoad)
     : dbc_(dbc),
       table_(std::move(table)),
       quotedTable_(QuoteIdentifier(table_)),
       columns_(std::move(columns)),
       maxBytes_(maxBytes),
       single_(std::move(single)),
+      bulkLoad_(bulkLoad),
+      lock_(LockOf(dbc)),
       queue_(columns_.size()) {}
 
 BatchInserter::~BatchInserter() {
@@ -61,7 +83,7 @@ void BatchInserter::Add(Row values, Mask assigned) {
     // A column binds one kind of value for the whole batch, and every row takes as many
     // bytes in a column's array as the longest value in it.
     Batch& q = queue_;
-    bool fits = q.rows.size() < kMaxRows && leavesKey == q.leavesKey;
+    bool fits = q.rows.size() < (Loads() ? kMaxLoadRows : kMaxRows) && leavesKey == q.leavesKey;
     std::size_t rowBytes = 0;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         std::size_t width = q.widths[i];
@@ -175,9 +197,7 @@ std::int64_t BatchInserter::Scalar(const std::string& sql) {
     return std::stoll(answer.rows[0][0].Text());
 }
 
-BatchInserter::Outcome BatchInserter::Execute(const Batch& batch) {
-    const std::size_t n = batch.rows.size();
-    std::vector<std::size_t> used;
+Statement& BatchInserter::InsertFor(const Batch& batch, std::vector<std::size_t>& used) {
     std::string key, names, markers;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (!batch.used[i]) continue;
@@ -193,8 +213,12 @@ BatchInserter::Outcome BatchInserter::Execute(const Batch& batch) {
         statement.Prepare("INSERT INTO " + quotedTable_ + " (" + names + ") VALUES (" + markers + ")");
         it = statements_.emplace(key, std::move(statement)).first;
     }
-    const SQLHSTMT h = it->second.get();
+    return it->second;
+}
 
+std::vector<BatchInserter::ColumnArray> BatchInserter::BindArrays(SQLHSTMT h, const Batch& batch,
+                                                                  const std::vector<std::size_t>& used) {
+    const std::size_t n = batch.rows.size();
     std::vector<ColumnArray> arrays(used.size());
     for (std::size_t u = 0; u < used.size(); ++u) {
         const std::size_t c = used[u];
@@ -247,7 +271,10 @@ BatchInserter::Outcome BatchInserter::Execute(const Batch& batch) {
                                    data, bufferLength, a.indicators.data()),
                   h, kSource);
     }
+    return arrays;
+}
 
+BatchInserter::Outcome BatchInserter::RunArrays(SQLHSTMT h, std::size_t n) {
     std::vector<SQLUSMALLINT> status(n, SQL_PARAM_UNUSED);
     SQLULEN processed = 0;
     CheckStmt(SQLSetStmtAttr(h, SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0), h,
@@ -261,49 +288,108 @@ BatchInserter::Outcome BatchInserter::Execute(const Batch& batch) {
     const SQLRETURN rc = SQLExecute(h);
     if (!SQL_SUCCEEDED(rc)) {
         outcome.ok = false;
-        try {
-            CheckStmt(rc, h, kSource);
-        } catch (...) {
-            outcome.error = std::current_exception();
-        }
-    } else {
-        // This driver sends the array to the server in one bulk command. Where it cannot,
-        // it runs the rows one by one, stops at a refused row and still answers with
-        // success: only the status array tells.
-        std::size_t ok = 0;
-        while (ok < n && (status[ok] == SQL_PARAM_SUCCESS || status[ok] == SQL_PARAM_SUCCESS_WITH_INFO)) ++ok;
-        if (processed != n || ok != n) {
-            outcome.ok = false;
-            outcome.stayed = ok;
-        }
+        outcome.error = std::make_exception_ptr(Diagnose(rc, SQL_HANDLE_STMT, h, kSource));
+        return outcome;
     }
-    // The arrays go away with this call: nothing of them may stay bound.
-    SQLFreeStmt(h, SQL_RESET_PARAMS);
-    SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
-    SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
-    SQLSetStmtAttr(h, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(1)), 0);
+    // This driver sends the array to the server in one bulk command. Where it cannot,
+    // it runs the rows one by one, stops at a refused row and still answers with
+    // success: only the status array tells.
+    std::size_t ok = 0;
+    while (ok < n && (status[ok] == SQL_PARAM_SUCCESS || status[ok] == SQL_PARAM_SUCCESS_WITH_INFO)) ++ok;
+    if (processed != n || ok != n) {
+        outcome.ok = false;
+        outcome.stayed = ok;
+    }
     return outcome;
 }
 
-void BatchInserter::Write(Batch& batch) {
-    Facts& facts = TableFacts();
-    if (batch.leavesKey && !NumberKeys(batch)) {
-        // No counter to count from: the rows go one at a time and the table numbers them.
-        for (std::size_t r = 0; r < batch.rows.size(); ++r) {
-            single_(batch.rows[r], batch.assigned[r]);
-            ++facts.rowsBefore;
-        }
-        return;
-    }
-    if (std::none_of(batch.used.begin(), batch.used.end(), [](char u) { return u != 0; })) {
-        // Rows that assign nothing have no parameters to send in an array.
-        for (std::size_t r = 0; r < batch.rows.size(); ++r) {
-            single_(batch.rows[r], batch.assigned[r]);
-            ++facts.rowsBefore;
-        }
-        return;
-    }
+BatchInserter::Outcome BatchInserter::Execute(const Batch& batch) {
+    std::vector<std::size_t> used;
+    const SQLHSTMT h = InsertFor(batch, used).get();
+    const ArraysUnbound unbind(h);
+    const std::vector<ColumnArray> arrays = BindArrays(h, batch, used);
+    return RunArrays(h, batch.rows.size());
+}
 
+void BatchInserter::WriteSingly(Batch& batch, std::size_t from) {
+    Facts& facts = TableFacts();
+    for (std::size_t r = from; r < batch.rows.size(); ++r) {
+        single_(batch.rows[r], batch.assigned[r]);
+        ++facts.rowsBefore;
+    }
+}
+
+void BatchInserter::Write(Batch& batch) {
+    const ConnectionGuard hold(*lock_);
+    if ((batch.leavesKey && !NumberKeys(batch)) ||
+        std::none_of(batch.used.begin(), batch.used.end(), [](char u) { return u != 0; })) {
+        // No counter to count from: the rows go one at a time and the table numbers them.
+        // Rows that assign nothing have no values to send together either.
+        WriteSingly(batch, 0);
+        return;
+    }
+    if (Loads()) {
+        if (!loader_) loader_.emplace(dbc_, quotedTable_, columns_);
+        if (loader_->Load(batch.rows, batch.assigned, batch.used)) {
+            CountBulkLoadedRows(table_, batch.rows.size());
+            return;
+        }
+        // Nothing of the load stayed. Its keys were numbered before it went, so the same
+        // rows sent again get the same keys whatever the load did to the counter.
+        if (batch.leavesKey && autoIncrementColumn_) {
+            const std::int64_t firstKey = batch.rows[0][*autoIncrementColumn_].AsInteger();
+            try {
+                WriteArrays(batch);
+            } catch (...) {
+                PutCounterBack(firstKey);
+                throw;
+            }
+            return;
+        }
+    }
+    WriteArrays(batch);
+}
+
+void BatchInserter::PutCounterBack(std::int64_t firstKey) noexcept {
+    // The rolled-back load moved the counter past all its keys, where one row at a time
+    // stops at the refused row. Setting it to the load's first key leaves it just past the
+    // rows that stayed. This changes the table's definition, which waits for other
+    // clients' transactions on it: at most a few seconds; after that the counter stays
+    // where it is, and the refused row's error is what the caller hears either way.
+    try {
+        RunQuery(dbc_, "SET @nutv_lock_wait = @@SESSION.lock_wait_timeout, SESSION lock_wait_timeout = " +
+                           std::to_string(kCounterLockSeconds));
+        try {
+            RunQuery(dbc_, "ALTER TABLE " + quotedTable_ + " AUTO_INCREMENT = " + std::to_string(firstKey));
+        } catch (...) {
+        }
+        RunQuery(dbc_, "SET SESSION lock_wait_timeout = @nutv_lock_wait");
+    } catch (...) {
+    }
+}
+
+void BatchInserter::WriteArrays(Batch& batch) {
+    if (batch.rows.size() <= kMaxRows) {
+        WriteArraySlice(batch);
+        return;
+    }
+    for (std::size_t from = 0; from < batch.rows.size(); from += kMaxRows) {
+        const std::size_t to = std::min(batch.rows.size(), from + kMaxRows);
+        Batch slice(columns_.size());
+        slice.kinds = batch.kinds;
+        slice.widths = batch.widths;
+        slice.used = batch.used;
+        slice.leavesKey = batch.leavesKey;
+        slice.rows.assign(std::make_move_iterator(batch.rows.begin() + static_cast<std::ptrdiff_t>(from)),
+                          std::make_move_iterator(batch.rows.begin() + static_cast<std::ptrdiff_t>(to)));
+        slice.assigned.assign(std::make_move_iterator(batch.assigned.begin() + static_cast<std::ptrdiff_t>(from)),
+                              std::make_move_iterator(batch.assigned.begin() + static_cast<std::ptrdiff_t>(to)));
+        WriteArraySlice(slice);
+    }
+}
+
+void BatchInserter::WriteArraySlice(Batch& batch) {
+    Facts& facts = TableFacts();
     Outcome outcome;
     if (facts.strictAll) {
         // The session's own mode comes back right after the batch, so nothing else on the
@@ -339,10 +425,7 @@ void BatchInserter::Write(Batch& batch) {
     // and with the keys numbered for them: the refused row fails again on its own and
     // raises its own error. Should all of them go in, the batch failed for a reason of
     // its own (its size, say) and nothing is lost.
-    for (std::size_t r = stayed; r < batch.rows.size(); ++r) {
-        single_(batch.rows[r], batch.assigned[r]);
-        ++facts.rowsBefore;
-    }
+    WriteSingly(batch, stayed);
 }
 
 bool BatchInserter::NumberKeys(Batch& batch) {

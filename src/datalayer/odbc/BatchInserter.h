@@ -14,10 +14,15 @@
 // counter back (no DDL runs on the table, which would wait for every other client's
 // transaction on it).
 //
+// On a transactional table (when the connection allows it) a batch goes as one LOAD DATA
+// LOCAL INFILE in a transaction of its own (BulkLoader), which stores rows at about the
+// cost of the server's own copy. A batch the load does not store silently and whole is
+// rolled back and sent again as arrays as described above, which refuse exactly.
+//
 // A full batch is sent on a thread of its own while the next one fills, so that building
 // rows here and storing them on the server overlap. Only one batch is ever on its way.
 // Another statement on the same connection meanwhile runs before or after it, never in
-// its middle: the driver runs one statement at a time on a connection. When a batch
+// its middle: the sender holds the connection's lock for the whole batch. When a batch
 // fails, the rows queued after it are dropped unsent and its error is raised by the next
 // Add, Flush or Drop.
 #include <sql.h>
@@ -33,6 +38,8 @@
 #include <vector>
 
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/BulkLoader.h"
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Statement.h"
 
 namespace ado::odbc {
@@ -45,12 +52,16 @@ public:
 
     // Rows per execute.
     static constexpr std::size_t kMaxRows = 1023;
+    // Rows per load on a transactional table: a load costs a transaction and a few
+    // exchanges, so it takes more rows than an execute.
+    static constexpr std::size_t kMaxLoadRows = 4 * kMaxRows;
     // Bytes of parameter buffers per batch at most, well under the usual max_allowed_packet.
     static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
 
     // maxBytes: the parameter buffers of one batch, at most (a row larger goes alone).
+    // bulkLoad: transactional tables may be loaded with LOAD DATA.
     BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
-                  SingleInsert single);
+                  SingleInsert single, bool bulkLoad);
     // Waits for the batch on its way; its failure, if any, was never asked for.
     ~BatchInserter();
     BatchInserter(const BatchInserter&) = delete;
@@ -99,16 +110,34 @@ private:
     };
 
     Facts& TableFacts();
+    bool Loads() { return bulkLoad_ && TableFacts().transactional; }
     // Hands the queue to a thread that writes it, once the batch before it is done.
     void Send();
     // Waits for the batch on its way; when it failed, drops the queue and raises its error.
     void Wait();
-    // Writes a batch with the outcome of one row at a time (on the sending thread).
+    // Writes a batch with the outcome of one row at a time (on the sending thread, holding
+    // the connection's lock).
     void Write(Batch& batch);
+    // Writes the rows through array-bound INSERTs, at most kMaxRows per execute.
+    void WriteArrays(Batch& batch);
+    void WriteArraySlice(Batch& batch);
+    // Each row on its own, as a row-at-a-time writer does.
+    void WriteSingly(Batch& batch, std::size_t from);
     // Gives the rows of a batch that leave their key to the table the keys the table
     // would give them one at a time; false when the table's counter cannot be read.
     bool NumberKeys(Batch& batch);
+    // After a rolled-back load whose rows then met a refused one: the counter back to
+    // where one row at a time leaves it, waiting at most kCounterLockSeconds for the table.
+    void PutCounterBack(std::int64_t firstKey) noexcept;
+    static constexpr int kCounterLockSeconds = 3;
+
+    // The steps of one array execute.
+    Statement& InsertFor(const Batch& batch, std::vector<std::size_t>& used);
+    struct ColumnArray;
+    std::vector<ColumnArray> BindArrays(SQLHSTMT h, const Batch& batch, const std::vector<std::size_t>& used);
+    Outcome RunArrays(SQLHSTMT h, std::size_t rows);
     Outcome Execute(const Batch& batch);
+
     std::size_t RowsThatStayed(const Batch& batch, const Outcome& outcome);
     std::int64_t Scalar(const std::string& sql);
 
@@ -118,7 +147,10 @@ private:
     std::vector<std::string> columns_;
     std::size_t maxBytes_;
     SingleInsert single_;
+    bool bulkLoad_;
+    std::shared_ptr<ConnectionMutex> lock_;
     std::optional<Facts> facts_;
+    std::optional<BulkLoader> loader_;
 
     // Whether a row leaves its auto-increment value to the table. Such rows go in batches
     // of their own, whose keys are numbered from the counter just before they are sent.

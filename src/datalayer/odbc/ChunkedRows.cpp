@@ -22,7 +22,8 @@ std::size_t Footprint(const Row& row) {
 
 }  // namespace
 
-ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKey& key) : first_(dbc), next_(dbc) {
+ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKey& key)
+    : lock_(LockOf(dbc)), first_(dbc), next_(dbc) {
     // FORCE INDEX: without it the optimizer may scan and sort the whole table for each
     // chunk (a MyISAM table does for the first one). The bound on a composite key is
     // spelled out as "a > ? OR (a = ? AND b > ?)": this server does not use the row
@@ -41,6 +42,7 @@ ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKe
 
 std::unique_ptr<ChunkedRows> ChunkedRows::Open(SQLHDBC dbc, const std::string& table, OrderingKey key, bool updatable) {
     auto rows = std::make_unique<ChunkedRows>(dbc, table, key);
+    const ConnectionGuard hold(*rows->lock_);
     const Value limit(static_cast<std::int64_t>(rows->chunkRows_));
     rows->first_.ExecDirect(rows->firstSql_, {&limit});
     rows->columns_ = DescribeResult(rows->first_, updatable);
@@ -68,6 +70,8 @@ void ChunkedRows::WaitForPending() noexcept {
 }
 
 ChunkedRows::Chunk ChunkedRows::ReadChunk(const std::vector<Value>& after) {
+    // The query and the reading of its result are one turn on the connection.
+    const ConnectionGuard hold(*lock_);
     const Value limit(static_cast<std::int64_t>(chunkRows_));
     if (after.empty()) {
         first_.ExecDirect(firstSql_, {&limit});

@@ -20,6 +20,7 @@
 
 #include "datalayer/RecordsetImpl.h"
 #include "datalayer/odbc/Columns.h"
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/RowReader.h"
 #include "datalayer/odbc/Statement.h"
 #include "datalayer/odbc/TableKey.h"
@@ -60,6 +61,7 @@ private:
     void StartNext();
     void WaitForPending() noexcept;
 
+    std::shared_ptr<ConnectionMutex> lock_;  // the connection's, taken for each chunk
     // One statement per query text: this driver checks the markers bound against the
     // text a statement ran before.
     Statement first_;  // the first chunk: no lower bound

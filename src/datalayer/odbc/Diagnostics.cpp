@@ -2,14 +2,16 @@
 
 #include <string>
 
-#include "datalayer/OdbcError.h"
 #include "datalayer/odbc/Handle.h"
 
 namespace ado::odbc {
 
 SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* source) {
     if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA || rc == SQL_NEED_DATA) return rc;
+    throw Diagnose(rc, handleType, handle, source);
+}
 
+OdbcError Diagnose(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* source) {
     // The first record is the one that says what went wrong; like ADO's description,
     // the text is the driver's own, prefixes included.
     std::string state, text;
@@ -36,7 +38,7 @@ SQLRETURN Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const ch
         text = rc == SQL_INVALID_HANDLE
                    ? "ODBC call on an invalid handle"
                    : "ODBC call failed without a diagnostic (return code " + std::to_string(rc) + ")";
-    throw OdbcError(source, std::move(text), std::move(state), native);
+    return OdbcError(source, std::move(text), std::move(state), native);
 }
 
 template <SQLSMALLINT Type>

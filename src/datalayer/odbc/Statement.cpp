@@ -14,9 +14,21 @@ SQLCHAR* SqlText(const std::string& sql) {
 }
 }  // namespace
 
-Statement::Statement(SQLHDBC dbc) : handle_(dbc) {}
+Statement::Statement(SQLHDBC dbc) : lock_(LockOf(dbc)), handle_(Allocate(dbc, *lock_)) {}
+
+Statement::~Statement() {
+    if (!lock_) return;  // moved from
+    const ConnectionGuard hold(*lock_);
+    handle_.Reset();
+}
+
+StmtHandle Statement::Allocate(SQLHDBC dbc, ConnectionMutex& lock) {
+    const ConnectionGuard hold(lock);
+    return StmtHandle(dbc);
+}
 
 void Statement::ExecDirect(const std::string& sql) {
+    const ConnectionGuard hold(*lock_);
     CheckStmt(SQLExecDirect(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
 }
 
@@ -27,12 +39,14 @@ void Statement::ExecDirect(const std::string& sql, const std::vector<const Value
 }
 
 void Statement::Prepare(const std::string& sql) {
+    const ConnectionGuard hold(*lock_);
     CheckStmt(SQLPrepare(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
 }
 
 void Statement::Execute(const std::vector<const Value*>& parameters) {
     if (slots_.size() < parameters.size()) slots_.resize(parameters.size());
     for (std::size_t i = 0; i < parameters.size(); ++i) Bind(i, *parameters[i]);
+    const ConnectionGuard hold(*lock_);
     CheckStmt(SQLExecute(get()), get(), kSource);
 }
 
@@ -88,10 +102,12 @@ SQLLEN Statement::RowCount() {
 }
 
 bool Statement::Fetch() {
+    const ConnectionGuard hold(*lock_);
     return CheckStmt(SQLFetch(get()), get(), kSource) != SQL_NO_DATA;
 }
 
 void Statement::CloseCursor() {
+    const ConnectionGuard hold(*lock_);
     CheckStmt(SQLFreeStmt(get(), SQL_CLOSE), get(), kSource);
 }
 

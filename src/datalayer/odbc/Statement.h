@@ -2,6 +2,7 @@
 // Internal: one ODBC statement with its parameter buffers. Values are bound by their
 // kind: text as UTF-8 SQL_C_CHAR/SQL_VARCHAR (so '0000-00-00' reaches a DATE column as
 // text), integers as 64-bit, doubles as doubles, bytes as binary, Null as a NULL.
+// Every exchange with the server takes the connection's lock (see ConnectionLock).
 #include <sql.h>
 #include <sqlext.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "datalayer/Value.h"
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Handle.h"
 
 namespace ado::odbc {
@@ -17,6 +19,11 @@ namespace ado::odbc {
 class Statement {
 public:
     explicit Statement(SQLHDBC dbc);
+    // Allocating and freeing a statement changes the driver's connection too: both take
+    // the connection's lock.
+    ~Statement();
+    Statement(Statement&&) = default;
+    Statement& operator=(Statement&&) = delete;
 
     SQLHSTMT get() const { return handle_.get(); }
 
@@ -47,7 +54,9 @@ private:
         SQLLEN indicator = SQL_NULL_DATA;
     };
     void Bind(std::size_t index, const Value& value);
+    static StmtHandle Allocate(SQLHDBC dbc, ConnectionMutex& lock);
 
+    std::shared_ptr<ConnectionMutex> lock_;
     StmtHandle handle_;
     std::vector<Slot> slots_;
 };

@@ -26,12 +26,13 @@ Statement& TableWriter::Prepared(std::map<Mask, Statement>& cache, const Mask& m
     return cache.emplace(mask, std::move(statement)).first->second;
 }
 
-TableWriter::TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns)
+TableWriter::TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, bool bulkLoad)
     : dbc_(dbc),
       table_(std::move(table)),
       quotedTable_(QuoteIdentifier(table_)),
       columns_(std::move(columns)),
-      packet_(dbc) {}
+      packet_(dbc),
+      bulkLoad_(bulkLoad) {}
 
 void TableWriter::Insert(const Row& values, const std::vector<char>& assigned) {
     if (!packet_.Fits(values, assigned)) packet_.Refuse(table_, columns_, KeyColumns(), values, assigned);
@@ -63,8 +64,9 @@ void TableWriter::Queue(Row values, std::vector<char> assigned) {
     if (!batch_) {
         // A batch stays well inside one packet too.
         const auto packetHalf = static_cast<std::size_t>(packet_.Bytes() / 2);
-        batch_.emplace(dbc_, table_, columns_, std::min(BatchInserter::kMaxBytes, packetHalf),
-                       [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); });
+        batch_.emplace(
+            dbc_, table_, columns_, std::min(BatchInserter::kMaxBytes, packetHalf),
+            [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); }, bulkLoad_);
     }
     batch_->Add(std::move(values), std::move(assigned));
 }

@@ -19,7 +19,8 @@ namespace ado::odbc {
 
 class TableWriter : public RowWriter {
 public:
-    TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns);
+    // bulkLoad: queued rows may go to a transactional table with LOAD DATA.
+    TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, bool bulkLoad);
 
     // A row too big for the server's packet is refused with the table, the column and the
     // row's key before anything of it is sent.
@@ -52,6 +53,7 @@ private:
     std::map<Mask, Statement> updates_;
     std::optional<Statement> exists_;
     PacketLimit packet_;
+    bool bulkLoad_;
     std::optional<BatchInserter> batch_;
 };
 

@@ -1,0 +1,62 @@
+#include "datalayer/odbc/LoadFormat.h"
+
+#include <charconv>
+
+namespace ado::odbc {
+
+namespace {
+
+void AppendEscaped(std::string& out, const std::string& bytes) {
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char escape = 0;
+        switch (bytes[i]) {
+            case '\\':
+                escape = '\\';
+                break;
+            case '\t':
+                escape = 't';
+                break;
+            case '\n':
+                escape = 'n';
+                break;
+            case '\r':
+                escape = 'r';
+                break;
+            case '\0':
+                escape = '0';
+                break;
+            default:
+                continue;
+        }
+        out.append(bytes, plain, i - plain);
+        out += '\\';
+        out += escape;
+        plain = i + 1;
+    }
+    out.append(bytes, plain, bytes.size() - plain);
+}
+
+template <typename Number>
+void AppendNumber(std::string& out, Number number) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, number).ptr;
+    out.append(text, end);
+}
+
+}  // namespace
+
+void AppendLoadField(std::string& out, const Value& value) {
+    if (value.IsNull())
+        out += "\\N";
+    else if (value.IsText())
+        AppendEscaped(out, value.AsText());
+    else if (value.IsBytes())
+        AppendEscaped(out, value.AsBytes().data);
+    else if (value.IsInteger())
+        AppendNumber(out, value.AsInteger());
+    else
+        AppendNumber(out, value.AsDouble());
+}
+
+}  // namespace ado::odbc
