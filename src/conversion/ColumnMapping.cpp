@@ -40,12 +40,17 @@ void ColumnMapping::CopyRow(const ado::Recordset& source, ado::Recordset& target
         const ado::Value& value = from.Item(static_cast<int>(j)).GetValue();
         if (value.IsNull()) continue;  // the new row keeps the column's default
         switch (column.write) {
-            case Write::AsText: to.Item(column.target).SetValue(ado::Value(value.Text())); break;
+            case Write::AsText:
+                to.Item(column.target).SetValue(ado::Value(value.Text()));
+                break;
             case Write::DateUnlessEmpty:
                 if (!value.IsEmptyText()) to.Item(column.target).SetValue(value);
                 break;
-            case Write::AsIs: to.Item(column.target).SetValue(value); break;
-            case Write::Skip: break;
+            case Write::AsIs:
+                to.Item(column.target).SetValue(value);
+                break;
+            case Write::Skip:
+                break;
         }
     }
 }

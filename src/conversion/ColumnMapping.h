@@ -17,10 +17,10 @@ public:
     void CopyRow(const ado::Recordset& source, ado::Recordset& target) const;
 
     enum class Write {
-        Skip,               // nothing is written (column missing in the target, or dropped)
-        AsText,             // variable-length Unicode text target (202): the value's text form
-        DateUnlessEmpty,    // date target (133): the value, except an empty text
-        AsIs,               // every other target type
+        Skip,             // nothing is written (column missing in the target, or dropped)
+        AsText,           // variable-length Unicode text target (202): the value's text form
+        DateUnlessEmpty,  // date target (133): the value, except an empty text
+        AsIs,             // every other target type
     };
     struct Column {
         int target = -1;
