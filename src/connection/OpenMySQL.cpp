@@ -1,6 +1,7 @@
 #include "connection/OpenMySQL.h"
 
 #include "common/BuiltInValues.h"
+#include "common/ErrorReport.h"
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "connection/ConnectionTarget.h"
@@ -58,9 +59,7 @@ bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shar
     } catch (const VbError& e) {
         // Stopped by the user while connecting: the run says so itself.
         if (connection->Aborted()) return false;
-        MsgBox("Error " + std::to_string(e.number()) + " (" + e.description() +
-                   ") in procedure OpenMySQL of Form Form1. Err Line:" + std::to_string(line),
-               mb::kOkOnly);
+        MsgBox(ErrorReportText(e, "OpenMySQL", ReportOwner::Form, "Form1", line), mb::kOkOnly);
         return false;
     }
 }
