@@ -28,7 +28,8 @@ public:
     Server(const std::string& host, const std::string& password) : mysql_(mysql_init(nullptr)) {
         if (!mysql_) throw std::runtime_error("out of memory");
         mysql_options(mysql_.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
-        if (!mysql_real_connect(mysql_.get(), host.c_str(), builtin::kAdminAccount, password.c_str(), nullptr, 3306, nullptr, 0))
+        if (!mysql_real_connect(mysql_.get(), host.c_str(), builtin::kAdminAccount, password.c_str(), nullptr, 3306,
+                                nullptr, 0))
             throw std::runtime_error(mysql_error(mysql_.get()));
     }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testdata/Database.h"
 #include "common/BuiltInValues.h"
+#include "testdata/Database.h"
 #include "testdata/Generator.h"
 #include "testdata/Schema.h"
 
