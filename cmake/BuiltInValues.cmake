@@ -1,7 +1,28 @@
 # Values built into the program. A real installation sets them at configure time,
-# e.g. -DNUTV_CENTRAL_DB_HOST=10.1.2.3; nothing at run time changes them.
+# e.g. -DNUTV_CENTRAL_DB_HOST=10.1.2.3; nothing at run time changes them. This file is
+# their one source: the program reads them from a generated header
+# (src/common/BuiltInValues.h.in), the scripts and the test server from a generated
+# shell file, ${CMAKE_BINARY_DIR}/built-in-values.sh (cmake/built-in-values.sh.in).
 set(NUTV_CENTRAL_DB_HOST "127.0.0.1" CACHE STRING "Address of the central administration / in-house database server")
 set(NUTV_DOWNLOAD_SERVER "http://127.0.0.1:8480" CACHE STRING "Scheme, host and port of the download server")
+
+# The accounts the program signs in with: the administrator of the central server (it
+# reads app_admin), the in-house account (sign-in and machine admission) and the
+# password every customer account has.
+set(NUTV_ADMIN_ACCOUNT "root" CACHE STRING "Administrator account on the central database server")
+set(NUTV_ADMIN_PASSWORD "qorvmtnex7.." CACHE STRING "Password of the central server's administrator account")
+set(NUTV_INHOUSE_ACCOUNT "vr_inhouse" CACHE STRING "Account (and database) of the in-house database")
+set(NUTV_INHOUSE_PASSWORD "tkxq3851" CACHE STRING "Password of the in-house account")
+set(NUTV_CUSTOMER_PASSWORD "zq418263" CACHE STRING "Password of every customer's database account")
+
+# Each value goes into a C++ string literal and a single-quoted shell word unchanged.
+foreach(value NUTV_CENTRAL_DB_HOST NUTV_DOWNLOAD_SERVER NUTV_ADMIN_ACCOUNT NUTV_ADMIN_PASSWORD
+              NUTV_INHOUSE_ACCOUNT NUTV_INHOUSE_PASSWORD NUTV_CUSTOMER_PASSWORD)
+  if("${${value}}" MATCHES "[\"'\\\\\n]")
+    message(FATAL_ERROR "${value} must not contain quotes, backslashes or line breaks")
+  endif()
+endforeach()
+
 # The public key (64 hex digits, from `nutv-update-sign keygen`) that every downloaded
 # program and update tool must be signed with; empty: updates are not signed.
 set(NUTV_UPDATE_PUBLIC_KEY "" CACHE STRING "Ed25519 public key of signed updates (hex); empty for unsigned updates")
@@ -12,3 +33,5 @@ string(LENGTH "${NUTV_UPDATE_PUBLIC_KEY}" key_length)
 if(NOT key_length EQUAL 0 AND NOT key_length EQUAL 64)
   message(FATAL_ERROR "NUTV_UPDATE_PUBLIC_KEY must be 64 hexadecimal digits (or empty)")
 endif()
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/built-in-values.sh.in ${CMAKE_BINARY_DIR}/built-in-values.sh @ONLY)

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/BuiltInValues.h"
 #include "testdata/CopyRules.h"
 #include "testdata/Schema.h"
 #include "testdata/Session.h"
@@ -27,7 +28,8 @@ public:
     Server(const std::string& host, const std::string& password) : mysql_(mysql_init(nullptr)) {
         if (!mysql_) throw std::runtime_error("out of memory");
         mysql_options(mysql_.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
-        if (!mysql_real_connect(mysql_.get(), host.c_str(), "root", password.c_str(), nullptr, 3306, nullptr, 0))
+        if (!mysql_real_connect(mysql_.get(), host.c_str(), builtin::kAdminAccount, password.c_str(), nullptr, 3306,
+                                nullptr, 0))
             throw std::runtime_error(mysql_error(mysql_.get()));
     }
 
@@ -100,7 +102,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string host, source, target, password = "qorvmtnex7..";
+    std::string host, source, target, password = builtin::kAdminPassword;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         if (arg == "--host")

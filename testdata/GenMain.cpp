@@ -6,14 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "common/BuiltInValues.h"
 #include "testdata/Database.h"
 #include "testdata/Generator.h"
 #include "testdata/Schema.h"
 
 namespace {
-
-// The administrator password of the throwaway server of scripts/mariadb-server.
-constexpr const char* kDefaultPassword = "qorvmtnex7..";
 
 void Usage() {
     std::fputs(
@@ -81,7 +79,8 @@ void PrintDifferences() {
 
 int main(int argc, char** argv) {
     testdata::Server server;
-    server.password = kDefaultPassword;
+    server.user = builtin::kAdminAccount;  // the administrator scripts/mariadb-server makes
+    server.password = builtin::kAdminPassword;
     std::string database, edition;
     testdata::PopulateOptions options;
     bool schema = true, data = true, quiet = false;

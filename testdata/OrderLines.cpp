@@ -21,7 +21,8 @@ std::vector<OrderLine> PlanOrderLines(std::int64_t lines, const std::function<st
         std::vector<int> parent(n, -1);
         for (std::size_t j = 1; j < n; ++j) {
             if (rng.Percent(30)) continue;
-            parent[j] = rng.Percent(60) ? static_cast<int>(j - 1) : static_cast<int>(rng.Between(0, j - 1));
+            parent[j] = rng.Percent(60) ? static_cast<int>(j - 1)
+                                        : static_cast<int>(rng.Between(0, static_cast<std::int64_t>(j) - 1));
         }
         std::vector<std::int64_t> seq(n);
         for (std::size_t j = 0; j < n; ++j) {

@@ -16,7 +16,7 @@ constexpr W kQlty[] = {"특품", "상품", "중품", "하품", "등외"};
 constexpr W kPclass[] = {"식품", "음료", "생활용품", "문구류", "전자제품", "공구",     "건축자재",
                          "의류", "잡화", "농산물",   "수산물", "축산물",   "가공식품", "주방용품"};
 constexpr W kPackSize[] = {"500ml", "1.5L", "2kg", "10kg",        "A4 500매", "100개입", "30x40cm", "12V",
-                       "대",    "중",   "소",  "1박스(20개)", "250g",     "5m",      "Ø12mm",   "규격외"};
+                           "대",    "중",   "소",  "1박스(20개)", "250g",     "5m",      "Ø12mm",   "규격외"};
 constexpr W kUnit[] = {"EA", "개", "박스", "봉", "병", "kg", "롤", "세트", "팩", "장", "BOX", "켤레"};
 constexpr W kBank[] = {"국민은행", "신한은행",   "우리은행", "하나은행", "농협은행",
                        "기업은행", "새마을금고", "우체국",   "부산은행", "대구은행"};
@@ -50,15 +50,13 @@ struct NamedList {
     std::span<const W> words;
 };
 constexpr NamedList kLists[] = {
-    {"ugroup", kUgroup},       {"office", kOffice},   {"storehouse", kStorehouse},
-    {"custgroup", kCustgroup}, {"qlty", kQlty},       {"pclass", kPclass},
-    {"packsize", kPackSize},           {"unit", kUnit},       {"bank", kBank},
-    {"card", kCard},           {"biztype", kBiztype}, {"bizitem", kBizitem},
-    {"addr2", kAddr2},         {"option", kOption},   {"optvalue", kOptvalue},
-    {"saletype", kSaletype},   {"account", kAccount}, {"site", kSite},
-    {"reason", kReason},       {"mall", kMall},       {"symptom", kSymptom},
-    {"as_result", kAsResult},  {"action", kAction},   {"summary", kSummary},
-    {"holiday", kHoliday},     {"event", kEvent},     {"imgtype", kImgtype},
+    {"ugroup", kUgroup},   {"office", kOffice},      {"storehouse", kStorehouse}, {"custgroup", kCustgroup},
+    {"qlty", kQlty},       {"pclass", kPclass},      {"packsize", kPackSize},     {"unit", kUnit},
+    {"bank", kBank},       {"card", kCard},          {"biztype", kBiztype},       {"bizitem", kBizitem},
+    {"addr2", kAddr2},     {"option", kOption},      {"optvalue", kOptvalue},     {"saletype", kSaletype},
+    {"account", kAccount}, {"site", kSite},          {"reason", kReason},         {"mall", kMall},
+    {"symptom", kSymptom}, {"as_result", kAsResult}, {"action", kAction},         {"summary", kSummary},
+    {"holiday", kHoliday}, {"event", kEvent},        {"imgtype", kImgtype},
 };
 
 constexpr W kSurnames[] = {"김", "이", "박", "최", "정", "강", "조", "윤", "장",   "임",

@@ -2,10 +2,11 @@
 # installation's databases and download folder, an X display, and a session with the
 # real windows driven through xdotool. Source it from bash (set -euo pipefail).
 #
-# Expects NUTV_SOURCE (the source tree) and NUTV_DB_DIR (the server folder of
-# scripts/mariadb-server) to be set.
+# Expects NUTV_SOURCE (the source tree), NUTV_DB_DIR (the server folder of
+# scripts/mariadb-server) and NUTV_BUILT_IN_VALUES (the build's built-in-values.sh) to be set.
 
-NUTV_CUSTOMER_PASSWORD='zq418263'
+# shellcheck source=/dev/null
+source "$NUTV_BUILT_IN_VALUES"
 NUTV_DOWNLOAD_FOLDER='자동업데이트_v1'
 NUTV_PROGRAM_NAME='nuritarn-to-nurivelm'
 NUTV_PYTHON=/usr/bin/python3

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "common/TrimBlanks.h"
+
 namespace update {
 
 namespace {
@@ -19,12 +21,6 @@ struct ContextDeleter {
 };
 using Key = std::unique_ptr<EVP_PKEY, KeyDeleter>;
 using Context = std::unique_ptr<EVP_MD_CTX, ContextDeleter>;
-
-std::string Trimmed(const std::string& text) {
-    const auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos) return {};
-    return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
-}
 
 Key PrivateKey(const std::string& privateKeyHex) {
     const auto seed = FromHex(privateKeyHex);
@@ -42,7 +38,7 @@ std::string RawPublicKey(EVP_PKEY* key) {
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text) {
-    const std::string hex = Trimmed(text);
+    const std::string hex = TrimBlanks(text, " \t\r\n");
     if (hex.size() % 2 != 0) return std::nullopt;
     auto digit = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';

@@ -13,6 +13,7 @@
 #include "common/ErrorReport.h"
 #include "common/ErrorTrap.h"
 #include "common/MsgBox.h"
+#include "common/TrimBlanks.h"
 #include "common/VbNumbers.h"
 #include "fileutil/modFile.h"
 #include "platform/CommandLine.h"
@@ -26,12 +27,6 @@ constexpr const char* kModule = "modAutoUpdateV1_Launcher";
 ErrorTrap TrapFor(const char* procedure) {
     return ErrorTrap(
         [procedure](const VbError& error) { MsgBox(ErrorReportText(error, procedure, ReportOwner::Module, kModule)); });
-}
-
-std::string TrimSpaces(const std::string& text) {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos) return {};
-    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
 }
 
 // Starts a program that outlives us (we are about to end), the way a command line is
@@ -122,7 +117,7 @@ bool AutoUpdaterSelfUpdate(const UpdateSite& site) {
     trap.Run([&] { versionFile = toolName.substr(0, toolName.rfind('.')) + update::kLatestSuffix; });
     std::string latestText;
     trap.Run([&] { latestText = OpenUrl(site.downloadBaseUrl + versionFile); });
-    if (TrimSpaces(latestText).empty()) {
+    if (TrimmedView(latestText).empty()) {
         MsgBox(toolName + "의 최신버전 정보를 읽어올 수 없습니다!", mb::kCritical);
         return result;
     }

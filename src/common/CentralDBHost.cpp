@@ -2,4 +2,6 @@
 
 #include "common/BuiltInValues.h"
 
-std::string CentralDBHost() { return builtin::kCentralDBHost; }
+std::string CentralDBHost() {
+    return builtin::kCentralDBHost;
+}

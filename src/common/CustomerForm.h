@@ -2,6 +2,7 @@
 #include <string>
 
 #include "common/CustomerIndex.h"
+#include "common/TrimBlanks.h"
 
 // What the connection set-up needs of the conversion window: the two customers' ID
 // texts, database names and hosts, the work log and the focus of the ID boxes. The
@@ -16,7 +17,3 @@ public:
     virtual void FocusIdBox(CustomerIndex index) = 0;
     virtual void WriteLog(const std::string& message, int element = 0) = 0;
 };
-
-// Trims leading and trailing blanks (U+0020 only), as the emptiness tests of ID,
-// name and host do.
-std::string TrimBlanks(const std::string& text);

@@ -9,7 +9,7 @@
 
 // An unexpected failure as the run-time error the program reports: a VbError stays what
 // it is; other exceptions get the numbers the classic runtime gave the same failures.
-inline VbError AsVbError(std::exception_ptr failure) {
+inline VbError AsVbError(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const VbError& error) {

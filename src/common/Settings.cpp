@@ -28,11 +28,20 @@ std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '=': out += "\\e"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '=':
+                out += "\\e";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -46,10 +55,17 @@ std::string Unescape(const std::string& text) {
             continue;
         }
         switch (text[++i]) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 'e': out += '='; break;
-            default: out += text[i];
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'e':
+                out += '=';
+                break;
+            default:
+                out += text[i];
         }
     }
     return out;

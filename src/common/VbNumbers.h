@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/TrimBlanks.h"
 #include "common/VbError.h"
 
 // Number-from-text conversions with the classic runtime's rules, used where the program
@@ -59,10 +60,8 @@ inline std::int32_t CLng(double value) {
 // A text formatted with the number format "0": a numeric text becomes a whole number
 // without leading zeros (halves rounded away from zero); any other text stays as it is.
 inline std::string FormatWhole(const std::string& text) {
-    std::size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos) return text;
-    std::size_t end = text.find_last_not_of(' ') + 1;
-    const std::string_view body(text.data() + begin, end - begin);
+    const std::string_view body = TrimmedView(text);
+    if (body.empty()) return text;
     std::size_t i = 0;
     bool negative = false;
     if (body[i] == '+' || body[i] == '-') negative = body[i++] == '-';

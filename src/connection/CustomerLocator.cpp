@@ -1,5 +1,6 @@
 #include "connection/CustomerLocator.h"
 
+#include "common/BuiltInValues.h"
 #include "common/CentralDBHost.h"
 #include "common/CloseIfOpen.h"
 #include "common/ErrorReport.h"
@@ -9,8 +10,6 @@
 #include "mysqlclient/cMySQL.h"
 
 namespace {
-constexpr const char* kAdminAccount = "root";
-constexpr const char* kAdminPassword = "qorvmtnex7..";
 constexpr const char* kAdminDatabase = "app_admin";
 constexpr const char* kMismatch = "입력된 ID와 Tarn관리테이블의 ID가 일치하지 않습니다.";
 
@@ -38,7 +37,7 @@ std::string CustomerLocator::LocateCustomerDB(CustomerForm& form, CustomerIndex 
         form.WriteLog("Tarn ID를 입력해주세요.", 0);
         return {};
     }
-    if (!DBConnect(CentralDBHost(), kAdminAccount, kAdminPassword, kAdminDatabase)) return {};
+    if (!DBConnect(CentralDBHost(), builtin::kAdminAccount, builtin::kAdminPassword, kAdminDatabase)) return {};
     SessionGuard release(*this);
 
     // The name comes from what the user typed: quoted by the session's own rules.

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "common/CustomerForm.h"
 #include "common/ErrorReport.h"
 #include "common/MsgBox.h"
+#include "common/TrimBlanks.h"
 #include "common/VbError.h"
 #include "connection/OdbcIniFiles.h"
 

@@ -1,5 +1,7 @@
 #include "connection/OpenMySQL.h"
 
+#include "common/BuiltInValues.h"
+#include "common/ErrorReport.h"
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "connection/ConnectionTarget.h"
@@ -7,7 +9,6 @@
 #include "datalayer/Connection.h"
 
 namespace {
-constexpr const char* kCustomerPassword = "zq418263";
 // The data sources name no port: the driver's default, where every customer server listens.
 constexpr int kCustomerServerPort = 3306;
 }  // namespace
@@ -50,7 +51,7 @@ bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shar
             connection->SetCursorLocation(ado::adUseClient);
         }
         line = 6;
-        connection->Open("DSN=" + DataSourceName(index) + ";PWD=" + kCustomerPassword, "", "", -1);
+        connection->Open("DSN=" + DataSourceName(index) + ";PWD=" + builtin::kCustomerPassword, "", "", -1);
         line = 7;
         RequireIntendedServer(*connection, DataSourceName(index), form.DBName(index), TrimBlanks(form.DBHost(index)),
                               kCustomerServerPort);
@@ -58,9 +59,7 @@ bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shar
     } catch (const VbError& e) {
         // Stopped by the user while connecting: the run says so itself.
         if (connection->Aborted()) return false;
-        MsgBox("Error " + std::to_string(e.number()) + " (" + e.description() +
-                   ") in procedure OpenMySQL of Form Form1. Err Line:" + std::to_string(line),
-               mb::kOkOnly);
+        MsgBox(ErrorReportText(e, "OpenMySQL", ReportOwner::Form, "Form1", line), mb::kOkOnly);
         return false;
     }
 }

@@ -14,7 +14,9 @@ void ListBox::AddItem(std::string text) {
     selected_.push_back(false);
 }
 
-int ListBox::SelCount() const { return static_cast<int>(std::count(selected_.begin(), selected_.end(), true)); }
+int ListBox::SelCount() const {
+    return static_cast<int>(std::count(selected_.begin(), selected_.end(), true));
+}
 
 void ListBox::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) throw std::out_of_range("list index out of range");

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/TrimBlanks.h"
 #include "datalayer/AdoErrors.h"
 
 namespace ado {
@@ -37,11 +38,10 @@ std::int32_t NarrowToLong(std::int64_t number) {
 }
 
 std::int32_t TextToLong(const std::string& text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    std::size_t last = text.find_last_not_of(" \t");
-    if (first == std::string::npos) Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
-    const char* begin = text.data() + first;
-    const char* end = text.data() + last + 1;
+    const std::string_view body = TrimmedView(text, " \t");
+    if (body.empty()) Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+    const char* begin = body.data();
+    const char* end = body.data() + body.size();
     if (*begin == '+') ++begin;  // from_chars takes a '-' but not a '+'
     if (begin == end) Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
 

@@ -78,7 +78,7 @@ std::optional<std::span<const std::uint8_t>> FindPeVersionResource(std::span<con
     } else {
         return std::nullopt;
     }
-    const std::uint64_t resourceEntry = directories + 2 * 8;  // data directory 2: resources
+    const std::uint64_t resourceEntry = directories + std::uint64_t{2} * 8;  // data directory 2: resources
     const auto directoryCount = file.U32(countField);
     if (!directoryCount || *directoryCount <= 2 || resourceEntry + 8 > optional + *optionalSize) return std::nullopt;
     const auto root = file.U32(resourceEntry);

@@ -8,7 +8,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/ErrorReport.h"
 #include "common/MsgBox.h"
+#include "common/TrimBlanks.h"
 #include "common/VbError.h"
 #include "mysqlclient/cMySQLImpl.h"
 
@@ -145,7 +147,7 @@ bool cMySQL::real_connect(const std::string& host, const std::string& user, cons
         throw VbError(number, kSource,
                       text + kCrLf + kCrLf + ConnectAdvice(ServerHostUnreachable(number, text), timedOut));
     } catch (const VbError& error) {
-        if (!NoErrMsg_) MsgBox("Error " + std::to_string(error.number()) + " " + error.description(), mb::kOkOnly);
+        if (!NoErrMsg_) MsgBox(ErrorConnectText(error), mb::kOkOnly);
         return false;
     }
 }
@@ -164,9 +166,5 @@ std::string cMySQL::cstr_to_string(const char* text) {
     if (!text) return {};
     // Texts cross the library boundary as UTF-8 (the session speaks utf8mb4), so the
     // bytes are the string; only U+0020 is trimmed, which in UTF-8 is the byte 0x20.
-    std::string_view bytes(text, std::strlen(text));
-    const auto first = bytes.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const auto last = bytes.find_last_not_of(' ');
-    return std::string(bytes.substr(first, last - first + 1));
+    return TrimBlanks(std::string_view(text, std::strlen(text)));
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 
+#include "common/ErrorReport.h"
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "datalayer/Recordset.h"
@@ -49,9 +50,7 @@ std::shared_ptr<ado::Recordset> cMySQL::query(const std::string& SQL) {
             const bool noAnswer = connectionLost && std::chrono::steady_clock::now() - started >=
                                                         std::chrono::seconds(kReadWriteTimeoutSeconds);
             if (!connectionLost || retried || noAnswer) {
-                MsgBox("Error " + std::to_string(error.number()) + " (" + error.description() + ")" +
-                           (noAnswer ? NoAnswerText() : std::string()),
-                       mb::kOkOnly);
+                MsgBox(ErrorNumberText(error) + (noAnswer ? NoAnswerText() : std::string()), mb::kOkOnly);
                 return nullptr;
             }
             const Impl::SessionOrigin lost = impl_->origin;

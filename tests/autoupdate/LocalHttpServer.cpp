@@ -120,9 +120,10 @@ int UnusedPort() {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    const int port = ntohs(address.sin_port);
+    // Port 0 asks the system for a free one; a failure leaves 0, which no server answers.
+    const bool bound = ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    const int port = bound ? ntohs(address.sin_port) : 0;
     ::close(s);
     return port;
 }

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "FormStub.h"
 #include "common/VbError.h"
 #include "connection/CustomerLocator.h"
-#include "FormStub.h"
 #include "support/EmptyNetwork.h"
+#include "support/RaisedBy.h"
 #include "support/ScriptedMsgBox.h"
 #include "support/TestServer.h"
 
@@ -108,7 +109,8 @@ TEST(CustomerLocator, UnreachableCentralServerShowsTheConnectReportOnly) {
             const std::string host = locator.LocateCustomerDB(form, 0);
             if (!host.empty()) why += "address returned; ";
             if (form.log.size() != 1) why += "log has " + std::to_string(form.log.size()) + " lines; ";
-            if (boxes.Boxes().size() != 1 || boxes.Boxes()[0].prompt.find("인터넷이 연결되어 있는지") == std::string::npos)
+            if (boxes.Boxes().size() != 1 ||
+                boxes.Boxes()[0].prompt.find("인터넷이 연결되어 있는지") == std::string::npos)
                 why += "expected one connect report with the advice; ";
             return why.empty();
         },
@@ -121,13 +123,9 @@ TEST(CustomerLocator, RejectedQueryRaisesObjectNotSet) {
     CustomerLocator locator;
     ASSERT_TRUE(locator.DBConnect(kCentralHost, "root", kRootPassword, "app_admin"));
     std::shared_ptr<ado::Recordset> rs;
-    try {
-        locator.DBQuery(rs, "SELECT nonsense FROM nowhere_at_all");
-        FAIL() << "no error raised";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), 91);
-        EXPECT_EQ(e.description(), "Object variable or With block variable not set");
-    }
+    const VbError e = testsupport::RaisedBy([&] { locator.DBQuery(rs, "SELECT nonsense FROM nowhere_at_all"); });
+    EXPECT_EQ(e.number(), 91);
+    EXPECT_EQ(e.description(), "Object variable or With block variable not set");
     EXPECT_EQ(rs, nullptr);
     ASSERT_EQ(boxes.Boxes().size(), 1u);  // cMySQL's own report of the rejected statement
     EXPECT_EQ(boxes.Boxes()[0].prompt.rfind("Error 1146 (", 0), 0u) << boxes.Boxes()[0].prompt;

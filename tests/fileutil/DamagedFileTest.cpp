@@ -24,6 +24,7 @@ std::vector<std::uint8_t> Bytes(const std::string& text) {
 // Reads the bytes as a file (from an exactly sized heap copy, so any overrun is caught)
 // and checks that a found block lies inside them.
 void ReadSafely(const std::vector<std::uint8_t>& bytes) {
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the sized copy is the point
     const std::vector<std::uint8_t> copy(bytes);
     const auto block = FindVersionBlock(copy);
     if (block) {

@@ -23,7 +23,7 @@ if [ -z "${NUTV_INSTALLATION_NAMESPACE:-}" ]; then
     NUTV_INSTALLATION_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
 fi
 
-export NUTV_SOURCE=$source_dir NUTV_DB_DIR=$db LANG=C.UTF-8 LC_ALL=C.UTF-8
+export NUTV_SOURCE=$source_dir NUTV_DB_DIR=$db NUTV_BUILT_IN_VALUES=$build/built-in-values.sh LANG=C.UTF-8 LC_ALL=C.UTF-8
 # shellcheck source=../../scripts/lib/session.sh
 source "$source_dir/scripts/lib/session.sh"
 

@@ -152,7 +152,8 @@ TEST(RealConnect, ClientFlagsPropertyReachesTheLibraryWhenTheArgumentIsZero) {
 TEST(RealConnect, NulInsideAValueIsRefusedRatherThanCutShort) {
     testsupport::ScriptedMsgBox boxes;
     cMySQL m;
-    EXPECT_FALSE(m.real_connect(kCentralHost, "vr_inhouse", std::string("tkxq3851\0tail", 13), "vr_inhouse"));
+    EXPECT_FALSE(m.real_connect(kCentralHost, "vr_inhouse",
+                                std::string(testsupport::kInhousePassword) + std::string("\0tail", 5), "vr_inhouse"));
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].prompt, "Error 5 Invalid procedure call or argument");
 }

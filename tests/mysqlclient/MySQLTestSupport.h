@@ -13,6 +13,7 @@
 #include "common/VbError.h"
 #include "datalayer/Recordset.h"
 #include "mysqlclient/cMySQL.h"
+#include "support/RaisedBy.h"
 #include "support/TestServer.h"
 
 namespace mysqltest {
@@ -48,6 +49,7 @@ inline std::vector<std::string> Column(ado::Recordset& rs, const std::string& fi
 
 inline std::vector<std::string> FieldNames(ado::Recordset& rs) {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(rs.GetFields().Count()));
     for (int i = 0; i < rs.GetFields().Count(); ++i) names.push_back(rs.GetFields().Item(i).Name());
     return names;
 }
@@ -67,15 +69,6 @@ inline bool ThreadGoneWithin(std::int64_t id, std::chrono::milliseconds limit = 
     return true;
 }
 
-// The error a call raises; fails the test when it raises none.
-inline VbError RaisedBy(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const VbError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return VbError(0, "", "");
-}
+using testsupport::RaisedBy;
 
 }  // namespace mysqltest

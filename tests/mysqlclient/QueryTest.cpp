@@ -101,7 +101,7 @@ TEST_F(Query, ServerTextWithSurroundingSpacesLosesThem) {
 
 TEST_F(Query, NulInsideTheStatementTravelsWithIt) {
     // Sent at its full length: the server sees the NUL inside the literal, not a cut statement.
-    auto rs = m_.query(std::string("SELECT LENGTH('a\0b') AS n", 26));
+    auto rs = m_.query(std::string("SELECT LENGTH('a\0b') AS n", 25));
     ASSERT_NE(rs, nullptr);
     EXPECT_EQ((*rs)["n"].GetValue().Text(), "3");
 }

@@ -69,7 +69,7 @@ protected:
     }
 
     // Runs the whole sequence in a child; `update` answers the update step.
-    sandbox::Outcome Start(ScriptedUi::Script script, bool update = true, int serverConnections = -1) const {
+    sandbox::Outcome Start(const ScriptedUi::Script& script, bool update = true, int serverConnections = -1) const {
         return StartWith(script, serverConnections, [update](sandbox::Child& child) {
             return StartupSteps{[&child, update] {
                 child.Note("update");

@@ -1,6 +1,8 @@
 #include "support/TestServer.h"
 
+#ifdef NUTV_GTEST_REPORTS  // built for the tests; the benchmark's copy has no gtest
 #include <gtest/gtest.h>
+#endif
 #include <mysql.h>
 
 #include <memory>
@@ -103,8 +105,10 @@ std::string SqlIdent(const std::string& name) {
 
 std::string UniqueName(const std::string& prefix) {
     std::string name = prefix;
+#ifdef NUTV_GTEST_REPORTS
     if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info())
         name += std::string("_") + info->test_suite_name() + "_" + info->name();
+#endif
     std::string clean;
     for (char c : name) clean += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     // Database names and account names have length limits; keep the end unique by a hash.

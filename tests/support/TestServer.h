@@ -4,16 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "common/BuiltInValues.h"
+
 // The test run's MariaDB server (started by the `mariadb` CTest fixture), reached as its
 // administrator straight through the client library, to prepare and inspect databases.
 namespace testsupport {
 
-inline constexpr const char* kCentralHost = "127.0.0.1";
+inline constexpr const char* kCentralHost = builtin::kCentralDBHost;
 inline constexpr const char* kCustomerHostA = "127.0.0.2";
 inline constexpr const char* kCustomerHostB = "127.0.0.3";
-inline constexpr const char* kRootPassword = "qorvmtnex7..";
-inline constexpr const char* kInhousePassword = "tkxq3851";
-inline constexpr const char* kCustomerPassword = "zq418263";
+inline constexpr const char* kRootPassword = builtin::kAdminPassword;
+inline constexpr const char* kInhousePassword = builtin::kInhousePassword;
+inline constexpr const char* kCustomerPassword = builtin::kCustomerPassword;
 
 using Row = std::vector<std::optional<std::string>>;
 
