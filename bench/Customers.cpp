@@ -90,6 +90,7 @@ testdata::PopulateResult MakeCustomers(const Customers& customers, double sizeFa
 std::vector<std::pair<std::string, std::int64_t>> RowCounts(const std::string& database,
                                                             const std::vector<std::string>& tables) {
     std::vector<std::pair<std::string, std::int64_t>> counts;
+    counts.reserve(tables.size());
     for (const std::string& table : tables)
         counts.emplace_back(table, std::stoll(testsupport::AdminScalar(
                                        "SELECT COUNT(*) FROM " + testsupport::SqlIdent(table), database)));

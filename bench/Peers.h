@@ -18,7 +18,7 @@ namespace bench {
 struct PeerResult {
     std::int64_t rows = 0;
     Span time;
-    std::string note;  // what went wrong, if anything
+    std::string note;                                          // what went wrong, if anything
     std::vector<std::pair<std::string, double>> tableSeconds;  // where it goes table by table
     double RowsPerSecond() const { return time.wall > 0 ? static_cast<double>(rows) / time.wall : 0; }
 };

@@ -6,6 +6,7 @@
 
 #include "common/CloseIfOpen.h"
 #include "common/ErrorReport.h"
+#include "common/ErrorTrap.h"
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "conversion/ColumnMapping.h"
@@ -29,12 +30,6 @@ struct PreCheck {
 constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "product_m", 1}};
 
 constexpr const char* kRepairStopped = "작업을 중지했습니다. ordbook_d의 상위 연결 처리가 끝나지 않았습니다.";
-
-// Any failure as the run reports it: the data layer's number and description.
-VbError AsVbError(const std::exception& e) {
-    if (const auto* vb = dynamic_cast<const VbError*>(&e)) return *vb;
-    return VbError(51, "Internal error", e.what());
-}
 
 bool IdsEntered(const RunRequest& request, RunEvents& events) {
     for (CustomerIndex i = 0; i <= 1; ++i) {
@@ -85,12 +80,13 @@ public:
             RunSteps();
         } catch (const RunStopped&) {
             ReportStopped();
-        } catch (const std::exception& e) {
+        } catch (const std::exception&) {
             // A stop cuts the connections: the failure it causes is the stop.
             if (stop_.Requested())
                 ReportStopped();
             else
-                ReportFailure(ErrorReportText(AsVbError(e), "cmdStart_Click", ReportOwner::Form, "Form1"));
+                ReportFailure(
+                    ErrorReportText(AsVbError(std::current_exception()), "cmdStart_Click", ReportOwner::Form, "Form1"));
         }
         if (confirmed_) events_.RunFinished(end_);
     }
@@ -298,9 +294,11 @@ void RunParentLinkRepair(const RunRequest& request, RunEvents& events) {
         throwIfStopped();
         CloseIfOpen(connection);
         events.Question("처리완료!", mb::kOkOnly);
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         if (!stop.Requested()) {
-            events.Question(ErrorReportText(AsVbError(e), "Command1_Click", ReportOwner::Form, "Form1"), mb::kOkOnly);
+            events.Question(
+                ErrorReportText(AsVbError(std::current_exception()), "Command1_Click", ReportOwner::Form, "Form1"),
+                mb::kOkOnly);
             return;
         }
         events.Question(kRepairStopped, mb::kOkOnly);

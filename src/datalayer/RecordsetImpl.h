@@ -33,7 +33,10 @@ public:
 
     // Batch mode: Queue holds a new row back, Flush inserts the rows held (a refused row
     // raises its error, and it and the rows after it are dropped), Drop forgets them.
-    virtual void Queue(Row values, std::vector<char> assigned) { Insert(values, assigned); }
+    // By value: a writer that queues rows takes them over.
+    virtual void Queue(Row values, std::vector<char> assigned) {  // NOLINT(performance-unnecessary-value-param)
+        Insert(values, assigned);
+    }
     virtual void Flush() {}
     virtual void Drop() {}
     virtual std::size_t Queued() const { return 0; }

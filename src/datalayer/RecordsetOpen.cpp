@@ -43,8 +43,8 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     std::unique_ptr<odbc::ChunkedRows> chunks;
     std::optional<odbc::Statement> statement;
     if (forwardOnly && table) {
-        odbc::OrderingKey key = odbc::FindOrderingKey(dbc, source);
-        if (!key.empty()) chunks = odbc::ChunkedRows::Open(dbc, source, std::move(key), updatable);
+        const odbc::OrderingKey key = odbc::FindOrderingKey(dbc, source);
+        if (!key.empty()) chunks = odbc::ChunkedRows::Open(dbc, source, key, updatable);
     }
     if (!chunks) {
         statement.emplace(dbc);
@@ -66,6 +66,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     try {
         if (updatable) {
             std::vector<std::string> names;
+            names.reserve(columns.size());
             for (const auto& c : columns) names.push_back(c.name);
             s.writer = std::make_unique<odbc::TableWriter>(dbc, source, std::move(names), connection->BulkLoad());
         }

@@ -18,6 +18,7 @@ bool SettingsFileExists() {
 
 std::vector<bool> Selection(const FrmMain& form) {
     std::vector<bool> rows;
+    rows.reserve(static_cast<std::size_t>(form.List1().ListCount()));
     for (int i = 0; i < form.List1().ListCount(); ++i) rows.push_back(form.List1().Selected(i));
     return rows;
 }

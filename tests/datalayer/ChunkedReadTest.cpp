@@ -16,6 +16,7 @@ std::vector<std::vector<Value>> ReadAll(Recordset& rs) {
     std::vector<std::vector<Value>> rows;
     for (; !rs.Eof(); rs.MoveNext()) {
         std::vector<Value> row;
+        row.reserve(static_cast<std::size_t>(rs.GetFields().Count()));
         for (int i = 0; i < rs.GetFields().Count(); ++i) row.push_back(rs.GetFields().Item(i).GetValue());
         rows.push_back(std::move(row));
     }

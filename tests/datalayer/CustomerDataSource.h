@@ -2,7 +2,6 @@
 // A customer database of the test's own, reached as the customer account through a data
 // source in the test's own odbc.ini, and helpers shared by the data-layer tests.
 #include <functional>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,7 +16,8 @@ class CustomerDataSource {
 public:
     // unixODBC takes data source names of at most 32 characters.
     CustomerDataSource()
-        : id_(testsupport::UniqueName("dl")), database_(id_ + "_db"),
+        : id_(testsupport::UniqueName("dl")),
+          database_(id_ + "_db"),
           dsn_("dl_" + std::to_string(std::hash<std::string>{}(id_) % 1000000000)) {
         testsupport::CreateCustomerDatabase(id_, database_);
         env_.WriteDataSource(dsn_, testsupport::kCustomerHostA, database_, id_);

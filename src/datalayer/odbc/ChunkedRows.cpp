@@ -40,7 +40,8 @@ ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKe
     nextSql_ = from + " WHERE " + after + " ORDER BY " + order + " LIMIT ?";
 }
 
-std::unique_ptr<ChunkedRows> ChunkedRows::Open(SQLHDBC dbc, const std::string& table, OrderingKey key, bool updatable) {
+std::unique_ptr<ChunkedRows> ChunkedRows::Open(SQLHDBC dbc, const std::string& table, const OrderingKey& key,
+                                               bool updatable) {
     auto rows = std::make_unique<ChunkedRows>(dbc, table, key);
     const ConnectionGuard hold(*rows->lock_);
     const Value limit(static_cast<std::int64_t>(rows->chunkRows_));

@@ -36,7 +36,8 @@ public:
 
     // Reads the first chunk of the table in the order of `key`; null when the key's
     // columns turn out not to carry an order (see KeyColumnCarriesOrder).
-    static std::unique_ptr<ChunkedRows> Open(SQLHDBC dbc, const std::string& table, OrderingKey key, bool updatable);
+    static std::unique_ptr<ChunkedRows> Open(SQLHDBC dbc, const std::string& table, const OrderingKey& key,
+                                             bool updatable);
     ~ChunkedRows() override;
     ChunkedRows(const ChunkedRows&) = delete;
     ChunkedRows& operator=(const ChunkedRows&) = delete;
