@@ -227,9 +227,7 @@ system_ini | cmp -s - "$work/odbc.ini.before" || fail "a session changed /etc/od
 echo "== $staff, with $staff's own rights, goes after what $staff_b runs and reads"
 copy_b=$(copy_of "$staff_b")
 sha256sum "$copy_b"/* "$prefix"/* >"$work/before.sha"
-cp /usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so "$work/planted.so"
-chmod 0755 "$work" "$work/planted.so"
-run_as "$staff" cp "$work/planted.so" /tmp/planted.so || fail "$staff cannot even write /tmp"
+install -o "$staff" -m 0755 /usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so /tmp/planted.so  # a library of A's
 for attack in "echo x >>'$program'" "mv '$prefix/UpdProbeV1.exe' '$prefix/x'" "cp /bin/true '$prefix/New_$NUTV_PROGRAM_NAME'" \
     "mkdir '$prefix/platforms'" "echo x >>'$copy_b/$NUTV_PROGRAM_NAME'" "mv '$copy_b/swapkit.exe' /tmp/x" \
     "cp /bin/true '$copy_b/New_$NUTV_PROGRAM_NAME'" "mkdir '$copy_b/platforms'" "rm -rf '/home/$staff_b/.local'" \
@@ -239,14 +237,14 @@ for attack in "echo x >>'$program'" "mv '$prefix/UpdProbeV1.exe' '$prefix/x'" "c
     "ln -sf /tmp/planted.so '/home/$staff_b/.odbc.ini'"; do
     ! run_as "$staff" sh -c "$attack" 2>>"$shots/attacks.log" || fail "$staff could: $attack"
 done
-printf '[varok_DataConv160316_0]\nDriver=/tmp/planted.so\nSERVER=127.0.0.9\n' | run_as "$staff" tee -a /home/$staff/.odbc.ini >/dev/null
+printf '[varok_DataConv160316_0]\nDriver=/tmp/planted.so\n' | run_as "$staff" tee -a "/home/$staff/.odbc.ini" >/dev/null
 sha256sum --quiet -c "$work/before.sha" || fail "$staff changed a file that $staff_b runs"
 converts_as "$staff_b" b-after
 grep -q '비어있지 않습니다' "$shots/b-after/messages.txt" || fail "b-after: no question about the filled target"
 grep -rq planted "/home/$staff_b" && fail "$staff_b's files name the planted library"
 sha256sum --quiet -c "$work/before.sha" || fail "$staff_b's copy or the installation changed"
-[ -z "$(writable_by_others "$(copy_of "$staff")" "$copy_b" "/home/$staff_b/.odbc.ini")" ] ||
-    fail "writable by group or others: $(writable_by_others "$(copy_of "$staff")" "$copy_b" "/home/$staff_b/.odbc.ini")"
+open=$(writable_by_others "$(copy_of "$staff")" "$copy_b" "/home/$staff_b/.odbc.ini")
+[ -z "$open" ] || fail "writable by group or others: $open"
 
 echo "== $outsider (not in the group) cannot start the installed program"
 status=0
