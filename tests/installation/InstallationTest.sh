@@ -2,17 +2,17 @@
 # End-to-end test of a real installation. In a mount namespace of its own (the folders an
 # installation writes get private layers, so this computer's /etc, /opt, /usr/share, /home
 # and group database stay untouched) the build is installed with `cmake --install`, default
-# prefix, every component: a folder only root can change. Two staff accounts of the
-# installation's group, A and B, then run the installed program in a virtual display (Xvfb)
-# with nothing but their own environment (no ODBCSYSINI, ODBCINI or XDG_* settings), driven
-# with xdotool like a user: the first start seeds each account's own copy, whose start-up
-# update replaces its outdated update tool from the download server; sign-in, the IDs of a
-# generated older-edition customer and an empty newer-edition one, 시작, the questions, the
-# completion message. Then A, with A's own rights, goes after the installation, B's copy and
-# the data-source files, and B's next start still runs B's unchanged copy with B's own data
-# sources and converts. Nothing of the installation is writable by group or others; an
-# account outside the group cannot start it; without a display the program says so in one
-# line; a build to ship without an update key does not configure.
+# prefix, every component: a folder only root can change. Two staff accounts of its group,
+# A and B, run the installed program in a virtual display (Xvfb) with nothing but their own
+# environment, driven with xdotool like a user: the first start seeds the account's own
+# copy, whose start-up update replaces its outdated checker and the program itself from the
+# download server; sign-in, the IDs of a generated older-edition customer and an empty
+# newer-edition one, 시작, the questions, the completion message. Then A, with A's own
+# rights, goes after the installation, B's copy and the data-source files, and B's next
+# start still runs B's unchanged copy with B's own data sources and converts. Nothing of
+# the installation is writable by group or others; an account outside the group cannot
+# start it; without a display the program says so in one line; a build to ship without an
+# update key does not configure.
 #   InstallationTest.sh SOURCE_DIR BUILD_DIR TEST_DB_DIR
 # Screenshots and logs stay in BUILD_DIR/tests/installation/screenshots/.
 set -euo pipefail
@@ -140,7 +140,7 @@ cmake -S "$source_dir" -B "$work/release" -DCMAKE_BUILD_TYPE=Release -DNUTV_BUIL
 [ "$status" -ne 0 ] && grep -q 'NUTV_ALLOW_UNSIGNED_UPDATES=ON' "$shots/release.log" ||
     fail "a Release build without a key configured ($status) or did not name the option: $(cat "$shots/release.log")"
 
-echo "== download server; the installed checker is one revision behind"
+echo "== download server: the installed checker is one revision behind, the program one ahead"
 url=$(sed -n 's/^NUTV_DOWNLOAD_SERVER:STRING=//p' "$build/CMakeCache.txt")
 nutv_prepare_downloads "$work/www" "$prefix"
 revision=$(nutv_revision)
@@ -149,36 +149,56 @@ version=$(sed -n 's/^project([A-Za-z]* VERSION \([0-9.]*\).*/\1/p' "$source_dir/
 "$build/tests/installation/nutv-copy-with-version" "$prefix/UpdProbeV1.exe" "$work/old-probe" \
     "${version%.*}.$((revision - 1))"
 cat "$work/old-probe" >"$prefix/UpdProbeV1.exe"  # in place: owner, group and mode stay the installation's
+served=$work/www/download/$NUTV_DOWNLOAD_FOLDER
+"$build/tests/installation/nutv-copy-with-version" "$prefix/$NUTV_PROGRAM_NAME" "$served/$NUTV_PROGRAM_NAME" \
+    "${version%.*}.$((revision + 1))"
+printf '%s' $((revision + 1)) >"$served/${NUTV_PROGRAM_NAME}_lastver.txt"
 system_ini() { cat /etc/odbc.ini 2>/dev/null || true; }
 system_ini >"$work/odbc.ini.before"
-cmp -s "$prefix/UpdProbeV1.exe" "$work/www/download/$NUTV_DOWNLOAD_FOLDER/UpdProbeV1.exe" &&
+cmp -s "$prefix/UpdProbeV1.exe" "$served/UpdProbeV1.exe" &&
     fail "the outdated checker is the current one"
 nutv_serve "$work/www" "$url"
 
 nutv_start_xvfb "$work"
-# Drives one session of ACCOUNT into SHOTS; the program's status in session_status, the
-# program file the session ran in session_program.
-session_status=0 session_program=''
-drive_as() {
-    local account=$1 folder=$2
-    mkdir -p "$folder"
-    run_as "$account" DISPLAY="$DISPLAY" "$program" >"$folder/program.log" 2>&1 &
-    program_pid=$!
-    local copy_program
-    copy_program=$(copy_of "$account")/$NUTV_PROGRAM_NAME
-    for _ in $(seq 1 100); do  # the installed program hands over to the account's copy
-        session_program=$(for pid in $(pgrep -u "$account"); do readlink "/proc/$pid/exe"; done 2>/dev/null |
-            grep -m1 -x -F "$copy_program" || true)
-        [ -n "$session_program" ] && break
+# The process of ACCOUNT that runs its copy of the program (the installed program hands
+# over to it, the file replacer starts it again after an update): its pid, none after 10 s.
+copy_pid() {
+    local pid
+    for _ in $(seq 1 100); do
+        for pid in $(pgrep -u "$1"); do
+            [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$(copy_of "$1")/$NUTV_PROGRAM_NAME" ] && echo "$pid" && return
+        done
         sleep 0.1
     done
+    return 1
+}
+
+# Drives one session of ACCOUNT into SHOTS, after the program's own update when UPDATE is
+# given; the program's status in session_status, the pid that ran the copy in copy_ran.
+session_status=0 copy_ran=''
+drive_as() {
+    local account=$1 folder=$2 update=${3:-} started
+    mkdir -p "$folder"
+    run_as "$account" DISPLAY="$DISPLAY" "$program" >"$folder/program.log" 2>&1 &
+    started=$! program_pid=$!
+    copy_ran=$(copy_pid "$account") || copy_ran=''
+    if [ -n "$update" ]; then  # the replacer swaps the copy and starts it again
+        box=$(nutv_wait_window "$started" '^누리Tarn_To_누리Velm$' 120) || { session_status=1000; return; }
+        nutv_focus "$box"
+        nutv_copy_text >"$folder/handover.txt"
+        nutv_screenshot "$folder" "00-handover"
+        xdotool key Return
+        wait "$started" || session_status=$((session_status + 100 + $?))
+        grep -q '새 버전을 설치하기 위해' "$folder/handover.txt" || session_status=$((session_status + 1000))
+        program_pid=$(copy_pid "$account") || { session_status=$((session_status + 2000)); return; }
+    fi
     nutv_drive_session "$program_pid" "$password" "$source_id" "$target_id" "$folder" || session_status=$?
     if kill -0 "$program_pid" 2>/dev/null; then  # still open: a window the session did not expect
         nutv_screenshot "$folder" "left-open"
         kill "$program_pid"
         session_status=$((session_status + 10))
     fi
-    wait "$program_pid" || session_status=$((session_status + 100 + $?))
+    [ -n "$update" ] || wait "$started" || session_status=$((session_status + 100 + $?))
     program_pid=''
 }
 
@@ -189,16 +209,16 @@ converts_as() {
     copy=$(copy_of "$account")
     echo "== session $name of $account"
     session_status=0
-    drive_as "$account" "$shots/$name"
+    drive_as "$account" "$shots/$name" "${3:-}"
     [ "$session_status" -eq 0 ] || {
-        cat "$shots/$name/messages.txt" "$shots/$name/program.log" >&2
+        cat "$shots/$name/messages.txt" "$shots/$name/program.log" >&2 || true
         fail "$name: the run did not end with its completion message and a clean exit ($session_status)"
     }
-    [ "$session_program" = "$copy/$NUTV_PROGRAM_NAME" ] || fail "$name ran $session_program, not $account's copy"
+    [ -n "$copy_ran" ] || fail "$name did not run $account's copy"
     lines=$(grep -c '건 복사$' "$shots/$name/worklog.txt" || true)
     [ "$lines" -eq 80 ] || { cat "$shots/$name/worklog.txt" >&2; fail "$name: $lines table lines, not 80"; }
     for file in UpdProbeV1.exe swapkit.exe "$NUTV_PROGRAM_NAME"; do
-        cmp -s "$copy/$file" "$work/www/download/$NUTV_DOWNLOAD_FOLDER/$file" || fail "$name: $file is not the server's"
+        cmp -s "$copy/$file" "$served/$file" || fail "$name: $file is not the server's"
     done
     [ -z "$(ls -A "$copy" | grep -v -x -e UpdProbeV1.exe -e swapkit.exe -e "$NUTV_PROGRAM_NAME")" ] ||
         fail "$name: the update left files behind: $(ls -A "$copy")"
@@ -218,8 +238,8 @@ converts_as() {
     tail -1 "$shots/$name/comparison.txt"
 }
 
-converts_as "$staff" a-first
-converts_as "$staff_b" b-first
+converts_as "$staff" a-first update
+converts_as "$staff_b" b-first update
 grep -q '정말 시작하시겠습니까?' "$shots/a-first/messages.txt" || fail "no start question"
 cmp -s "$prefix/UpdProbeV1.exe" "$work/old-probe" || fail "an account's update changed the installation"
 system_ini | cmp -s - "$work/odbc.ini.before" || fail "a session changed /etc/odbc.ini"
