@@ -75,10 +75,8 @@ done
 exec {old_tmp}</tmp
 mount -t tmpfs nutv-tmp /tmp
 for folder in "$source_dir" "$build" "$db"; do
-    case $folder in /tmp/*)
-        mkdir -p "$folder"
-        mount --no-canonicalize --rbind "/proc/self/fd/$old_tmp/${folder#/tmp/}" "$folder" || fail "$folder is not back in /tmp" ;;
-    esac
+    [[ $folder != /tmp/* ]] || { mkdir -p "$folder" &&
+        mount --no-canonicalize --rbind "/proc/self/fd/$old_tmp/${folder#/tmp/}" "$folder"; } || fail "no $folder"
 done
 exec {old_tmp}<&-
 
@@ -92,7 +90,9 @@ done
 [ "$(stat -c '%U:%G %a' "$prefix")" = "root:nurivelm 750" ] || fail "program folder: $(stat -c '%U:%G %a' "$prefix")"
 # Nothing that an account runs or reads its data sources from may be changed by another.
 writable_by_others() {
-    find "$prefix" /etc/odbc*.ini "$@" \( -perm /022 ! -type l \) -o \( ! -user root ! -path '/home/*' \) 2>/dev/null
+    find "$prefix" /etc/odbc*.ini /usr/share/applications/nuritarn-to-nurivelm.desktop \
+        /usr/share/icons/hicolor/*/apps/nuritarn-to-nurivelm.png "$@" \
+        \( -perm /022 ! -type l \) -o \( ! -user root ! -path '/home/*' \) 2>/dev/null
 }
 [ -z "$(writable_by_others)" ] || fail "writable by group or others after the install: $(writable_by_others)"
 grep -qx "Exec=\"$program\"" /usr/share/applications/nuritarn-to-nurivelm.desktop || fail "no menu entry for $program"
@@ -135,8 +135,7 @@ nutv_make_customer "$build/testdata/testdata-gen" "$target_id" "$target_db" velm
 
 echo "== a build to ship needs an update key"
 status=0
-cmake -S "$source_dir" -B "$work/release" -DCMAKE_BUILD_TYPE=Release -DNUTV_BUILD_TESTS=OFF >"$shots/release.log" 2>&1 ||
-    status=$?
+cmake -S "$source_dir" -B "$work/release" -DCMAKE_BUILD_TYPE=Release >"$shots/release.log" 2>&1 || status=$?
 [ "$status" -ne 0 ] && grep -q 'NUTV_ALLOW_UNSIGNED_UPDATES=ON' "$shots/release.log" ||
     fail "a Release build without a key configured ($status) or did not name the option: $(cat "$shots/release.log")"
 
@@ -163,10 +162,11 @@ nutv_start_xvfb "$work"
 # The process of ACCOUNT that runs its copy of the program (the installed program hands
 # over to it, the file replacer starts it again after an update): its pid, none after 10 s.
 copy_pid() {
-    local pid
+    local wanted
+    wanted=$(copy_of "$1")/$NUTV_PROGRAM_NAME
     for _ in $(seq 1 100); do
         for pid in $(pgrep -u "$1"); do
-            [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$(copy_of "$1")/$NUTV_PROGRAM_NAME" ] && echo "$pid" && return
+            [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$wanted" ] && echo "$pid" && return
         done
         sleep 0.1
     done
@@ -220,7 +220,7 @@ converts_as() {
     for file in UpdProbeV1.exe swapkit.exe "$NUTV_PROGRAM_NAME"; do
         cmp -s "$copy/$file" "$served/$file" || fail "$name: $file is not the server's"
     done
-    [ -z "$(ls -A "$copy" | grep -v -x -e UpdProbeV1.exe -e swapkit.exe -e "$NUTV_PROGRAM_NAME")" ] ||
+    [ -z "$(find "$copy" -mindepth 1 ! -name UpdProbeV1.exe ! -name swapkit.exe ! -name "$NUTV_PROGRAM_NAME")" ] ||
         fail "$name: the update left files behind: $(ls -A "$copy")"
     local ini=/home/$account/.odbc.ini
     [ "$(stat -c '%U %a' "$ini")" = "$account 600" ] || fail "$name: $ini is $(stat -c '%U %a' "$ini")"
@@ -248,8 +248,9 @@ echo "== $staff, with $staff's own rights, goes after what $staff_b runs and rea
 copy_b=$(copy_of "$staff_b")
 sha256sum "$copy_b"/* "$prefix"/* >"$work/before.sha"
 install -o "$staff" -m 0755 /usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so /tmp/planted.so  # a library of A's
-for attack in "echo x >>'$program'" "mv '$prefix/UpdProbeV1.exe' '$prefix/x'" "cp /bin/true '$prefix/New_$NUTV_PROGRAM_NAME'" \
-    "mkdir '$prefix/platforms'" "echo x >>'$copy_b/$NUTV_PROGRAM_NAME'" "mv '$copy_b/swapkit.exe' /tmp/x" \
+for attack in "echo x >>'$program'" "mv '$prefix/UpdProbeV1.exe' '$prefix/x'" \
+    "cp /bin/true '$prefix/New_$NUTV_PROGRAM_NAME'" "mkdir '$prefix/platforms'" \
+    "echo x >>'$copy_b/$NUTV_PROGRAM_NAME'" "mv '$copy_b/swapkit.exe' /tmp/x" \
     "cp /bin/true '$copy_b/New_$NUTV_PROGRAM_NAME'" "mkdir '$copy_b/platforms'" "rm -rf '/home/$staff_b/.local'" \
     "printf '[varok_DataConv160316_0]\nDriver=/tmp/planted.so\n' >>/etc/odbc.ini" \
     "printf '[MariaDB]\nDriver=/tmp/planted.so\n' >>/etc/odbcinst.ini" \
