@@ -1,28 +1,19 @@
 #include "connection/OdbcIniFiles.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdlib>
 
-namespace odbcini {
+#include "platform/AccountEntry.h"
 
-namespace {
-std::string AccountHome() {
-    std::array<char, 16384> buffer{};
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-        return found->pw_dir;
-    return "/home";  // unixODBC's own fallback for an account without a passwd entry
-}
-}  // namespace
+namespace odbcini {
 
 std::string UserFile() {
     const char* fromEnvironment = std::getenv("ODBCINI");
     if (fromEnvironment && *fromEnvironment) return fromEnvironment;
-    return AccountHome() + "/.odbc.ini";
+    // unixODBC's own fallback for an account without a passwd entry is /home.
+    const auto account = platform::AccountEntryOf(::getuid());
+    return (account && !account->home.empty() ? account->home : std::string("/home")) + "/.odbc.ini";
 }
 
 }  // namespace odbcini

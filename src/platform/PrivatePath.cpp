@@ -1,29 +1,23 @@
 #include "platform/PrivatePath.h"
 
 #include <grp.h>
-#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <array>
 #include <memory>
 
+#include "platform/AccountEntry.h"
 #include "platform/ExecutablePath.h"
 
 namespace platform {
 
 namespace {
 
-std::string AccountName(uid_t account) {
-    std::array<char, 16384> buffer{};
-    passwd entry{};
-    passwd* found = nullptr;
-    return ::getpwuid_r(account, &entry, buffer.data(), buffer.size(), &found) == 0 && found ? found->pw_name : "";
-}
-
 // A user-private group: named after the account, no other member listed.
 bool GroupOfAccountAlone(gid_t group, uid_t account) {
-    const std::string name = AccountName(account);
+    const auto owner = AccountEntryOf(account);
+    const std::string name = owner ? owner->name : "";
     std::array<char, 16384> buffer{};
     struct group entry {};
     struct group* found = nullptr;

@@ -1,7 +1,6 @@
 #include "startup/AccountCopy.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include "autoupdate/DownloadUrl.h"
 #include "autoupdate/ExecutableCheck.h"
 #include "autoupdate/UpdateNames.h"
+#include "platform/AccountEntry.h"
 #include "platform/ExecutablePath.h"
 #include "platform/PrivatePath.h"
 
@@ -24,12 +24,8 @@ namespace {
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
     if (home && *home == '/') return home;
-    std::array<char, 16384> buffer{};
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-        return found->pw_dir;
-    return "/";
+    const auto account = platform::AccountEntryOf(::getuid());
+    return account && !account->home.empty() ? account->home : "/";
 }
 
 AccountLaunch Refuse(std::string message) {
