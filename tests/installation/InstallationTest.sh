@@ -17,7 +17,7 @@
 # Screenshots and logs stay in BUILD_DIR/tests/installation/screenshots/.
 set -euo pipefail
 source_dir=$1 build=$2 db=$3
-fail() { echo "FAILED: $*" >&2; exit 1; }
+fail() { echo "FAILED: $*" >&2; cp "${work:-}/xvfb.log" "${shots:-/nonexistent}/" 2>/dev/null; exit 1; }
 
 if [ -z "${NUTV_INSTALLATION_NAMESPACE:-}" ]; then
     [ "$(id -u)" -eq 0 ] || fail "the installation test needs root (it installs, adds a group and accounts)"
