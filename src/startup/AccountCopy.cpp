@@ -32,8 +32,9 @@ AccountLaunch Refuse(std::string message) {
     return {AccountLaunch::Kind::Refused, {}, std::move(message)};
 }
 
+// `what` names the file or folder with its object particle ("설치된 프로그램을").
 std::string OthersMayChangeMessage(const std::string& what, const std::string& path) {
-    return "다른 계정이 " + what + "을(를) 바꿀 수 있어 프로그램을 실행하지 않습니다.\r\n\r\n" + path +
+    return "다른 계정이 " + what + " 바꿀 수 있어 프로그램을 실행하지 않습니다.\r\n\r\n" + path +
            "\r\n\r\n이 파일(폴더)의 소유자와 쓰기 권한을 확인하거나 관리자에게 문의하세요.";
 }
 
@@ -90,12 +91,12 @@ AccountLaunch PrepareAccountLaunch(const std::string& runningExecutable, uid_t a
 
     // The installation itself must be out of every other account's reach.
     if (const auto open = platform::ChangeableByOthers(runningExecutable, account))
-        return Refuse(OthersMayChangeMessage("설치된 프로그램", *open));
+        return Refuse(OthersMayChangeMessage("설치된 프로그램을", *open));
     const std::string copyFolder = AccountProgramFolder(name);
     if (!MakeFolders(copyFolder))
         return Refuse("프로그램을 복사할 폴더를 만들 수 없습니다: " + copyFolder + " (" + std::strerror(errno) + ")");
     if (const auto open = platform::ChangeableByOthers(copyFolder, account))
-        return Refuse(OthersMayChangeMessage("이 계정의 프로그램 폴더", *open));
+        return Refuse(OthersMayChangeMessage("이 계정의 프로그램 폴더를", *open));
     for (const std::string& file : {name, std::string(update::kProbeName), std::string(update::kSwapName)}) {
         const std::string installed = update::InFolder(folder, file);
         const std::string copy = update::InFolder(copyFolder, file);
@@ -105,7 +106,7 @@ AccountLaunch PrepareAccountLaunch(const std::string& runningExecutable, uid_t a
                           ")");
         if (::access(copy.c_str(), F_OK) != 0) continue;  // a tool the installation lacks: the update brings it
         if (const auto open = platform::ChangeableByOthers(copy, account))
-            return Refuse(OthersMayChangeMessage("이 계정의 프로그램", *open));
+            return Refuse(OthersMayChangeMessage("이 계정의 프로그램을", *open));
     }
 
     const std::string program = update::InFolder(copyFolder, name);

@@ -267,6 +267,15 @@ sha256sum --quiet -c "$work/before.sha" || fail "$staff_b's copy or the installa
 open=$(writable_by_others "$(copy_of "$staff")" "$copy_b" "/home/$staff_b/.odbc.ini")
 [ -z "$open" ] || fail "writable by group or others: $open"
 
+echo "== a copy that another account could change is not run"
+chgrp nurivelm "$copy_b" && chmod g+w "$copy_b"
+run_as "$staff_b" DISPLAY="$DISPLAY" "$program" >"$shots/unsafe.log" 2>&1 &
+started=$! status=0
+box=$(nutv_wait_window "$started" '^누리Tarn_To_누리Velm$' 60) && nutv_focus "$box" && nutv_copy_text >"$shots/unsafe.txt"
+xdotool key Return
+wait "$started" || status=$?
+[ "$status" -eq 1 ] && grep -qF "$copy_b" "$shots/unsafe.txt" || fail "B ran a copy others could change ($status)"
+
 echo "== $outsider (not in the group) cannot start the installed program"
 status=0
 run_as "$outsider" DISPLAY="$DISPLAY" "$program" >"$shots/outsider.log" 2>&1 || status=$?
