@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "gui/KoreanUi.h"
 #include "gui/MessageBoxes.h"
 #include "gui/QtStartupUi.h"
+#include "startup/AccountCopy.h"
 #include "startup/ProgramStart.h"
 
 namespace {
@@ -54,6 +56,8 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // An account runs its own copy of an installation it cannot write.
+    const std::optional<std::string> refusal = startup::ContinueInAccountCopy(argv);
     StartMessages held;
     QApplication app(argc, argv);
     held.Release();
@@ -63,6 +67,10 @@ int main(int argc, char** argv) {
     KoreanTranslation korean;
     UseKoreanUiFont();
     SetMsgBoxHandler(QtMsgBoxHandler());
+    if (refusal) {
+        MsgBox(*refusal, mb::kOkOnly | mb::kCritical);
+        return 1;
+    }
 
     QtStartupUi ui;
     // One instance, the update check (program folder and name from /proc/self/exe), the

@@ -34,4 +34,20 @@ if(NOT key_length EQUAL 0 AND NOT key_length EQUAL 64)
   message(FATAL_ERROR "NUTV_UPDATE_PUBLIC_KEY must be 64 hexadecimal digits (or empty)")
 endif()
 
+# Updates are signed unless a build says plainly that they need not be: a build to ship
+# (Release, MinSizeRel, or no build type) without a key stops here. The development builds
+# (Debug, RelWithDebInfo: the tests, the demo, the benchmark) may go without one.
+option(NUTV_ALLOW_UNSIGNED_UPDATES "Allow a build to ship without NUTV_UPDATE_PUBLIC_KEY (unsigned updates)" OFF)
+if(key_length EQUAL 0)
+  set(unsigned_warning "this build accepts UNSIGNED updates: whoever can answer for the download server (DNS, proxy, \
+network) can make it download and run a program of their own")
+  if(NUTV_ALLOW_UNSIGNED_UPDATES OR CMAKE_BUILD_TYPE MATCHES "^(Debug|RelWithDebInfo)$")
+    message(WARNING "NUTV_UPDATE_PUBLIC_KEY is empty: ${unsigned_warning}.")
+  else()
+    message(FATAL_ERROR "NUTV_UPDATE_PUBLIC_KEY is empty. A build to ship (Release, MinSizeRel, no build type) needs \
+the public key of signed updates (`nutv-update-sign keygen`, see README). To build one that accepts unsigned updates \
+all the same, set NUTV_ALLOW_UNSIGNED_UPDATES=ON: ${unsigned_warning}.")
+  endif()
+endif()
+
 configure_file(${CMAKE_CURRENT_LIST_DIR}/built-in-values.sh.in ${CMAKE_BINARY_DIR}/built-in-values.sh @ONLY)

@@ -2,14 +2,12 @@
 
 #include <fcntl.h>
 #include <odbcinst.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,14 +17,13 @@
 #include "common/TrimBlanks.h"
 #include "common/VbError.h"
 #include "connection/OdbcIniFiles.h"
+#include "platform/PrivatePath.h"
 
 namespace {
 
 constexpr const char* kIniName = "odbc.ini";
 constexpr const char* kDriverName = "MySQL ODBC 3.51 Driver";
 constexpr std::int32_t kFileAccessError = 75;
-// The group whose members may write the system odbc.ini (made by the installation).
-constexpr const char* kProgramGroup = "nurivelm";
 
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
@@ -77,19 +74,6 @@ std::set<std::string> ReadKeys(const std::string& section) {
     return keys;
 }
 
-// Looks for a "[name]" section line in the user's own odbc.ini. Read directly: asking
-// unixODBC would create that file when it is missing.
-bool UserDataSourceExists(const std::string& path, const std::string& dsn) {
-    std::ifstream in(path);
-    std::string line;
-    const std::string wanted = "[" + dsn + "]";
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (strcasecmp(TrimBlanks(line).c_str(), wanted.c_str()) == 0) return true;
-    }
-    return false;
-}
-
 // unixODBC strips leading and trailing blanks from every value it writes and reads, so
 // such a value would silently become another one (another account or database).
 void RefuseBlankEdges(const std::string& key, const std::string& value) {
@@ -98,14 +82,18 @@ void RefuseBlankEdges(const std::string& key, const std::string& value) {
 }
 
 // unixODBC refuses to write to an odbc.ini that does not exist yet: create it first,
-// and find out plainly whether it can be written at all.
-void EnsureWritable(const std::string& path) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+// private to the account, and find out plainly whether it can be written at all. What it
+// names runs in this account's programs (the driver library), so no other account may be
+// able to change the file or a folder above it.
+void EnsurePrivateAndWritable(const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0 && (errno == EACCES || errno == EPERM))
-        RaiseWriteError("이 사용자 계정에는 ODBC 설정 파일 " + path + "에 기록할 권한이 없습니다. 관리자에게 " +
-                        kProgramGroup + " 그룹에 넣어 달라고 요청한 뒤 다시 로그인하세요.");
+        RaiseWriteError("이 사용자 계정에는 ODBC 설정 파일 " + path + "에 기록할 권한이 없습니다.");
     if (fd < 0) RaiseWriteError("ODBC 설정 파일에 기록할 수 없습니다: " + path + " (" + std::strerror(errno) + ")");
     ::close(fd);
+    if (const auto open = platform::ChangeableByOthers(path, ::geteuid()))
+        RaiseWriteError("다른 계정이 ODBC 설정 파일 " + path + "을(를) 바꿀 수 있어 데이터 원본을 기록하지 않습니다: " +
+                        *open + "의 소유자와 권한을 확인하세요.");
 }
 
 void Write(const std::string& section, const std::string& key, const std::string& value, const std::string& path) {
@@ -139,8 +127,8 @@ std::string OdbcDataSources::GetMyODBCPath() {
     return myOdbcPath_;
 }
 
-std::string OdbcDataSources::SystemOdbcIniPath() {
-    return odbcini::SystemFile();
+std::string OdbcDataSources::UserOdbcIniPath() {
+    return odbcini::UserFile();
 }
 
 bool OdbcDataSources::CreateMyODBC(const std::string& dsn, const std::string& database, const std::string& description,
@@ -151,40 +139,38 @@ bool OdbcDataSources::CreateMyODBC(const std::string& dsn, const std::string& da
         return false;
     }
     try {
-        // A user data source of the same name wins over the system one when the
-        // connection opens: that would reach some other database.
-        const std::string userFile = odbcini::UserFile();
-        if (UserDataSourceExists(userFile, dsn))
-            RaiseWriteError("사용자 ODBC 설정(" + userFile + ")에 같은 이름의 데이터 원본 " + dsn +
-                            "이(가) 있어 새 설정 대신 사용됩니다. 그 항목을 지운 뒤 다시 시작하세요.");
         RefuseBlankEdges("UID", userId);
         RefuseBlankEdges("DATABASE", database);
         RefuseBlankEdges("SERVER", server);
-        const std::string path = SystemOdbcIniPath();
-        if (path.empty())
-            RaiseWriteError(
-                "unixODBC가 알려 준 시스템 ODBC 설정 폴더를 쓸 수 없습니다 (비어 있거나 최상위 폴더 /). "
-                "ODBCSYSINI 환경 변수를 확인하세요.");
-        EnsureWritable(path);
-        ConfigMode system(ODBC_SYSTEM_DSN);
-        // The section is replaced whole: a key left from an earlier run or another tool
-        // (SOCKET, PORT, INITSTMT, ...) would quietly send the connection elsewhere.
-        if (!SQLWritePrivateProfileString(dsn.c_str(), nullptr, nullptr, kIniName))
-            RaiseWriteError("ODBC 설정 파일에서 이전 데이터 원본을 지울 수 없습니다: " + path + " [" + dsn + "] (" +
-                            InstallerMessage() + ")");
+        const std::string path = UserOdbcIniPath();
+        EnsurePrivateAndWritable(path);
         const std::vector<std::pair<std::string, std::string>> entries = {{"DATABASE", database},
                                                                           {"DESCRIPTION", description},
                                                                           {"Driver", driver},
                                                                           {"SERVER", server},
                                                                           {"UID", userId}};
         std::set<std::string> written;
-        for (const auto& [key, value] : entries) {
-            Write(dsn, key, value, path);
-            written.insert(key);
+        {
+            ConfigMode user(ODBC_USER_DSN);
+            // The section is replaced whole: a key left from an earlier run or another tool
+            // (SOCKET, PORT, INITSTMT, ...) would quietly send the connection elsewhere.
+            if (!SQLWritePrivateProfileString(dsn.c_str(), nullptr, nullptr, kIniName))
+                RaiseWriteError("ODBC 설정 파일에서 이전 데이터 원본을 지울 수 없습니다: " + path + " [" + dsn + "] (" +
+                                InstallerMessage() + ")");
+            for (const auto& [key, value] : entries) {
+                Write(dsn, key, value, path);
+                written.insert(key);
+            }
+            Write("ODBC Data Sources", dsn, kDriverName, path);
         }
-        if (ReadKeys(dsn) != written)
-            RaiseWriteError("ODBC 데이터 원본에 기록하지 않은 값이 남아 있습니다: " + path + " [" + dsn + "]");
-        Write("ODBC Data Sources", dsn, kDriverName, path);
+        // What the driver manager will use: the user's section wins whole over a system one
+        // of the same name (no key of that one is merged in), so this reads back exactly ours
+        // unless the user file is not the one it reads.
+        bool asWritten = ReadKeys(dsn) == written;
+        for (const auto& [key, value] : entries) asWritten = asWritten && ReadValue(dsn, key) == value;
+        if (!asWritten)
+            RaiseWriteError("ODBC 데이터 원본이 기록한 대로 읽히지 않습니다 (다른 정의가 대신 쓰입니다): " + path +
+                            " [" + dsn + "]");
         return true;
     } catch (const VbError& e) {
         MsgBox(ErrorReportText(e, "CreateMyODBC", ReportOwner::Form, "Form1"), mb::kOkOnly);

@@ -2,8 +2,9 @@
 #include <string>
 #include <vector>
 
-// Registers the customers' ODBC data sources in the system odbc.ini that unixODBC
-// reads for every user, and finds the MySQL ODBC driver library they name.
+// Registers the customers' ODBC data sources in the account's own odbc.ini, which only
+// that account can change and which unixODBC reads before the system one, and finds the
+// MySQL ODBC driver library they name.
 class OdbcDataSources {
 public:
     // The driver libraries tried in order: Debian's package, the vendor's tarball
@@ -16,15 +17,15 @@ public:
     std::string GetMyODBCPath();
     const std::string& MyODBCPath() const { return myOdbcPath_; }
 
-    // Writes the data source and its "ODBC Data Sources" entry. Returns false, after
-    // telling the user, when the driver is missing, a write is refused, or a user data
-    // source of the same name would be used instead of this one.
+    // Writes the data source, whole, and its "ODBC Data Sources" entry, and checks that the
+    // driver manager reads back exactly that. Returns false, after telling the user, when
+    // the driver is missing, a write is refused, another account could change the file, or
+    // the data source does not read back as written.
     bool CreateMyODBC(const std::string& dsn, const std::string& database, const std::string& description,
                       const std::string& server, const std::string& userId);
 
-    // The system odbc.ini in force (ODBCSYSINI moves it); empty when unixODBC names no
-    // usable folder.
-    static std::string SystemOdbcIniPath();
+    // The account's own odbc.ini: ODBCINI when set, otherwise ~/.odbc.ini.
+    static std::string UserOdbcIniPath();
 
 private:
     std::vector<std::string> candidates_;

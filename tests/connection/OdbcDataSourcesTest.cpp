@@ -31,7 +31,11 @@ TEST(OdbcDataSources, WritesEveryValueOfIndexOne) {
     ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_1", "makevelm_고객 a", "VarokSoft Data Convert 160316-1",
                                      "127.0.0.3", "고객 a"));
     EXPECT_TRUE(boxes.Boxes().empty());
-    const std::string ini = ReadFile(env.OdbcIniPath());
+    const std::string ini = ReadFile(env.UserOdbcIniPath());
+    struct stat info {};
+    ASSERT_EQ(::stat(env.UserOdbcIniPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);  // the account's own
+    EXPECT_EQ(ReadFile(env.OdbcIniPath()), "");
     const std::string dsn = Section(ini, "varok_DataConv160316_1");
     EXPECT_NE(dsn.find("DATABASE=makevelm_고객 a\n"), std::string::npos) << ini;
     EXPECT_NE(dsn.find("UID=고객 a\n"), std::string::npos) << ini;
@@ -51,7 +55,7 @@ TEST(OdbcDataSources, IdWithBlanksAroundIsRefusedNotSilentlyChanged) {
     EXPECT_FALSE(sources.CreateMyODBC("varok_DataConv160316_1", "makevelm_ abc ", "d-1", "127.0.0.3", " abc "));
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_NE(boxes.Boxes()[0].prompt.find("' abc '"), std::string::npos) << boxes.Boxes()[0].prompt;
-    EXPECT_EQ(ReadFile(env.OdbcIniPath()), "");
+    EXPECT_EQ(ReadFile(env.UserOdbcIniPath()), "");
 }
 
 TEST(OdbcDataSources, SecondRegistrationOfAnIndexReplacesTheFirst) {
@@ -64,8 +68,8 @@ TEST(OdbcDataSources, SecondRegistrationOfAnIndexReplacesTheFirst) {
     OdbcDataSources sources;
     ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d-0", "127.0.0.2", "a"));
     ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_b", "d-0", "127.0.0.3", "b"));
-    EXPECT_EQ(OdbcDataSources::SystemOdbcIniPath(), env.OdbcIniPath());
-    const std::string ini = ReadFile(env.OdbcIniPath());
+    EXPECT_EQ(OdbcDataSources::UserOdbcIniPath(), env.UserOdbcIniPath());
+    const std::string ini = ReadFile(env.UserOdbcIniPath());
     EXPECT_EQ(ini.find("[varok_DataConv160316_0]"), ini.rfind("[varok_DataConv160316_0]"));
     EXPECT_EQ(ini.find("maketarn_a"), std::string::npos) << ini;
     EXPECT_NE(ini.find("maketarn_b"), std::string::npos) << ini;
@@ -82,7 +86,7 @@ TEST(OdbcDataSources, DriverSearchTriesCandidatesInOrderAndCachesOnlySuccess) {
     EXPECT_FALSE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d", "h", "a"));
     EXPECT_EQ(boxes.Prompts(), (std::vector<std::string>{"MyODBC를 생성 dll파일을 찾을 수 없습니다.",
                                                          "MyODBC를 생성 dll파일을 찾을 수 없습니다."}));
-    EXPECT_EQ(ReadFile(env.OdbcIniPath()), "");  // nothing written
+    EXPECT_EQ(ReadFile(env.UserOdbcIniPath()), "");  // nothing written
 
     ::mkdir((dir / "two.so").c_str(), 0700);  // a folder is no driver
     WriteFile(dir / "three.so", "x");
@@ -94,39 +98,36 @@ TEST(OdbcDataSources, DriverSearchTriesCandidatesInOrderAndCachesOnlySuccess) {
 TEST(OdbcDataSources, RefusedWriteIsReportedWithTheFileAndStopsTheCaller) {
     IsolatedEnvironment env;
     ScriptedMsgBox boxes;
-    // Make odbc.ini unwritable even for root: replace it by a folder.
-    ::unlink(env.OdbcIniPath().c_str());
-    ::mkdir(env.OdbcIniPath().c_str(), 0500);
+    // Make odbc.ini unwritable even for root: a folder in its place.
+    ::mkdir(env.UserOdbcIniPath().c_str(), 0500);
     OdbcDataSources sources;
     EXPECT_FALSE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d", "127.0.0.2", "a"));
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     const std::string& prompt = boxes.Boxes()[0].prompt;
     EXPECT_EQ(prompt.rfind("Error 75 (", 0), 0u) << prompt;
-    EXPECT_NE(prompt.find(env.OdbcIniPath()), std::string::npos) << prompt;
+    EXPECT_NE(prompt.find(env.UserOdbcIniPath()), std::string::npos) << prompt;
     EXPECT_NE(prompt.find(") in procedure CreateMyODBC of Form Form1"), std::string::npos) << prompt;
 }
 
-TEST(OdbcDataSources, UserDataSourceOfTheSameNameIsRefused) {
+// The account's own section wins whole: a system one of the same name lends it no key. A
+// file that another account could change is refused before anything is written to it.
+TEST(OdbcDataSources, OwnSectionWinsWholeAndItsFileMustBePrivate) {
     IsolatedEnvironment env;
     ScriptedMsgBox boxes;
-    WriteFile(env.UserOdbcIniPath(), "[varok_DataConv160316_1]\nDriver=x\nSERVER=10.9.9.9\nDATABASE=other\n");
+    WriteFile(env.OdbcIniPath(), "[varok_DataConv160316_1]\nDriver=/tmp/other.so\nSOCKET=/tmp/s\nSERVER=10.9.9.9\n");
     OdbcDataSources sources;
-    EXPECT_FALSE(sources.CreateMyODBC("varok_DataConv160316_1", "makevelm_a", "d", "127.0.0.3", "a"));
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_NE(boxes.Boxes()[0].prompt.find(env.UserOdbcIniPath()), std::string::npos) << boxes.Boxes()[0].prompt;
-    // The other index is not shadowed and registers normally.
-    EXPECT_TRUE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d", "127.0.0.2", "a"));
-}
+    ASSERT_TRUE(sources.CreateMyODBC("varok_DataConv160316_1", "makevelm_a", "d", "127.0.0.3", "a"));
+    std::array<char, 256> value{};
+    SQLGetPrivateProfileString("varok_DataConv160316_1", "SOCKET", "", value.data(), value.size(), "odbc.ini");
+    EXPECT_STREQ(value.data(), "");
+    SQLGetPrivateProfileString("varok_DataConv160316_1", "SERVER", "", value.data(), value.size(), "odbc.ini");
+    EXPECT_STREQ(value.data(), "127.0.0.3");
 
-// An empty ODBCSYSINI makes unixODBC name no folder: that is refused, never taken as "/".
-TEST(OdbcDataSources, EmptySystemFolderIsRefusedNotTakenAsTheRoot) {
-    IsolatedEnvironment env;
-    ScriptedMsgBox boxes;
-    ::setenv("ODBCSYSINI", "", 1);
-    const bool rootFileBefore = ::access("/odbc.ini", F_OK) == 0;
-    OdbcDataSources sources;
-    EXPECT_FALSE(sources.CreateMyODBC("varok_DataConv160316_0", "maketarn_a", "d", "127.0.0.2", "a"));
+    const std::string before = ReadFile(env.UserOdbcIniPath());
+    ::chmod(env.UserOdbcIniPath().c_str(), 0666);
+    EXPECT_FALSE(sources.CreateMyODBC("varok_DataConv160316_1", "makevelm_b", "d", "127.0.0.3", "b"));
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_NE(boxes.Boxes()[0].prompt.find("ODBCSYSINI"), std::string::npos) << boxes.Boxes()[0].prompt;
-    EXPECT_EQ(::access("/odbc.ini", F_OK) == 0, rootFileBefore);
+    EXPECT_NE(boxes.Boxes()[0].prompt.find("다른 계정이 ODBC 설정 파일 " + env.UserOdbcIniPath()), std::string::npos)
+        << boxes.Boxes()[0].prompt;
+    EXPECT_EQ(ReadFile(env.UserOdbcIniPath()), before);
 }

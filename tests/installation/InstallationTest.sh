@@ -2,20 +2,21 @@
 # End-to-end test of a real installation. In a mount namespace of its own (the folders an
 # installation writes get private layers, so this computer's /etc, /opt, /usr/share, /home
 # and group database stay untouched) the build is installed with `cmake --install`, default
-# prefix, every component. A staff account added to the installation's group then runs the
-# installed program in a virtual display (Xvfb) with nothing but its own environment (no
-# ODBCSYSINI, ODBCINI or XDG_* settings), driven with xdotool like a user: the start-up
-# update replaces an outdated update tool in the program folder, sign-in, the IDs of a
-# generated older-edition customer and an empty newer-edition one, 시작, the question, the
-# completion message. Then: both data sources are in the system odbc.ini, the IDs in the
-# account's own settings, the target equal to the source table by table. An account outside
-# the group gets a plain message at the data-source step and a usable program; without a
-# display the program says so in one line and ends with its own status.
+# prefix, every component: a folder only root can change. Staff accounts A and B run it in
+# Xvfb with only their own environment, driven with xdotool: the first start seeds the
+# account's own copy, whose start-up update replaces its outdated checker and the program
+# itself from the download server; sign-in, two customers' IDs, 시작, the questions, the
+# completion message. Then A, with A's own rights, goes after the installation, B's copy and
+# the data-source files, and B's next start still runs B's unchanged copy with B's own data
+# sources and converts. Nothing of the installation is writable by group or others; a copy
+# others could change is not run; an account outside the group cannot start the program;
+# without a display it says so in one line; a build to ship without an update key does not
+# configure.
 #   InstallationTest.sh SOURCE_DIR BUILD_DIR TEST_DB_DIR
 # Screenshots and logs stay in BUILD_DIR/tests/installation/screenshots/.
 set -euo pipefail
 source_dir=$1 build=$2 db=$3
-fail() { echo "FAILED: $*" >&2; exit 1; }
+fail() { echo "FAILED: $*" >&2; cp "${work:-}/xvfb.log" "${shots:-/nonexistent}/" 2>/dev/null; exit 1; }
 
 if [ -z "${NUTV_INSTALLATION_NAMESPACE:-}" ]; then
     [ "$(id -u)" -eq 0 ] || fail "the installation test needs root (it installs, adds a group and accounts)"
@@ -34,7 +35,7 @@ shots=$build/tests/installation/screenshots
 rm -rf "$shots" "$work"
 mkdir -p "$shots" "$work/layers"
 suffix=$(printf '%05d%03d' $$ $((RANDOM % 1000)))
-signin=e2eu$suffix password=pw$suffix staff=nutvstaff$suffix outsider=nutvother$suffix
+signin=e2eu$suffix password=pw$suffix staff=nutva$suffix staff_b=nutvb$suffix outsider=nutvother$suffix
 source_id=e2es$suffix target_id=e2et$suffix
 source_db=maketarn_$source_id target_db=makevelm_$target_id
 program_pid='' made_adapter=''
@@ -68,7 +69,15 @@ for folder in /etc /usr/share /opt /home /var/mail /var/log /var/lib/xkb; do
     mount -t overlay overlay -o "lowerdir=$folder,upperdir=$layer/upper,workdir=$layer/work" "$folder" ||
         fail "no private layer over $folder"
 done
-mount -t tmpfs nutv-tmp /tmp  # the display's socket, the accounts' lock and runtime files
+# A private /tmp for the display's socket and the accounts' lock and runtime files; the
+# test's own folders come back in it when they live under /tmp.
+exec {old_tmp}</tmp
+mount -t tmpfs nutv-tmp /tmp
+for folder in "$source_dir" "$build" "$db"; do
+    [[ $folder != /tmp/* ]] || { mkdir -p "$folder" &&
+        mount --no-canonicalize --rbind "/proc/self/fd/$old_tmp/${folder#/tmp/}" "$folder"; } || fail "no $folder"
+done
+exec {old_tmp}<&-
 
 echo "== install (cmake --install, default prefix, every component)"
 installed_prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
@@ -77,13 +86,21 @@ cmake --install "$build" >"$shots/install.log" 2>&1 || { cat "$shots/install.log
 for file in "$NUTV_PROGRAM_NAME" UpdProbeV1.exe swapkit.exe; do
     [ -x "$prefix/$file" ] || fail "$file is not in the program folder"
 done
-[ "$(stat -c '%G %a' "$prefix")" = "nurivelm 2775" ] || fail "program folder: $(stat -c '%G %a' "$prefix")"
-[ "$(stat -c '%G %a' /etc/odbc.ini)" = "nurivelm 664" ] || fail "/etc/odbc.ini: $(stat -c '%G %a' /etc/odbc.ini)"
+[ "$(stat -c '%U:%G %a' "$prefix")" = "root:nurivelm 750" ] || fail "program folder: $(stat -c '%U:%G %a' "$prefix")"
+# Nothing that an account runs or reads its data sources from may be changed by another.
+writable_by_others() {
+    find "$prefix" /etc/odbc*.ini /usr/share/applications/nuritarn-to-nurivelm.desktop \
+        /usr/share/icons/hicolor/*/apps/nuritarn-to-nurivelm.png "$@" \
+        \( -perm /022 ! -type l \) -o \( ! -user root ! -path '/home/*' \) 2>/dev/null
+}
+[ -z "$(writable_by_others)" ] || fail "writable by group or others after the install: $(writable_by_others)"
 grep -qx "Exec=\"$program\"" /usr/share/applications/nuritarn-to-nurivelm.desktop || fail "no menu entry for $program"
 [ -f /usr/share/icons/hicolor/48x48/apps/nuritarn-to-nurivelm.png ] || fail "no menu icon"
 
 useradd --create-home --no-log-init --groups nurivelm "$staff"
+useradd --create-home --no-log-init --groups nurivelm "$staff_b"
 useradd --create-home --no-log-init "$outsider"
+copy_of() { echo "/home/$1/.local/share/$NUTV_PROGRAM_NAME"; }
 # Runs the installed program as ACCOUNT with only the environment its own login gives.
 run_as() {
     local account=$1
@@ -115,7 +132,13 @@ nutv_admit_user "$signin" "$password" "$mac"
 nutv_make_customer "$build/testdata/testdata-gen" "$source_id" "$source_db" tarn 127.0.0.2 --scale 1 --seed 11
 nutv_make_customer "$build/testdata/testdata-gen" "$target_id" "$target_db" velm 127.0.0.3 --schema-only
 
-echo "== download server; the installed checker is one revision behind"
+echo "== a build to ship needs an update key"
+status=0
+cmake -S "$source_dir" -B "$work/release" -DCMAKE_BUILD_TYPE=Release >"$shots/release.log" 2>&1 || status=$?
+[ "$status" -ne 0 ] && grep -q 'NUTV_ALLOW_UNSIGNED_UPDATES=ON' "$shots/release.log" ||
+    fail "a Release build without a key configured ($status) or did not name the option: $(cat "$shots/release.log")"
+
+echo "== download server: the installed checker is one revision behind, the program one ahead"
 url=$(sed -n 's/^NUTV_DOWNLOAD_SERVER:STRING=//p' "$build/CMakeCache.txt")
 nutv_prepare_downloads "$work/www" "$prefix"
 revision=$(nutv_revision)
@@ -124,64 +147,134 @@ version=$(sed -n 's/^project([A-Za-z]* VERSION \([0-9.]*\).*/\1/p' "$source_dir/
 "$build/tests/installation/nutv-copy-with-version" "$prefix/UpdProbeV1.exe" "$work/old-probe" \
     "${version%.*}.$((revision - 1))"
 cat "$work/old-probe" >"$prefix/UpdProbeV1.exe"  # in place: owner, group and mode stay the installation's
-cmp -s "$prefix/UpdProbeV1.exe" "$work/www/download/$NUTV_DOWNLOAD_FOLDER/UpdProbeV1.exe" &&
+served=$work/www/download/$NUTV_DOWNLOAD_FOLDER
+"$build/tests/installation/nutv-copy-with-version" "$prefix/$NUTV_PROGRAM_NAME" "$served/$NUTV_PROGRAM_NAME" \
+    "${version%.*}.$((revision + 1))"
+printf '%s' $((revision + 1)) >"$served/${NUTV_PROGRAM_NAME}_lastver.txt"
+system_ini() { cat /etc/odbc.ini 2>/dev/null || true; }
+system_ini >"$work/odbc.ini.before"
+cmp -s "$prefix/UpdProbeV1.exe" "$served/UpdProbeV1.exe" &&
     fail "the outdated checker is the current one"
 nutv_serve "$work/www" "$url"
 
 nutv_start_xvfb "$work"
-# Drives one session of ACCOUNT into SHOTS; the program's status in session_status.
-session_status=0
+# The process of ACCOUNT that runs its copy of the program (the installed program hands
+# over to it, the file replacer starts it again after an update): its pid, none after 10 s.
+copy_pid() {
+    local wanted
+    wanted=$(copy_of "$1")/$NUTV_PROGRAM_NAME
+    for _ in $(seq 1 100); do
+        for pid in $(pgrep -u "$1"); do
+            [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$wanted" ] && echo "$pid" && return
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+# Drives one session of ACCOUNT into SHOTS, after the program's own update when UPDATE is
+# given; the program's status in session_status, the pid that ran the copy in copy_ran.
+session_status=0 copy_ran=''
 drive_as() {
-    local account=$1 folder=$2
+    local account=$1 folder=$2 update=${3:-} started
     mkdir -p "$folder"
     run_as "$account" DISPLAY="$DISPLAY" "$program" >"$folder/program.log" 2>&1 &
-    program_pid=$!
+    started=$! program_pid=$!
+    copy_ran=$(copy_pid "$account") || copy_ran=''
+    if [ -n "$update" ]; then  # the replacer swaps the copy and starts it again
+        box=$(nutv_wait_window "$started" '^누리Tarn_To_누리Velm$' 120) || { session_status=1000; return; }
+        nutv_focus "$box"
+        nutv_copy_text >"$folder/handover.txt"
+        nutv_screenshot "$folder" "00-handover"
+        xdotool key Return
+        wait "$started" || session_status=$((session_status + 100 + $?))
+        grep -q '새 버전을 설치하기 위해' "$folder/handover.txt" || session_status=$((session_status + 1000))
+        program_pid=$(copy_pid "$account") || { session_status=$((session_status + 2000)); return; }
+    fi
     nutv_drive_session "$program_pid" "$password" "$source_id" "$target_id" "$folder" || session_status=$?
     if kill -0 "$program_pid" 2>/dev/null; then  # still open: a window the session did not expect
         nutv_screenshot "$folder" "left-open"
         kill "$program_pid"
         session_status=$((session_status + 10))
     fi
-    wait "$program_pid" || session_status=$((session_status + 100 + $?))
+    [ -n "$update" ] || wait "$started" || session_status=$((session_status + 100 + $?))
     program_pid=''
 }
 
-echo "== session of $staff (group nurivelm)"
-root_ini_before=$(stat -c '%s %Y' /odbc.ini 2>/dev/null || echo none)
-drive_as "$staff" "$shots/staff"
-[ "$session_status" -eq 0 ] || {
-    cat "$shots/staff/messages.txt" "$shots/staff/program.log" >&2
-    fail "the run did not end with its completion message and a clean exit ($session_status)"
+# A session of ACCOUNT that must convert in the account's own copy, updated from the
+# download server, with the account's own data sources.
+converts_as() {
+    local account=$1 name=$2 copy
+    copy=$(copy_of "$account")
+    echo "== session $name of $account"
+    session_status=0
+    drive_as "$account" "$shots/$name" "${3:-}"
+    [ "$session_status" -eq 0 ] || {
+        cat "$shots/$name/messages.txt" "$shots/$name/program.log" >&2 || true
+        fail "$name: the run did not end with its completion message and a clean exit ($session_status)"
+    }
+    [ -n "$copy_ran" ] || fail "$name did not run $account's copy"
+    lines=$(grep -c '건 복사$' "$shots/$name/worklog.txt" || true)
+    [ "$lines" -eq 80 ] || { cat "$shots/$name/worklog.txt" >&2; fail "$name: $lines table lines, not 80"; }
+    for file in UpdProbeV1.exe swapkit.exe "$NUTV_PROGRAM_NAME"; do
+        cmp -s "$copy/$file" "$served/$file" || fail "$name: $file is not the server's"
+    done
+    [ -z "$(find "$copy" -mindepth 1 ! -name UpdProbeV1.exe ! -name swapkit.exe ! -name "$NUTV_PROGRAM_NAME")" ] ||
+        fail "$name: the update left files behind: $(ls -A "$copy")"
+    local ini=/home/$account/.odbc.ini
+    [ "$(stat -c '%U %a' "$ini")" = "$account 600" ] || fail "$name: $ini is $(stat -c '%U %a' "$ini")"
+    [ "$(grep -c '^\[varok_DataConv160316_[01]\]$' "$ini")" -eq 2 ] || fail "$name: not both data sources in $ini"
+    grep -qx "DATABASE=$source_db" "$ini" && grep -qx "DATABASE=$target_db" "$ini" ||
+        fail "$name: $ini does not name both customers: $(cat "$ini")"
+    [ "$(grep '^Driver' "$ini" | sort -u)" = "Driver=/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so" ] ||
+        fail "$name: $ini names another driver: $(grep '^Driver' "$ini")"
+    settings=$(grep -rl -e "$source_id" "/home/$account/.config" 2>/dev/null || true)
+    [ -n "$settings" ] && grep -q "$target_id" $settings || fail "$name: the IDs are not in $account's own settings"
+    "$build/demo/nutv-compare-customers" --host 127.0.0.1 --source "$source_db" --target "$target_db" \
+        >"$shots/$name/comparison.txt" || { cat "$shots/$name/comparison.txt" >&2; fail "$name: the target differs"; }
+    tail -1 "$shots/$name/comparison.txt"
 }
 
-echo "== checks"
-grep -q '정말 시작하시겠습니까?' "$shots/staff/messages.txt" || fail "no start question"
-lines=$(grep -c '건 복사$' "$shots/staff/worklog.txt" || true)
-[ "$lines" -eq 80 ] || { cat "$shots/staff/worklog.txt" >&2; fail "the work log has $lines table lines, not 80"; }
-cmp -s "$prefix/UpdProbeV1.exe" "$work/www/download/$NUTV_DOWNLOAD_FOLDER/UpdProbeV1.exe" ||
-    fail "the start-up update did not replace the outdated checker"
-[ -z "$(ls "$prefix" | grep '^New_' || true)" ] || fail "the update left a file behind"
-for index in 0 1; do
-    grep -q "^\[varok_DataConv160316_$index\]" /etc/odbc.ini || fail "data source $index is not in /etc/odbc.ini"
+converts_as "$staff" a-first update
+converts_as "$staff_b" b-first update
+grep -q '정말 시작하시겠습니까?' "$shots/a-first/messages.txt" || fail "no start question"
+cmp -s "$prefix/UpdProbeV1.exe" "$work/old-probe" || fail "an account's update changed the installation"
+system_ini | cmp -s - "$work/odbc.ini.before" || fail "a session changed /etc/odbc.ini"
+
+echo "== $staff, with $staff's own rights, goes after what $staff_b runs and reads"
+copy_b=$(copy_of "$staff_b")
+sha256sum "$copy_b"/* "$prefix"/* >"$work/before.sha"
+install -o "$staff" -m 0755 /usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so /tmp/planted.so  # a library of A's
+for attack in "echo x >>'$program'" "mv '$prefix/UpdProbeV1.exe' '$prefix/x'" \
+    "cp /bin/true '$prefix/New_$NUTV_PROGRAM_NAME'" "mkdir '$prefix/platforms'" \
+    "echo x >>'$copy_b/$NUTV_PROGRAM_NAME'" "mv '$copy_b/swapkit.exe' /tmp/x" \
+    "cp /bin/true '$copy_b/New_$NUTV_PROGRAM_NAME'" "mkdir '$copy_b/platforms'" "rm -rf '/home/$staff_b/.local'" \
+    "printf '[varok_DataConv160316_0]\nDriver=/tmp/planted.so\n' >>/etc/odbc.ini" \
+    "printf '[MariaDB]\nDriver=/tmp/planted.so\n' >>/etc/odbcinst.ini" \
+    "printf '[varok_DataConv160316_1]\nDriver=/tmp/planted.so\n' >>'/home/$staff_b/.odbc.ini'" \
+    "ln -sf /tmp/planted.so '/home/$staff_b/.odbc.ini'"; do
+    ! run_as "$staff" sh -c "$attack" 2>>"$shots/attacks.log" || fail "$staff could: $attack"
 done
-grep -qx "DATABASE=$source_db" /etc/odbc.ini && grep -qx "DATABASE=$target_db" /etc/odbc.ini ||
-    fail "/etc/odbc.ini does not name both customers: $(cat /etc/odbc.ini)"
-[ "$(stat -c '%s %Y' /odbc.ini 2>/dev/null || echo none)" = "$root_ini_before" ] || fail "the program wrote /odbc.ini"
-settings=$(grep -rl -e "$source_id" "/home/$staff/.config" 2>/dev/null || true)
-[ -n "$settings" ] && grep -q "$target_id" $settings || fail "the IDs are not in $staff's own settings"
-"$build/demo/nutv-compare-customers" --host 127.0.0.1 --source "$source_db" --target "$target_db" \
-    >"$shots/comparison.txt" || { cat "$shots/comparison.txt" >&2; fail "the target differs from the source"; }
-tail -1 "$shots/comparison.txt"
+printf '[varok_DataConv160316_0]\nDriver=/tmp/planted.so\n' | run_as "$staff" tee -a "/home/$staff/.odbc.ini" >/dev/null
+sha256sum --quiet -c "$work/before.sha" || fail "$staff changed a file that $staff_b runs"
+converts_as "$staff_b" b-after
+grep -q '비어있지 않습니다' "$shots/b-after/messages.txt" || fail "b-after: no question about the filled target"
+sha256sum --quiet -c "$work/before.sha" || fail "$staff_b's copy or the installation changed"
+open=$(writable_by_others "$(copy_of "$staff")" "$copy_b" "/home/$staff_b/.odbc.ini")
+[ -z "$open" ] || fail "writable by group or others: $open"
 
-echo "== session of $outsider (not in the group)"
-cp /etc/odbc.ini "$work/odbc.ini.before"
-session_status=0
-drive_as "$outsider" "$shots/outsider"
-grep -q '권한이 없습니다' "$shots/outsider/messages.txt" || {
-    cat "$shots/outsider/messages.txt" "$shots/outsider/program.log" >&2
-    fail "the account outside the group got no plain message at the data-source step"
-}
-grep -q '복사가 완료되었습니다.' "$shots/outsider/messages.txt" && fail "the outsider's run reports a completed copy"
-[ "$session_status" -eq 1 ] || fail "the outsider's program did not end normally ($session_status)"
-cmp -s /etc/odbc.ini "$work/odbc.ini.before" || fail "the outsider's run changed /etc/odbc.ini"
+echo "== a copy that another account could change is not run"
+chgrp nurivelm "$copy_b" && chmod g+w "$copy_b"
+run_as "$staff_b" DISPLAY="$DISPLAY" "$program" >"$shots/unsafe.log" 2>&1 &
+started=$! status=0
+box=$(nutv_wait_window "$started" '^누리Tarn_To_누리Velm$' 60) && nutv_focus "$box" &&
+    nutv_copy_text >"$shots/unsafe.txt" && xdotool key Return
+wait "$started" || status=$?
+[ "$status" -eq 1 ] && grep -qF "$copy_b" "$shots/unsafe.txt" || fail "B ran a copy others could change ($status)"
+
+echo "== $outsider (not in the group) cannot start the installed program"
+status=0
+run_as "$outsider" DISPLAY="$DISPLAY" "$program" >"$shots/outsider.log" 2>&1 || status=$?
+[ "$status" -eq 126 ] || fail "$outsider's start ended with status $status: $(cat "$shots/outsider.log")"
+[ ! -e "$(copy_of "$outsider")" ] || fail "$outsider got a copy of the program"
 echo "PASSED"
