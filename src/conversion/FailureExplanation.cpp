@@ -1,7 +1,9 @@
 #include "conversion/FailureExplanation.h"
 
+#include "common/ErrorTrap.h"
 #include "conversion/CountText.h"
 #include "datalayer/AdoErrors.h"
+#include "datalayer/OdbcError.h"
 
 namespace {
 
@@ -73,6 +75,19 @@ std::string TargetState(const FailureFacts& f) {
 }
 
 }  // namespace
+
+void TakeError(FailureFacts& facts, const std::exception_ptr& failure) {
+    const VbError error = AsVbError(failure);
+    facts.number = error.number();
+    facts.description = error.description();
+    try {
+        std::rethrow_exception(failure);
+    } catch (const ado::OdbcError& driver) {
+        facts.sqlState = driver.sqlState();
+        facts.nativeError = driver.nativeError();
+    } catch (...) {  // NOLINT(bugprone-empty-catch): not from the driver, nothing more to learn
+    }
+}
 
 std::vector<std::string> ExplainFailure(const FailureFacts& facts) {
     const Cause cause = CauseOf(facts);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct FailureFacts {
     std::int64_t rowsInTarget = -1;  // rows the target table holds now; -1 when unknown
     std::string refusedRow;          // the key of the source row the copy stopped at; "" when unknown
 };
+
+// Takes the error's number and description, and from the driver its SQLSTATE and the
+// server's error number.
+void TakeError(FailureFacts& facts, const std::exception_ptr& failure);
 
 // The failure in plain Korean for the staff, one line each: the table, what went wrong,
 // the source row, the state of the target table and what to do next.

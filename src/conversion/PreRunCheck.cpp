@@ -75,3 +75,22 @@ std::vector<std::string> StructureProblems(const std::vector<RunTable>& tables, 
     }
     return problems;
 }
+
+TablesChecked CheckTables(ado::Connection& source, ado::Connection& target, const std::vector<RunTable>& tables) {
+    const SchemaShapes from = ReadSchemaShapes(source);
+    const SchemaShapes to = ReadSchemaShapes(target);
+    TablesChecked checked;
+    for (const RunTable& table : tables) {
+        const auto shape = from.find(table.name);
+        checked.estimatedRows.push_back(shape == from.end() ? 0 : shape->second.estimatedRows);
+        if (shape != from.end()) checked.sourceKeys[table.name] = shape->second.key;
+    }
+    checked.problems = StructureProblems(tables, from, to);
+    return checked;
+}
+
+std::string CheckProblemsMessage(const std::vector<std::string>& problems) {
+    std::string message = "시작 전 점검에서 문제를 찾았습니다. 아무 테이블도 비우지 않았습니다.\r\n";
+    for (const std::string& problem : problems) message += "\r\n" + problem;
+    return message;
+}

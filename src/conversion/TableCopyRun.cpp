@@ -18,7 +18,6 @@
 #include "conversion/RunStop.h"
 #include "conversion/ZeroDateRepair.h"
 #include "datalayer/Connection.h"
-#include "datalayer/OdbcError.h"
 #include "datalayer/Recordset.h"
 
 namespace {
@@ -199,16 +198,7 @@ private:
         facts.targetTouched = end_.targetTouched;
         facts.targetDatabase = request_.customers.DBName(kTargetCustomer);
         if (!failure) return facts;
-        const VbError error = AsVbError(failure);
-        facts.number = error.number();
-        facts.description = error.description();
-        try {
-            std::rethrow_exception(failure);
-        } catch (const ado::OdbcError& driver) {
-            facts.sqlState = driver.sqlState();
-            facts.nativeError = driver.nativeError();
-        } catch (...) {  // NOLINT(bugprone-empty-catch): not from the driver, nothing more to learn
-        }
+        TakeError(facts, failure);
         if (facts.targetTouched) {
             const auto key = sourceKeys_.find(current_.name);
             const CopyPosition position =
@@ -225,23 +215,13 @@ private:
     // problems are listed all at once and the run ends without touching a table.
     bool StructureFits() {
         events_.StepStarted(RunTable{}, RunStep::Checking);
-        const SchemaShapes source = ReadSchemaShapes(*sourceConn_);
-        const SchemaShapes target = ReadSchemaShapes(*targetConn_);
-        std::vector<std::int64_t> estimates;
-        for (const RunTable& table : request_.tables) {
-            const auto shape = source.find(table.name);
-            estimates.push_back(shape == source.end() ? 0 : shape->second.estimatedRows);
-            if (shape != source.end()) sourceKeys_[table.name] = shape->second.key;
-        }
-        events_.RowsEstimated(estimates);
-        const std::vector<std::string> problems = StructureProblems(request_.tables, source, target);
-        if (problems.empty()) return true;
-        std::string message = "시작 전 점검에서 문제를 찾았습니다. 아무 테이블도 비우지 않았습니다.\r\n";
-        for (const std::string& problem : problems) message += "\r\n" + problem;
+        TablesChecked checked = CheckTables(*sourceConn_, *targetConn_, request_.tables);
+        events_.RowsEstimated(checked.estimatedRows);
+        sourceKeys_ = std::move(checked.sourceKeys);
+        if (checked.problems.empty()) return true;
         end_.outcome = RunOutcome::Failed;
-        end_.error = message;
-        end_.explanation = ExplainCheckProblems(problems);
-        lastMessage_ = message;
+        end_.error = lastMessage_ = CheckProblemsMessage(checked.problems);
+        end_.explanation = ExplainCheckProblems(checked.problems);
         lastMessageStyle_ = mb::kOkOnly + mb::kExclamation;
         return false;
     }
