@@ -27,11 +27,10 @@ QColor RowStateDelegate::Ground(const QString& state) {
 }
 
 void RowStateDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    // The table name keeps its full colour in a list disabled during a run.
+    // The table name keeps its full colours in a list disabled during a run.
     QStyleOptionViewItem name(option);
-    name.palette.setColor(QPalette::Disabled, QPalette::Text, option.palette.color(QPalette::Active, QPalette::Text));
-    name.palette.setColor(QPalette::Disabled, QPalette::HighlightedText,
-                          option.palette.color(QPalette::Active, QPalette::HighlightedText));
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::Highlight, QPalette::HighlightedText})
+        name.palette.setColor(QPalette::Disabled, role, option.palette.color(QPalette::Active, role));
     QStyledItemDelegate::paint(painter, name, index);
     const QString state = index.data(kStateRole).toString();
     if (state.isEmpty()) return;
