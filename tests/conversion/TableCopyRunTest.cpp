@@ -221,8 +221,8 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
         std::vector<std::string>(summary.begin() + 6, summary.end()),
         (std::vector<std::string>{"[실패 설명]", "  테이블: qlty", "  원인: 값이 대상 열 name의 길이보다 깁니다",
                                   "  원본 행: code = 2 (원본에서 2번째 행)", "  대상 테이블: 일부만 복사됨 (1건)",
-                                  "  다음 할 일: 대상 열(name)을 넓힌 뒤 이 표부터 다시 실행하세요. '실패한 표부터 "
-                                  "다시'를 누른 뒤 시작하면 이 표부터 다시 복사합니다."}));
+                                  std::string("  다음 할 일: 대상 열(name)을 넓힌 뒤 이 표부터 다시 실행하세요. ") +
+                                      "'실패한 표부터 다시'를 누른 뒤 시작하면 이 표부터 다시 복사합니다."}));
     EXPECT_EQ(f.form.Progress(0).Value, 1);  // the rows the target holds, not a full bar
     const std::string record = f.RecordText();
     for (const std::string& part : std::vector<std::string>{"결과: 실패\n", "  qlty: 실패\n", "  pclass: 실행 안 함\n",
