@@ -10,6 +10,7 @@
 #include "conversion/ListBox.h"
 #include "conversion/RunEvents.h"
 #include "conversion/RunLedger.h"
+#include "conversion/RunRecord.h"
 #include "conversion/RunStop.h"
 
 namespace ado {
@@ -69,10 +70,23 @@ public:
     const std::string& LastRecordPath() const { return lastRecordPath_; }
     // The state a list row shows beside its name ("" when the row was not in the last run).
     std::string RowStateText(int row) const;
+    // The last run's failure in plain Korean, one line each (empty when it did not fail).
+    const std::vector<std::string>& FailureExplanation() const { return explanation_; }
+    // "실패한 표부터 다시": selects exactly the rows the last run failed, stopped or did not
+    // run, so that the next 시작 copies only those. Returns how many rows it selected.
+    int cmdRetryFailed_Click();
+    // Whether the last run left rows for it (failed, stopped or not run).
+    bool HasRowsToRetry() const;
+    // What a saved work log starts with: the facts of the last run (or of the IDs now, before
+    // any run), each on its line, then an empty line. And the file name it suggests.
+    std::string SavedLogHeader() const;
+    std::string SavedLogName() const;
 
     // The run events, turned into this window's bars, list, log and messages.
     void HostsLocated() override;
     void RunStarted(const std::vector<RunTable>& tables) override;
+    void RowsEstimated(const std::vector<std::int64_t>& rows) override;
+    void StepStarted(const RunTable& table, RunStep step) override;
     void TableStarted(const RunTable& table, std::int64_t rowTotal) override;
     void RowCopied() override { AdvanceProgress(0); }
     void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override;
@@ -126,6 +140,11 @@ private:
     void Notify(Change change) const;
     void SaveRunRecord(const RunEnd& end);
 
+public:
+    // Who ran the last run, where, and between which databases (for records and saved logs).
+    RunRecordFacts RecordFacts() const;
+
+private:
     std::array<std::string, 2> txtID_;
     std::array<std::string, 2> lblIP_{kNoHost, kNoHost};
     std::array<std::string, 2> dbName_;
@@ -147,4 +166,5 @@ private:
     std::vector<RunTable> runTables_;
     std::string signedInUser_;
     std::string lastRecordPath_;
+    std::vector<std::string> explanation_;
 };

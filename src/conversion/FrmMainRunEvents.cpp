@@ -19,8 +19,33 @@ std::string FrmMain::RowStateText(int row) const {
     return outcome ? StateText(*outcome) : std::string();
 }
 
+namespace {
+bool ToRetry(const TableOutcome* outcome) {
+    return outcome && (outcome->state == TableState::Failed || outcome->state == TableState::Stopped ||
+                       outcome->state == TableState::NotRun);
+}
+}  // namespace
+
+bool FrmMain::HasRowsToRetry() const {
+    for (const TableOutcome& outcome : ledger_.Tables())
+        if (ToRetry(&outcome)) return true;
+    return false;
+}
+
+int FrmMain::cmdRetryFailed_Click() {
+    int selected = 0;
+    for (int row = 0; row < list_.ListCount(); ++row) {
+        const bool again = ToRetry(ledger_.OfRow(row));
+        list_.SetSelected(row, again);
+        selected += again ? 1 : 0;
+    }
+    Notify(Change::List);
+    return selected;
+}
+
 void FrmMain::RunStarted(const std::vector<RunTable>& tables) {
     copyRunActive_ = true;
+    explanation_.clear();
     runTables_ = tables;
     ledger_.Begin(tables);
     Notify(Change::Status);
@@ -35,6 +60,17 @@ void FrmMain::HostsLocated() {
     // A bar with maximum 0 means nothing to most toolkits: keep it at least 1.
     SetProgressMax(1, static_cast<float>(std::max<std::size_t>(1, runTables_.size())));
     ClearLog();
+}
+
+void FrmMain::RowsEstimated(const std::vector<std::int64_t>& rows) {
+    ledger_.Estimated(rows);
+    Notify(Change::Status);
+}
+
+void FrmMain::StepStarted(const RunTable& table, RunStep step) {
+    if (!table.name.empty()) SetCurrentRow(table.row);
+    ledger_.Step(table, step);
+    Notify(Change::Status);
 }
 
 void FrmMain::TableStarted(const RunTable& table, std::int64_t rowTotal) {
@@ -67,15 +103,23 @@ int FrmMain::Question(const std::string& prompt, int style, const std::string& t
 void FrmMain::RunFinished(const RunEnd& end) {
     copyRunActive_ = false;
     ledger_.Finish(end);
-    if (end.outcome == RunOutcome::NotConnected)
+    explanation_ = end.explanation;
+    // The bar of a table that failed shows what its target holds, never a full bar.
+    if (!end.failedTable.empty())
+        SetProgressValue(0, static_cast<float>(std::max<std::int64_t>(0, end.failedTableRows)));
+    if (end.outcome == RunOutcome::NotConnected) {
         WriteLog("DB를 찾거나 열지 못해 아무 테이블도 복사하지 않았습니다.");
-    else
+        if (!end.error.empty()) WriteLog("이유: " + end.error);
+    } else {
         for (const std::string& line : ledger_.SummaryLines(end)) WriteLog(line);
+    }
+    if (!explanation_.empty()) WriteLog("[실패 설명]");
+    for (const std::string& line : explanation_) WriteLog("  " + line);
     SaveRunRecord(end);
     Notify(Change::Status);
 }
 
-void FrmMain::SaveRunRecord(const RunEnd& end) {
+RunRecordFacts FrmMain::RecordFacts() const {
     RunRecordFacts facts;
     facts.user = signedInUser_;
     facts.computer = ComputerName();
@@ -84,11 +128,28 @@ void FrmMain::SaveRunRecord(const RunEnd& end) {
         facts.databases[i] = DBName(i);
         facts.hosts[i] = DBHost(i);
     }
+    return facts;
+}
+
+void FrmMain::SaveRunRecord(const RunEnd& end) {
     try {
-        lastRecordPath_ = WriteRunRecord(facts, ledger_, end);
+        lastRecordPath_ = WriteRunRecord(RecordFacts(), ledger_, end);
         WriteLog("작업 기록: " + lastRecordPath_);
     } catch (const std::exception& e) {
         lastRecordPath_.clear();
         WriteLog(std::string("작업 기록을 저장하지 못했습니다: ") + e.what());
     }
+}
+
+std::string FrmMain::SavedLogHeader() const {
+    const bool ran = ledger_.Status().begun;
+    std::string header = std::string(kSettingsApp) + " 작업 진행 로그\n";
+    for (const std::string& line : RunFactsLines(RecordFacts(), ran ? LocalTimeText(ledger_.StartTime()) : "(작업 전)"))
+        header += line + "\n";
+    return header + "\n";
+}
+
+std::string FrmMain::SavedLogName() const {
+    const auto time = ledger_.Status().begun ? ledger_.StartTime() : std::chrono::system_clock::now();
+    return "작업로그_" + LocalTimeStamp(time) + "_" + FileNamePart(IdText(0)) + "_" + FileNamePart(IdText(1)) + ".txt";
 }

@@ -26,13 +26,18 @@ enum class RunOutcome {
     NotConnected,  // a database could not be located or opened (the user was told)
 };
 
+// A step of the run besides copying rows, named on the status line while it lasts.
+enum class RunStep { Checking, Emptying, Counting, Remapping };
+
 struct RunEnd {
     RunOutcome outcome = RunOutcome::Completed;
-    std::string error;           // the error report shown, for Failed
+    std::string error;           // the error report shown, for Failed; for NotConnected, why
     std::string failedTable;     // the table being copied when it failed or stopped, if any
     bool targetTouched = false;  // that table had been emptied in the target already
     std::string declinedLabel;   // for Declined: the pre-check's label ("고객", "상품")
     std::int32_t declinedCount = 0;
+    std::int64_t failedTableRows = -1;     // the rows that table's target holds now; -1 when unknown
+    std::vector<std::string> explanation;  // what went wrong and what to do, in plain Korean
 };
 
 // What a copy run or the repair command tells the one who started it. The window model
@@ -46,6 +51,10 @@ public:
     virtual void HostsLocated() = 0;
     // The copy begins over the selected tables (before the connections are opened).
     virtual void RunStarted(const std::vector<RunTable>& tables) = 0;
+    // The server's estimate of each table's rows, in the order of the run's tables.
+    virtual void RowsEstimated(const std::vector<std::int64_t>& /*rows*/) {}
+    // A step besides the rows has begun (for Checking, `table` is empty).
+    virtual void StepStarted(const RunTable& /*table*/, RunStep /*step*/) {}
     virtual void TableStarted(const RunTable& table, std::int64_t rowTotal) = 0;
     // One more row went to the target (a million-row table calls this a million times).
     virtual void RowCopied() = 0;
@@ -54,7 +63,8 @@ public:
     // A message box: a question, a report or the completion message. Returns the answer.
     virtual int Question(const std::string& prompt, int style, const std::string& title = {}) = 0;
     virtual void LogLine(const std::string& line) = 0;
-    // The run is over, however it ended (only for runs that got past the start question).
+    // The run's work is over, however it ended (only for runs that got past the start
+    // question); its last message box, if any, comes after this.
     virtual void RunFinished(const RunEnd& end) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "conversion/RunLedger.h"
 
+#include <algorithm>
+
 #include "conversion/CountText.h"
 
 namespace {
@@ -38,10 +40,17 @@ std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point 
         line = table + " 복사 중: " + GroupDigits(tableRowsDone) + " / " + GroupDigits(tableTotal) + "건 · ";
     else if (ended)
         line = "끝남: 모두 " + GroupDigits(rows) + "건 · ";
+    else if (!step.empty())
+        line = step + " · ";
     line += "경과 " + DurationText(elapsed);
-    if (elapsed >= 1)
-        line += " · 초당 " + GroupDigits(static_cast<std::int64_t>(static_cast<double>(rows) / elapsed)) + "건";
-    return line;
+    const double pace = elapsed > 0 ? static_cast<double>(rows) / elapsed : 0;
+    if (elapsed >= 1) line += " · 초당 " + GroupDigits(static_cast<std::int64_t>(pace)) + "건";
+    if (ended) return line;
+    if (rows == 0 || elapsed <= 0) return line + " · 남은 시간 계산 중";
+    const auto tableLeft = table.empty() ? 0 : std::max<std::int64_t>(0, tableTotal - tableRowsDone);
+    line += " · 남은 시간: ";
+    if (!table.empty()) line += "이 테이블 " + DurationText(static_cast<double>(tableLeft) / pace) + ", ";
+    return line + "전체 약 " + DurationText(static_cast<double>(tableLeft + rowsWaiting) / pace);
 }
 
 void RunLedger::Begin(const std::vector<RunTable>& tables) {
@@ -66,6 +75,25 @@ const TableOutcome* RunLedger::OfRow(int row) const {
     return nullptr;
 }
 
+void RunLedger::Estimated(const std::vector<std::int64_t>& rows) {
+    for (std::size_t i = 0; i < rows.size() && i < tables_.size(); ++i) tables_[i].estimate = rows[i];
+    status_.rowsWaiting = WaitingRows();
+}
+
+void RunLedger::Step(const RunTable& table, RunStep step) {
+    static constexpr const char* kSteps[] = {"시작 전 점검 중: 테이블 구조 확인", " 대상 테이블 비우는 중",
+                                             " 원본 행 수 세는 중", " 상위 연결 다시 잇는 중"};
+    status_.step = table.name + kSteps[static_cast<int>(step)];
+    status_.table.clear();
+    status_.rowsWaiting = WaitingRows();
+}
+
+std::int64_t RunLedger::WaitingRows() const {
+    std::int64_t rows = 0;
+    for (const TableOutcome& outcome : tables_) rows += outcome.state == TableState::Waiting ? outcome.estimate : 0;
+    return rows;
+}
+
 void RunLedger::Copying(const RunTable& table, std::int64_t total) {
     if (TableOutcome* outcome = Find(table)) {
         outcome->state = TableState::Copying;
@@ -73,6 +101,8 @@ void RunLedger::Copying(const RunTable& table, std::int64_t total) {
     }
     status_.table = table.name;
     status_.tableTotal = total;
+    status_.step.clear();
+    status_.rowsWaiting = WaitingRows();
 }
 
 void RunLedger::Done(const RunTable& table, std::int64_t rows, double seconds) {
@@ -83,11 +113,13 @@ void RunLedger::Done(const RunTable& table, std::int64_t rows, double seconds) {
     }
     status_.rowsBefore += rows;
     status_.table.clear();
+    status_.step.clear();
 }
 
 void RunLedger::Failed(const RunTable& table) {
     if (TableOutcome* outcome = Find(table)) outcome->state = TableState::Failed;
     status_.table.clear();
+    status_.step.clear();
 }
 
 void RunLedger::Finish(const RunEnd& end) {
@@ -103,6 +135,7 @@ void RunLedger::Finish(const RunEnd& end) {
         }
     }
     status_.table.clear();
+    status_.step.clear();
     status_.ended = true;
     status_.finished = SteadyClock::now();
     endTime_ = SystemClock::now();

@@ -1,5 +1,6 @@
 #include "conversion/RunRecord.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,14 +10,21 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "common/BuiltInValues.h"
 #include "conversion/CountText.h"
 
 namespace {
 
 constexpr const char* kProgramFolder = "누리Tarn_To_누리Velm";
 
-// An ID as part of a file name: a slash, a control character or a leading dot would
-// make it something else.
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+}  // namespace
+
 std::string FileNamePart(const std::string& text) {
     std::string part;
     for (const char c : text) {
@@ -26,14 +34,6 @@ std::string FileNamePart(const std::string& text) {
     if (part.empty() || part.front() == '.') part.insert(0, "_");
     return part.substr(0, 80);
 }
-
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
-
-}  // namespace
 
 std::string RunRecordsFolder() {
     std::string state;
@@ -52,11 +52,10 @@ std::string ComputerName() {
     return name;
 }
 
-std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end) {
+std::vector<std::string> RunFactsLines(const RunRecordFacts& facts, const std::string& start) {
     std::vector<std::string> lines{
-        std::string(kProgramFolder) + " 작업 기록",
-        "결과: " + OutcomeText(end.outcome),
-        "시작: " + LocalTimeText(ledger.StartTime()),
+        "시작: " + start,
+        std::string("프로그램 버전: ") + builtin::kProgramVersion,
         "사용자: " + facts.user,
         "컴퓨터: " + facts.computer,
     };
@@ -64,6 +63,12 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
     for (int i = 0; i < 2; ++i)
         lines.push_back(std::string(sides[i]) + " ID: " + facts.ids[i] + ", DB: " + facts.databases[i] +
                         ", 서버: " + (facts.hosts[i].empty() ? "(찾지 못함)" : facts.hosts[i]));
+    return lines;
+}
+
+std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end) {
+    std::vector<std::string> lines{std::string(kProgramFolder) + " 작업 기록", "결과: " + OutcomeText(end.outcome)};
+    for (std::string& line : RunFactsLines(facts, LocalTimeText(ledger.StartTime()))) lines.push_back(std::move(line));
     std::string selected = "선택한 테이블(" + std::to_string(ledger.Tables().size()) + "개):";
     for (const TableOutcome& outcome : ledger.Tables()) selected += " " + outcome.table.name;
     lines.push_back(selected);
@@ -73,11 +78,7 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
         lines.push_back("  " + outcome.table.name + ": " + StateText(outcome));
     lines.push_back("");
     for (const std::string& line : ledger.SummaryLines(end)) lines.push_back(line);
-    if (!end.error.empty()) {
-        lines.push_back("");
-        lines.push_back("오류 전문:");
-        lines.push_back(end.error);
-    }
+    for (const std::string& line : end.explanation) lines.push_back("  " + line);
     return Lines(lines);
 }
 
@@ -86,12 +87,20 @@ std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger,
     const fs::path folder = RunRecordsFolder();
     std::error_code error;
     fs::create_directories(folder, error);
+    // Which customers were converted is nobody else's business on a shared computer.
+    for (const fs::path& own : {folder.parent_path(), folder})
+        if (!error) fs::permissions(own, fs::perms::owner_all, fs::perm_options::replace, error);
     if (error) throw std::runtime_error(folder.string() + ": " + error.message());
     const std::string stem =
         LocalTimeStamp(ledger.StartTime()) + "_" + FileNamePart(facts.ids[0]) + "_" + FileNamePart(facts.ids[1]);
     fs::path path = folder / (stem + ".txt");
     // Two runs started in the same second keep a record each.
-    for (int n = 2; fs::exists(path, error); ++n) path = folder / (stem + "-" + std::to_string(n) + ".txt");
+    int fd = -1;
+    for (int n = 2; (fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0 && errno == EEXIST;
+         ++n)
+        path = folder / (stem + "-" + std::to_string(n) + ".txt");
+    if (fd < 0) throw std::runtime_error(path.string() + ": " + std::strerror(errno));
+    ::close(fd);
     std::ofstream out(path, std::ios::binary);
     out << RunRecordText(facts, ledger, end);
     out.close();

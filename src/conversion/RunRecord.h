@@ -17,13 +17,22 @@ struct RunRecordFacts {
 // ~/.local/state. Old records stay there; each is a few lines of text.
 std::string RunRecordsFolder();
 
+// An ID as part of a file name: a slash, a control character or a leading dot would
+// make it something else.
+std::string FileNamePart(const std::string& text);
+
 // This computer's name.
 std::string ComputerName();
+
+// Who ran a run, where, between which databases, with which program version, and when it
+// started: the head of a run record and of a saved work log.
+std::vector<std::string> RunFactsLines(const RunRecordFacts& facts, const std::string& start);
 
 // The record of one run as plain UTF-8 text, readable without the program.
 std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);
 
-// Writes the record in RunRecordsFolder(), named by the run's start time and both IDs
+// Writes the record in RunRecordsFolder() (the folder and the file readable by this
+// account only), named by the run's start time and both IDs
 // ("20261209-140307_tarnid_velmid.txt"); returns its path. Throws std::runtime_error
 // when it cannot be written.
 std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);

@@ -1,6 +1,7 @@
 #include "conversion/TableCopyRun.h"
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -10,7 +11,10 @@
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "conversion/ColumnMapping.h"
+#include "conversion/CopyPosition.h"
+#include "conversion/FailureExplanation.h"
 #include "conversion/OrderDetailLinks.h"
+#include "conversion/PreRunCheck.h"
 #include "conversion/RunStop.h"
 #include "conversion/ZeroDateRepair.h"
 #include "datalayer/Connection.h"
@@ -85,10 +89,11 @@ public:
             if (stop_.Requested())
                 ReportStopped();
             else
-                ReportFailure(
-                    ErrorReportText(AsVbError(std::current_exception()), "cmdStart_Click", ReportOwner::Form, "Form1"));
+                ReportFailure(std::current_exception());
         }
+        // The work ends here: its times and record do not wait for the last box's answer.
         if (confirmed_) events_.RunFinished(end_);
+        if (!lastMessage_.empty()) events_.Question(lastMessage_, lastMessageStyle_);
     }
 
 private:
@@ -102,7 +107,10 @@ private:
         events_.RunStarted(request_.tables);
         const bool located = LocateBoth(request_, events_);
         ThrowIfStopped();
-        if (!located) return;
+        if (!located) {
+            end_.error = NotConnectedReason("DB를 찾지 못했습니다");
+            return;
+        }
 
         sourceConn_ = std::make_shared<Connection>();
         targetConn_ = std::make_shared<Connection>();
@@ -110,10 +118,18 @@ private:
         targetRs_ = std::make_shared<Recordset>();
         stop_.Watch(sourceConn_);
         stop_.Watch(targetConn_);
-        const bool opened = request_.connections.OpenCustomer(sourceConn_, kSourceCustomer, true) &&
-                            request_.connections.OpenCustomer(targetConn_, kTargetCustomer, false);
+        const bool sourceOpened = request_.connections.OpenCustomer(sourceConn_, kSourceCustomer, true);
+        const bool opened = sourceOpened && request_.connections.OpenCustomer(targetConn_, kTargetCustomer, false);
         ThrowIfStopped();
-        if (!opened) return;
+        if (!opened) {
+            end_.error =
+                NotConnectedReason("DB에 연결하지 못했습니다", sourceOpened ? kTargetCustomer : kSourceCustomer);
+            return;
+        }
+        if (!StructureFits()) {
+            CloseAll();
+            return;
+        }
         if (!TargetMayBeOverwritten()) {
             end_.outcome = RunOutcome::Declined;
             CloseAll();
@@ -127,8 +143,19 @@ private:
         }
         ThrowIfStopped();
         end_.outcome = RunOutcome::Completed;
-        events_.Question("복사가 완료되었습니다.", mb::kOkOnly);
+        lastMessage_ = "복사가 완료되었습니다.";
         CloseAll();
+    }
+
+    // Why the run could not reach a database: the side that failed (by default the first
+    // without a host), its database and its server.
+    std::string NotConnectedReason(const std::string& what, CustomerIndex side = -1) const {
+        const CustomerForm& customers = request_.customers;
+        if (side < 0) side = customers.DBHost(kSourceCustomer).empty() ? kSourceCustomer : kTargetCustomer;
+        const std::string host = customers.DBHost(side);
+        return std::string(side == kSourceCustomer ? "원본(Tarn) " : "대상(Velm) ") + what +
+               " (ID: " + customers.IdText(side) + ", DB: " + customers.DBName(side) +
+               (host.empty() ? "" : ", 서버: " + host) + ")";
     }
 
     void ThrowIfStopped() const {
@@ -147,15 +174,56 @@ private:
                 "\r\n" + current_.name + " 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 다시 복사합니다.";
         }
         events_.LogLine("작업을 중지했습니다.");
-        events_.Question(message, mb::kOkOnly);
+        if (!current_.name.empty()) end_.explanation = ExplainFailure(FactsOfFailure(nullptr));
+        lastMessage_ = message;
     }
 
-    void ReportFailure(const std::string& report) {
+    void ReportFailure(const std::exception_ptr& failure) {
+        const std::string report = ErrorReportText(AsVbError(failure), "cmdStart_Click", ReportOwner::Form, "Form1");
         end_.outcome = RunOutcome::Failed;
         end_.error = report;
         end_.failedTable = current_.name;
-        if (!current_.name.empty()) events_.TableFailed(current_, report);
-        events_.Question(report, mb::kOkOnly);
+        if (!current_.name.empty()) {
+            end_.explanation = ExplainFailure(FactsOfFailure(failure));
+            events_.TableFailed(current_, report);
+        }
+        lastMessage_ = report;
+    }
+
+    // The failure of the current table (a stop when `failure` is null) and where its copy stood.
+    FailureFacts FactsOfFailure(const std::exception_ptr& failure) {
+        FailureFacts facts;
+        facts.table = current_.name;
+        facts.stopped = !failure;
+        facts.targetTouched = end_.targetTouched;
+        facts.targetDatabase = request_.customers.DBName(kTargetCustomer);
+        if (!failure) return facts;
+        TakeError(facts, failure);
+        if (facts.targetTouched) {
+            const auto key = sourceKeys_.find(current_.name);
+            const CopyPosition position =
+                FindCopyPosition(*sourceConn_, *targetConn_, current_.name,
+                                 key == sourceKeys_.end() ? std::vector<std::string>{} : key->second);
+            facts.rowsInTarget = position.rowsInTarget;
+            end_.failedTableRows = position.rowsInTarget;
+            facts.refusedRow = position.nextSourceRow;
+        }
+        return facts;
+    }
+
+    // Every selected table's structure on both sides, before anything is changed; the
+    // problems are listed all at once and the run ends without touching a table.
+    bool StructureFits() {
+        events_.StepStarted(RunTable{}, RunStep::Checking);
+        TablesChecked checked = CheckTables(*sourceConn_, *targetConn_, request_.tables);
+        events_.RowsEstimated(checked.estimatedRows);
+        sourceKeys_ = std::move(checked.sourceKeys);
+        if (checked.problems.empty()) return true;
+        end_.outcome = RunOutcome::Failed;
+        end_.error = lastMessage_ = CheckProblemsMessage(checked.problems);
+        end_.explanation = ExplainCheckProblems(checked.problems);
+        lastMessageStyle_ = mb::kOkOnly + mb::kExclamation;
+        return false;
     }
 
     bool TargetMayBeOverwritten() {
@@ -185,6 +253,7 @@ private:
         // cannot give never costs the target its rows. Forward-only, it is read in the
         // order of its key a chunk at a time (a table without a unique key in one read).
         sourceRs_->Open(table.name, sourceConn_, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+        events_.StepStarted(table, RunStep::Emptying);
         targetConn_->Execute("DELETE FROM " + table.name);
         end_.targetTouched = true;
         // Forward-only in batch mode, the target keeps none of the rows added to it and
@@ -193,6 +262,7 @@ private:
         targetRs_->Open(table.name, targetConn_, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
 
         std::int32_t total = 0;
+        events_.StepStarted(table, RunStep::Counting);
         {
             auto count = sourceConn_->Execute("SELECT COUNT(*) FROM " + table.name);
             total = Count(*count);
@@ -217,7 +287,10 @@ private:
         sourceRs_->Close();
         targetRs_->Close();
 
-        if (table.name == kOrderDetailTable) RemapSkippingMissingColumns();
+        if (table.name == kOrderDetailTable) {
+            events_.StepStarted(table, RunStep::Remapping);
+            RemapSkippingMissingColumns();
+        }
         // The rows the source counted before the copy, as the log line has always said.
         events_.TableFinished(table, total, std::chrono::duration<double>(Clock::now() - started).count());
         current_ = RunTable{};
@@ -254,7 +327,10 @@ private:
     RunStop& stop_;
     bool confirmed_ = false;  // past the start question: the run ends with RunFinished
     RunEnd end_;
-    RunTable current_;  // the table being copied, until it has finished
+    RunTable current_;                                            // the table being copied, until it has finished
+    std::map<std::string, std::vector<std::string>> sourceKeys_;  // each table's primary key in the source
+    std::string lastMessage_;  // the box that ends the run, shown once its work is over
+    int lastMessageStyle_ = mb::kOkOnly;
     std::shared_ptr<Connection> sourceConn_, targetConn_;
     std::shared_ptr<Recordset> sourceRs_, targetRs_;
 };

@@ -50,6 +50,10 @@ FrmMainView FrmMainView::Capture(const FrmMain& model, unsigned parts) {
         view.rowStates.reserve(static_cast<std::size_t>(model.List1().ListCount()));
         for (int i = 0; i < model.List1().ListCount(); ++i) view.rowStates.push_back(model.RowStateText(i));
         view.status = model.Ledger().Status();
+        view.explanation = model.FailureExplanation();
+        view.retryable = model.HasRowsToRetry();
+        view.logHeader = model.SavedLogHeader();
+        view.logName = model.SavedLogName();
     }
     return view;
 }
@@ -71,6 +75,10 @@ void FrmMainView::Merge(FrmMainView&& newer) {
     if (p & kStatus) {
         rowStates = std::move(newer.rowStates);
         status = std::move(newer.status);
+        explanation = std::move(newer.explanation);
+        retryable = newer.retryable;
+        logHeader = std::move(newer.logHeader);
+        logName = std::move(newer.logName);
     }
     parts |= p;
 }

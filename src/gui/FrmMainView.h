@@ -35,6 +35,9 @@ struct FrmMainView {
     bool unloaded = false;
     std::vector<std::string> rowStates;  // beside each row's name: its state in the last run
     RunStatus status;
+    std::vector<std::string> explanation;  // the last run's failure, explained
+    bool retryable = false;                // the last run left rows to run again
+    std::string logHeader, logName;        // what a saved log starts with, and its suggested name
 
     static unsigned PartOf(FrmMain::Change change);
 

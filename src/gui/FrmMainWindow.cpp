@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QThread>
+#include <QTime>
 #include <algorithm>
 #include <limits>
 
@@ -83,7 +84,10 @@ void FrmMainWindow::Connect() {
         if (cmdClose_.isEnabled()) cmdClose_.click();
     });
     QObject::connect(&repairChord_, &QShortcut::activated, this, [this] { UnlockRepairCommand(); });
-    QObject::connect(&cmdSaveLog_, &QPushButton::clicked, this, [this] { SaveLogAs(this, txtLog_.toPlainText()); });
+    QObject::connect(&cmdSaveLog_, &QPushButton::clicked, this, [this] { SaveLog(); });
+    QObject::connect(&cmdRetryFailed_, &QPushButton::clicked, this, [this] {
+        if (AcceptsInput()) model_.cmdRetryFailed_Click();
+    });
     QObject::connect(&txtLog_, &QWidget::customContextMenuRequested, this,
                      [this](const QPoint& position) { ShowLogMenu(position); });
     statusTicker_.setInterval(1000);
@@ -95,8 +99,17 @@ void FrmMainWindow::ShowLogMenu(const QPoint& position) {
     menu->addSeparator();
     QAction* save = menu->addAction(QStringLiteral("로그 저장…"));
     save->setObjectName(QStringLiteral("actSaveLog"));
-    QObject::connect(save, &QAction::triggered, this, [this] { SaveLogAs(this, txtLog_.toPlainText()); });
+    QObject::connect(save, &QAction::triggered, this, [this] { SaveLog(); });
     menu->exec(txtLog_.viewport()->mapToGlobal(position));
+}
+
+void FrmMainWindow::SaveLog() {
+    // While a run works the model is the worker's: its facts as last painted.
+    if (!run_.Running()) {
+        logHeader_ = model_.SavedLogHeader();
+        logName_ = model_.SavedLogName();
+    }
+    SaveLogAs(this, ToQ(logHeader_) + txtLog_.toPlainText(), ToQ(logName_));
 }
 
 void FrmMainWindow::LoadAndShow() {
@@ -212,32 +225,83 @@ void FrmMainWindow::ApplyList(const FrmMainView& view) {
 }
 
 void FrmMainWindow::ApplyLog(const std::string& log) {
+    QScrollBar& scroll = *txtLog_.verticalScrollBar();
+    // A reader who scrolled up keeps reading where they are; one at the end follows the run.
+    const bool following = scroll.value() >= scroll.maximum();
+    const int reading = scroll.value();
     if (log.size() >= shownLog_.size() && log.compare(0, shownLog_.size(), shownLog_) == 0) {
-        // Appended at the end through a cursor of its own, whatever the user has selected.
-        QTextCursor end(txtLog_.document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(DisplayText(log.substr(shownLog_.size())));
-        txtLog_.verticalScrollBar()->setValue(txtLog_.verticalScrollBar()->maximum());
+        AppendLog(DisplayText(log.substr(shownLog_.size())));
     } else {
-        txtLog_.setPlainText(DisplayText(log));
+        txtLog_.clear();
+        logInSummary_ = false;
+        // Emptied as a run starts: what follows in the same paint is that run's.
+        if (run_.Running())
+            AppendLog(DisplayText(log));
+        else
+            txtLog_.setPlainText(DisplayText(log));
     }
     shownLog_ = log;
+    scroll.setValue(following ? scroll.maximum() : reading);
+}
+
+// Appended at the end through a cursor of its own, whatever the user has selected: each
+// line of a run starts with the time it was written, and the summary is set apart by an
+// empty line and bold type.
+void FrmMainWindow::AppendLog(const QString& text) {
+    QTextCursor end(txtLog_.document());
+    end.movePosition(QTextCursor::End);
+    const QString time = QTime::currentTime().toString(QStringLiteral("[HH:mm:ss] "));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    const QString rest = lines.takeLast();  // after the last line break: nothing, or an unfinished line
+    for (const QString& line : lines) {
+        if (!logInSummary_ && line.startsWith(QStringLiteral("[작업 요약]"))) {
+            logInSummary_ = true;
+            end.insertText(QStringLiteral("\n"), QTextCharFormat());
+        }
+        QTextCharFormat format;
+        if (logInSummary_) format.setFontWeight(QFont::Bold);
+        end.insertText((run_.Running() ? time : QString()) + line + QLatin1Char('\n'), format);
+    }
+    end.insertText(rest, QTextCharFormat());
 }
 
 void FrmMainWindow::ApplyStatus(const FrmMainView& view) {
+    QListWidgetItem* firstFailed = nullptr;
     for (int row = 0; row < list1_.count() && row < static_cast<int>(view.rowStates.size()); ++row) {
+        QListWidgetItem& item = *list1_.item(row);
         const QString state = ToQ(view.rowStates[static_cast<std::size_t>(row)]);
-        if (list1_.item(row)->data(RowStateDelegate::kStateRole).toString() != state)
-            list1_.item(row)->setData(RowStateDelegate::kStateRole, state);
+        if (!firstFailed && RowStateDelegate::Ground(state) == RowStateDelegate::Ground(QStringLiteral("실패")))
+            firstFailed = &item;
+        if (item.data(RowStateDelegate::kStateRole).toString() == state) continue;
+        item.setData(RowStateDelegate::kStateRole, state);
+        // Assistive technology reads the row's state with its name.
+        item.setData(Qt::AccessibleTextRole,
+                     state.isEmpty() ? item.text() : item.text() + QStringLiteral(": ") + state);
+        item.setData(Qt::AccessibleDescriptionRole, state);
     }
     shownStatus_ = view.status;
     for (QProgressBar& bar : progressBar1_) bar.setTextVisible(shownStatus_.begun);
+    if (shownStatus_.ended && firstFailed) list1_.scrollToItem(firstFailed);
     ShowStatusLine();
+    ApplyFailure(view);
+}
+
+void FrmMainWindow::ApplyFailure(const FrmMainView& view) {
+    QStringList lines;
+    for (const std::string& line : view.explanation) lines << ToQ(line);
+    lblFailure_.setText(lines.join(QLatin1Char('\n')));
+    lblFailure_.setAccessibleDescription(lblFailure_.text());
+    lblFailure_.setVisible(!lines.isEmpty());
+    retryable_ = view.retryable;
+    cmdRetryFailed_.setEnabled(retryable_ && !run_.Running());
+    logHeader_ = view.logHeader;
+    logName_ = view.logName;
 }
 
 void FrmMainWindow::ShowStatusLine() {
     const auto rows = static_cast<std::int64_t>(shownTableRows_);
     lblStatus_.setText(ToQ(shownStatus_.Line(rows, std::chrono::steady_clock::now())));
+    lblStatus_.setAccessibleDescription(lblStatus_.text());
 }
 
 void FrmMainWindow::ApplyFocus() {
@@ -274,6 +338,7 @@ void FrmMainWindow::SetInputsEnabled(bool enabled) {
     chkAll_.setEnabled(enabled);
     btnMSel_.setEnabled(enabled);
     cmdStart_.setEnabled(enabled);
+    cmdRetryFailed_.setEnabled(enabled && retryable_);
     cmdClose_.setEnabled(enabled);
     cmdStop_.setEnabled(!enabled);
     command1_.setEnabled(enabled && repairUnlocked_);

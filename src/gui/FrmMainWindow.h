@@ -62,10 +62,13 @@ private:
     void Apply(const FrmMainView& view);
     void ApplyList(const FrmMainView& view);
     void ApplyLog(const std::string& log);
+    void AppendLog(const QString& text);
+    void ApplyFailure(const FrmMainView& view);
     void ApplyFocus();
     void ApplyStatus(const FrmMainView& view);
     void ShowStatusLine();
     void ShowLogMenu(const QPoint& position);
+    void SaveLog();
 
     void StartRun(std::function<void(FrmMain&)> operation);
     void RunEnded();
@@ -96,7 +99,9 @@ private:
     QLabel label2Current_;
     QLabel label2Total_;
     std::array<QProgressBar, 2> progressBar1_;
-    QLabel lblStatus_;  // the table being copied, rows done of its total, elapsed time, rows per second
+    QLabel lblStatus_;            // the table being copied, rows done of its total, elapsed time, rows per second
+    QLabel lblFailure_;           // the last run's failure in plain Korean; hidden when it did not fail
+    QPushButton cmdRetryFailed_;  // 실패한 표부터 다시: selects the rows the last run did not finish
 
     // Layouts: the outer one first, so that the inner ones (destroyed before it, in
     // reverse order) leave it before it would delete them.
@@ -113,13 +118,16 @@ private:
     QShortcut repairChord_;
     QTimer statusTicker_;  // the elapsed time moves on while a table copies slowly
 
-    bool syncing_ = false;         // the window is painting the model: widget signals are not user input
-    bool repairUnlocked_ = false;  // Command1 offered by the supervisor chord
-    bool closeAfterRun_ = false;   // the user chose to stop the run and close the window
-    std::string shownLog_;         // the log text the log box shows, in the model's form
-    std::string focusRequest_;     // the control the model last asked to focus
-    RunStatus shownStatus_;        // the run status the status line shows
-    float shownTableRows_ = 0;     // the current table's rows done, as the bar shows them
+    bool syncing_ = false;             // the window is painting the model: widget signals are not user input
+    bool repairUnlocked_ = false;      // Command1 offered by the supervisor chord
+    bool closeAfterRun_ = false;       // the user chose to stop the run and close the window
+    std::string shownLog_;             // the log text the log box shows, in the model's form
+    std::string focusRequest_;         // the control the model last asked to focus
+    RunStatus shownStatus_;            // the run status the status line shows
+    bool logInSummary_ = false;        // the log's last lines are the run's summary
+    bool retryable_ = false;           // the last run left rows for 실패한 표부터 다시
+    std::string logHeader_, logName_;  // for a log saved while a run works
+    float shownTableRows_ = 0;         // the current table's rows done, as the bar shows them
     std::function<void()> runFinished_;
 
     // Changes a worker made, waiting for the window thread.

@@ -27,6 +27,7 @@ void FrmMainWindow::BuildControls() {
         txtID_[i].setObjectName(QStringLiteral("txtID_%1").arg(i));
         PlainLabel(lblIP_[i], i == 0 ? "lblIP_0" : "lblIP_1", FrmMain::kNoHost);
         lblIP_[i].setAlignment(Qt::AlignCenter);
+        lblIP_[i].setFont(FiguresFont());
     }
     txtID_[0].setToolTip(QStringLiteral("누리온Tarn(원본) 고객 아이디: 자료를 가져올 곳"));
     txtID_[1].setToolTip(QStringLiteral("누리온Velm(대상) 고객 아이디: 자료를 넣을 곳"));
@@ -95,6 +96,23 @@ void FrmMainWindow::BuildControls() {
     progressBar1_[1].setFormat(QStringLiteral("%v / %m 테이블"));
     lblStatus_.setObjectName(QStringLiteral("lblStatus"));
     lblStatus_.setTextFormat(Qt::PlainText);
+    lblStatus_.setFont(FiguresFont());
+    lblStatus_.setAccessibleName(QStringLiteral("진행 상황"));
+    for (QProgressBar& bar : progressBar1_) bar.setFont(FiguresFont());
+
+    lblFailure_.setObjectName(QStringLiteral("lblFailure"));
+    lblFailure_.setTextFormat(Qt::PlainText);
+    lblFailure_.setWordWrap(true);
+    lblFailure_.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lblFailure_.setAccessibleName(QStringLiteral("실패 설명"));
+    lblFailure_.setStyleSheet(
+        QStringLiteral("QLabel { background: #fff0f0; color: #8b0000; border: 2px solid #b40000; "
+                       "padding: 4px; }"));
+    lblFailure_.hide();
+    cmdRetryFailed_.setObjectName(QStringLiteral("cmdRetryFailed"));
+    cmdRetryFailed_.setText(QStringLiteral("실패한 표부터 다시"));
+    cmdRetryFailed_.setToolTip(QStringLiteral("지난 작업에서 실패했거나 실행하지 않은 테이블만 선택합니다"));
+    cmdRetryFailed_.setEnabled(false);
 }
 
 void FrmMainWindow::BuildLayout() {
@@ -124,6 +142,7 @@ void FrmMainWindow::BuildLayout() {
     // The list on the left and the log on its right, in one row so both get the same height.
     listTools_.addWidget(&chkAll_);
     listTools_.addStretch(1);
+    listTools_.addWidget(&cmdRetryFailed_);
     listTools_.addWidget(&btnMSel_);
     logTools_.addWidget(&label2Log_);
     logTools_.addStretch(1);
@@ -147,6 +166,7 @@ void FrmMainWindow::BuildLayout() {
     outer_.addLayout(&idRow_);
     outer_.addSpacing(6);
     outer_.addLayout(&body_, 1);
+    outer_.addWidget(&lblFailure_);
     outer_.addLayout(&bars_);
     setLayout(&outer_);
 
@@ -155,7 +175,8 @@ void FrmMainWindow::BuildLayout() {
     setTabOrder(&cmdStart_, &cmdStop_);
     setTabOrder(&cmdStop_, &cmdClose_);
     setTabOrder(&cmdClose_, &chkAll_);
-    setTabOrder(&chkAll_, &btnMSel_);
+    setTabOrder(&chkAll_, &cmdRetryFailed_);
+    setTabOrder(&cmdRetryFailed_, &btnMSel_);
     setTabOrder(&btnMSel_, &list1_);
     setTabOrder(&list1_, &cmdSaveLog_);
     setTabOrder(&cmdSaveLog_, &txtLog_);

@@ -53,6 +53,16 @@ QFont LogFont() {
     return font;
 }
 
+QFont FiguresFont() {
+    QFont font = UiFont();
+    font.setFamilies(
+        {FirstInstalled({QStringLiteral("DejaVu Sans"), QStringLiteral("Verdana"), QStringLiteral("Liberation Sans")}),
+         font.family()});
+    // At 11 points a comma's tail stands twice as tall as the full stop.
+    font.setPointSizeF(11);
+    return font;
+}
+
 void UseKoreanUiFont() {
     QApplication::setFont(UiFont());
 }

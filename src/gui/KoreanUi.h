@@ -23,6 +23,10 @@ private:
 // for the work log ("굴림체" 9 pt where it exists, else a Korean coding font at 10.5 pt).
 QFont UiFont();
 QFont LogFont();
+// For figures beside Korean text (the status line, the host labels, the bars, the row
+// states): Latin letters, digits and punctuation from a face whose "." and "," differ at a
+// glance, at a size where they do; Korean from the UI font.
+QFont FiguresFont();
 
 // Makes UiFont() the application's font.
 void UseKoreanUiFont();

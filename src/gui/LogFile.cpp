@@ -1,6 +1,5 @@
 #include "gui/LogFile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QSaveFile>
@@ -18,10 +17,8 @@ bool WriteLogFile(const QString& path, const QString& text, QString& error) {
     return true;
 }
 
-void SaveLogAs(QWidget* parent, const QString& text) {
-    const QString suggested =
-        QDir::home().filePath(QStringLiteral("작업로그_%1.txt")
-                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+void SaveLogAs(QWidget* parent, const QString& text, const QString& fileName) {
+    const QString suggested = QDir::home().filePath(fileName);
     const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("로그 저장"), suggested,
                                                       QStringLiteral("텍스트 파일 (*.txt);;모든 파일 (*)"), nullptr,
                                                       QFileDialog::DontUseNativeDialog);

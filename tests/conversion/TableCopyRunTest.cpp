@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+
 #include "ConversionFixture.h"
 
 using namespace testsupport;
@@ -58,7 +61,9 @@ TEST(TableCopyRun, FailedLocationOfTheSourceStopsBeforeTheTarget) {
     EXPECT_EQ(f.RunLines(),
               (std::vector<std::string>{
                   "DB IP 검색중...(unknown" + f.sourceId + " / maketarn_unknown" + f.sourceId + ")",
-                  "해당 DB는 존재하지 않습니다.", "DB를 찾거나 열지 못해 아무 테이블도 복사하지 않았습니다."}));
+                  "해당 DB는 존재하지 않습니다.", "DB를 찾거나 열지 못해 아무 테이블도 복사하지 않았습니다.",
+                  "이유: 원본(Tarn) DB를 찾지 못했습니다 (ID: unknown" + f.sourceId + ", DB: maketarn_unknown" +
+                      f.sourceId + ")"}));
     EXPECT_NE(f.RecordText().find("결과: DB 연결 안 됨\n"), std::string::npos);
     EXPECT_EQ(f.form.LblIP(0), "000.000.000.000");
     EXPECT_EQ(f.form.LblIP(1), "000.000.000.000");
@@ -69,7 +74,12 @@ TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
     ConversionFixture f;
     CreatePair(f);
     f.Select({"office", "storehouse"});
+    std::set<std::string> steps;  // what the status line names between the rows
+    f.form.SetChangeListener([&](FrmMain::Change) { steps.insert(f.form.Ledger().Status().step); });
     f.Start();
+    EXPECT_EQ(steps, (std::set<std::string>{"", "시작 전 점검 중: 테이블 구조 확인", "office 대상 테이블 비우는 중",
+                                            "office 원본 행 수 세는 중", "storehouse 대상 테이블 비우는 중",
+                                            "storehouse 원본 행 수 세는 중"}));
     EXPECT_EQ(f.boxes.Prompts(), (std::vector<std::string>{kStartQuestion, "복사가 완료되었습니다."}));
     EXPECT_EQ(f.RunLines(), (std::vector<std::string>{"office: 2건 복사", "storehouse: 0건 복사"}));
     const std::vector<std::string> summary = f.SummaryLines();
@@ -146,40 +156,34 @@ TEST(TableCopyRun, PreCheckAsksAboutCustomersFirstAndNoEndsTheRun) {
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office WHERE code=77"), "0");
 }
 
-TEST(TableCopyRun, TableMissingInTheTargetEndsTheRunAfterEarlierTables) {
+// Every selected table is checked on both sides before the first is emptied: all problems
+// are listed at once, and no table is touched.
+TEST(TableCopyRun, PreRunCheckListsEveryProblemAndEmptiesNothing) {
     ConversionFixture f;
     CreatePair(f);
     f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY); CREATE TABLE pclass (code INT PRIMARY KEY)");
-    f.TargetSql("CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
-    f.Select({"office", "qlty", "pclass"});
-    f.Start();
-    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
-    const std::string& report = f.boxes.Boxes()[1].prompt;
-    EXPECT_EQ(report.rfind("Error -2147467259 (", 0), 0u) << report;
-    EXPECT_NE(report.find("qlty"), std::string::npos) << report;
-    EXPECT_NE(report.find(") in procedure cmdStart_Click of Form Form1"), std::string::npos) << report;
-    EXPECT_EQ(f.RunLines(), std::vector<std::string>{"office: 2건 복사"});
-    EXPECT_EQ(f.SummaryLines().at(1), "테이블: 복사 1개, 실패 1개, 실행 안 함 1개");
-    EXPECT_EQ(f.SummaryLines().at(4), "실패한 테이블: qlty (대상 테이블은 건드리지 않았습니다)");
-    EXPECT_EQ(f.form.RowStateText(f.form.List1().ListIndex()), "실패");
-    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // later tables untouched
-    EXPECT_EQ(f.form.Progress(1).Value, 1);
-}
-
-TEST(TableCopyRun, TableMissingInTheSourceKeepsTheTargetRows) {
-    ConversionFixture f;
-    CreatePair(f);
-    f.SourceSql("CREATE TABLE pclass (code INT PRIMARY KEY)");
     f.TargetSql(
-        "CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2);"
+        "ALTER TABLE storehouse ADD kind INT NOT NULL, ADD seq INT NOT NULL AUTO_INCREMENT UNIQUE;"
+        "CREATE TABLE product_d (code INT PRIMARY KEY); INSERT INTO product_d VALUES (4);"
         "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
-    f.Select({"office", "qlty", "pclass"});
+    f.Select({"office", "storehouse", "qlty", "pclass", "product_d"});
     f.Start();
     ASSERT_EQ(f.boxes.Boxes().size(), 2u);
-    EXPECT_NE(f.boxes.Boxes()[1].prompt.find("qlty"), std::string::npos) << f.boxes.Boxes()[1].prompt;
-    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM qlty"), "2");
-    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // not reached
-    EXPECT_EQ(f.RunLines(), std::vector<std::string>{"office: 2건 복사"});
+    EXPECT_EQ(f.boxes.Boxes()[1].prompt,
+              "시작 전 점검에서 문제를 찾았습니다. 아무 테이블도 비우지 않았습니다.\r\n"
+              "\r\nstorehouse.kind: 대상 열은 값이 꼭 있어야 하는데(NOT NULL, 기본값 없음) 원본에 이 열이 없습니다"
+              "\r\nqlty: 대상(Velm) DB에 테이블이 없습니다\r\nproduct_d: 원본(Tarn) DB에 테이블이 없습니다");
+    EXPECT_EQ(f.boxes.Boxes()[1].buttons, 48);
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM office"), "99");
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM product_d"), "4");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");
+    EXPECT_TRUE(f.RunLines().empty());
+    EXPECT_EQ(f.SummaryLines().at(1), "테이블: 복사 0개, 실패 0개, 실행 안 함 5개");
+    const std::vector<std::string>& why = f.form.FailureExplanation();
+    ASSERT_EQ(why.size(), 5u);
+    EXPECT_EQ(why[0], "원인: 시작 전 점검에서 문제 3건을 찾아 아무 테이블도 비우지 않았습니다");
+    EXPECT_EQ(why[2], "  qlty: 대상(Velm) DB에 테이블이 없습니다");
+    EXPECT_EQ(f.form.cmdRetryFailed_Click(), 5);
 }
 
 TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
@@ -187,7 +191,8 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     CreatePair(f);
     f.SourceSql(
         "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30));"
-        "INSERT INTO qlty VALUES (1,'짧다'),(2,'이 이름은 대상 열보다 훨씬 깁니다'),(3,'짧다')");
+        "INSERT INTO qlty VALUES (1,'짧다'),(2,'이 이름은 대상 열보다 훨씬 깁니다'),(3,'짧다');"
+        "CREATE TABLE pclass (code INT PRIMARY KEY)");
     f.TargetSql(
         "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)) ENGINE=InnoDB;"
         "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
@@ -201,7 +206,7 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     EXPECT_TRUE(f.RunLines().empty());
     // The table is marked failed, the next one not run; the summary and the record name the error.
     const std::vector<std::string> summary = f.SummaryLines();
-    ASSERT_EQ(summary.size(), 6u);
+    ASSERT_EQ(summary.size(), 12u);
     EXPECT_EQ(summary[0], "[작업 요약] 결과: 실패");
     EXPECT_EQ(summary[1], "테이블: 복사 0개, 실패 1개, 실행 안 함 1개");
     EXPECT_EQ(summary[4], "실패한 테이블: qlty (대상 테이블을 비운 뒤 실패 - 실패한 행 앞의 행만 들어 있습니다)");
@@ -211,11 +216,27 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
         if (!f.form.RowStateText(row).empty())
             states.push_back(f.form.List1().List(row) + " " + f.form.RowStateText(row));
     EXPECT_EQ(states, (std::vector<std::string>{"qlty 실패", "pclass 실행 안 함"}));
+    // Explained in plain words: the refused row by its source key, not as "row 1".
+    EXPECT_EQ(
+        std::vector<std::string>(summary.begin() + 6, summary.end()),
+        (std::vector<std::string>{"[실패 설명]", "  테이블: qlty", "  원인: 값이 대상 열 name의 길이보다 깁니다",
+                                  "  원본 행: code = 2 (원본에서 2번째 행)", "  대상 테이블: 일부만 복사됨 (1건)",
+                                  std::string("  다음 할 일: 대상 열(name)을 넓힌 뒤 이 표부터 다시 실행하세요. ") +
+                                      "'실패한 표부터 다시'를 누른 뒤 시작하면 이 표부터 다시 복사합니다."}));
+    EXPECT_EQ(f.form.Progress(0).Value, 1);  // the rows the target holds, not a full bar
     const std::string record = f.RecordText();
-    for (const std::string& part :
-         std::vector<std::string>{"결과: 실패\n", "  qlty: 실패\n", "  pclass: 실행 안 함\n", summary[4] + "\n",
-                                  "오류 전문:\n" + f.boxes.Boxes()[1].prompt + "\n"})
+    for (const std::string& part : std::vector<std::string>{"결과: 실패\n", "  qlty: 실패\n", "  pclass: 실행 안 함\n",
+                                                            summary[4] + "\n", "프로그램 버전: ", summary[8] + "\n"})
         EXPECT_NE(record.find(part), std::string::npos) << part << "\n" << record;
+    EXPECT_EQ(record.find("Data too long"), record.rfind("Data too long")) << record;  // the error once
+    namespace fs = std::filesystem;
+    const fs::path path = f.form.LastRecordPath();
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(path.parent_path()).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(path.parent_path().parent_path()).permissions(), fs::perms::owner_all);
+    f.form.SetChkAll(true);
+    EXPECT_EQ(f.form.cmdRetryFailed_Click(), 2);
+    EXPECT_TRUE(f.form.List1().Selected(7) && f.form.List1().Selected(8) && f.form.List1().SelCount() == 2);
 }
 
 TEST(TableCopyRun, OrderDetailKeepsOldKeysInUnitAndRelinksParents) {

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <optional>
 
@@ -297,8 +298,31 @@ TEST_F(FrmMainWindowTest, LogLinesAppendAtTheEndWhateverIsSelected) {
     model.WriteLog("");
     model.WriteLog("customer: 12건 복사");
     EXPECT_EQ(log.toPlainText(), QStringLiteral("첫 줄\n\ncustomer: 12건 복사\n"));
+    // A reader who scrolled up is not sent back to the end by a new line; one at the end is.
+    for (int i = 0; i < 200; ++i) model.WriteLog("줄 " + std::to_string(i));
+    QScrollBar& scroll = *log.verticalScrollBar();
+    EXPECT_EQ(scroll.value(), scroll.maximum());
+    scroll.setValue(0);
+    model.WriteLog("새 줄");
+    EXPECT_EQ(scroll.value(), 0);
+    scroll.setValue(scroll.maximum());
+    model.WriteLog("또 새 줄");
+    EXPECT_EQ(scroll.value(), scroll.maximum());
     model.ClearLog();
     EXPECT_TRUE(log.toPlainText().isEmpty());
+}
+
+// Figures beside Korean text: a full stop and a comma differ at a glance ("127.0.0.2").
+TEST_F(FrmMainWindowTest, FiguresUseAFaceWhereStopAndCommaDiffer) {
+    Open();
+    for (const char* name : {"lblStatus", "lblIP_0", "ProgressBar1_0"}) {
+        const QFontMetrics metrics(Get<QWidget>(name).font());
+        const QRect stop = metrics.tightBoundingRect(QStringLiteral("."));
+        const QRect comma = metrics.tightBoundingRect(QStringLiteral(","));
+        EXPECT_GE(stop.width(), 2) << name;
+        EXPECT_GE(comma.height() - stop.height(), 2) << name;  // the comma's tail is plain to see
+    }
+    EXPECT_EQ(Get<QLabel>("lblStatus").accessibleName(), QStringLiteral("진행 상황"));
 }
 
 }  // namespace

@@ -13,8 +13,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <optional>
 #include <set>
 
@@ -88,7 +90,9 @@ protected:
     QString RowState(int row) {
         return Get<QListWidget>("List1").item(row)->data(RowStateDelegate::kStateRole).toString();
     }
-    QString LogText() { return Get<QPlainTextEdit>("TxtLog").toPlainText(); }
+    // The log as the model holds it (the window adds each line's time).
+    QString LogText() { return QString::fromStdString(fx.form.TxtLog()).replace(QStringLiteral("\r\n"), "\n"); }
+    QString ShownLog() { return Get<QPlainTextEdit>("TxtLog").toPlainText(); }
 
     ConversionFixture fx;
     guitest::MessageBoxAnswerer answerer;
@@ -106,8 +110,8 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
 
     // What the window thread sees while the run works.
     std::set<int> barValues;
-    bool checkedMidRun = false, inertMidRun = false, undisturbedMidRun = false;
-    QString stateMidRun, statusMidRun, barTextMidRun;
+    bool checkedMidRun = false, inertMidRun = false, undisturbedMidRun = false, lookPending = false;
+    QString stateMidRun, statusMidRun, barTextMidRun, timeLeftShown;
     QProgressBar& bar = Get<QProgressBar>("ProgressBar1_0");
     QObject::connect(&bar, &QProgressBar::valueChanged, [&](int value) {
         barValues.insert(value);
@@ -120,6 +124,18 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
             undisturbedMidRun = RunCannotBeDisturbed();  // closing asks to stop the run: No
             guitest::SaveScreenshot(*window, "FrmMain_running");
         }
+        // Looked at once the window has painted this step: the bar and the status line agree.
+        if (!timeLeftShown.isEmpty() || value >= kRows || lookPending) return;
+        lookPending = true;
+        QTimer::singleShot(0, [&] {
+            lookPending = false;
+            const QString status = Get<QLabel>("lblStatus").text();
+            if (!timeLeftShown.isEmpty() || !status.contains(QStringLiteral("남은 시간: ")) ||
+                Get<QProgressBar>("ProgressBar1_0").value() >= kRows)
+                return;
+            timeLeftShown = status;
+            guitest::SaveScreenshot(*window, "FrmMain_running_time_left");
+        });
     });
     int ticks = 0;
     QTimer ticker;
@@ -127,11 +143,14 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
     ticker.start(5);
 
     bool inertAtEnd = false, undisturbedAtEnd = false;
+    QString statusAtBox;
     answerer.OnBox([&](QMessageBox& box) {
         if (box.text() != QStringLiteral("복사가 완료되었습니다.")) return;
         inertAtEnd = AllInputsInert() && window->RunWorking();
         undisturbedAtEnd = RunCannotBeDisturbed();
         guitest::SaveScreenshot(*window, "FrmMain_completed");
+        statusAtBox = Get<QLabel>("lblStatus").text();
+        QTest::qWait(3000);  // the user leaves the box open: the run's time is already taken
     });
     answerer.Plan({QMessageBox::Yes, QMessageBox::No});
     QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
@@ -156,6 +175,20 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
                 statusMidRun.contains(QStringLiteral(" / 20,000건 · 경과 ")))
         << statusMidRun.toStdString();
     EXPECT_EQ(barTextMidRun, QStringLiteral("0 / 1 테이블"));
+    EXPECT_TRUE(timeLeftShown.contains(QStringLiteral(" · 남은 시간: 이 테이블 "))) << timeLeftShown.toStdString();
+    // The times end with the work, not with the answer to the last box.
+    EXPECT_EQ(Get<QLabel>("lblStatus").text(), statusAtBox);
+    const QString elapsed =
+        QRegularExpression(QStringLiteral("경과 ([^·]+초)")).match(statusAtBox).captured(1).trimmed();
+    EXPECT_NE(fx.RecordText().find("걸린 시간: " + elapsed.toStdString() + "\n"), std::string::npos)
+        << elapsed.toStdString() << "\n"
+        << fx.RecordText();
+    // The window's log: each line of the run with its time, the summary after an empty line.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] customer: 20000건 복사\n\n"
+                                                  "\\[\\d\\d:\\d\\d:\\d\\d\\] \\[작업 요약\\] 결과: 완료\n"))
+                    .match(ShownLog())
+                    .hasMatch())
+        << ShownLog().toStdString();
 
     // After the run: everything usable again and showing the run's result.
     EXPECT_TRUE(AllInputsEnabled());
@@ -181,21 +214,39 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
 
     // 로그 저장…: the visible log, saved where the user chooses in the file dialog.
     const std::string saved = fx.env.dir() / "작업 로그.txt";
+    QString suggested;
     QTimer::singleShot(0, [&] {
         guitest::WaitUntil([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; });
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
+        suggested = dialog->selectedFiles().value(0);
         dialog->selectFile(QString::fromStdString(saved));
         static_cast<QDialog*>(dialog)->accept();  // as the 저장 button does
     });
     QTest::mouseClick(&Get<QPushButton>("cmdSaveLog"), Qt::LeftButton);
-    EXPECT_EQ(testsupport::ReadFile(saved), LogText().toStdString());
+    const std::string file = testsupport::ReadFile(saved);
+    EXPECT_EQ(file.rfind("누리Tarn_To_누리Velm 작업 진행 로그\n시작: ", 0), 0u) << file;
+    for (const std::string& part :
+         std::vector<std::string>{"\n프로그램 버전: ", "\n원본(Tarn) ID: " + fx.sourceId + ", DB: " + fx.sourceDb,
+                                  "\n\n" + ShownLog().toStdString()})
+        EXPECT_NE(file.find(part), std::string::npos) << part;
+    EXPECT_TRUE(suggested.contains(QString::fromStdString("_" + fx.sourceId + "_" + fx.targetId + ".txt")))
+        << suggested.toStdString();
     EXPECT_TRUE(window->close());
 }
 
-TEST_F(LiveRun, AFailingRunReportsAndGivesTheWindowBack) {
+// The 501st row of qlty is refused: the box stays as it was, the window explains in Korean
+// which row and what to do, the failed row shows red even selected, and 실패한 표부터 다시
+// selects what is left to do.
+TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
+    fx.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30)); CREATE TABLE pclass (code INT PRIMARY KEY);"
+        "INSERT INTO qlty WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
+        "SELECT i, IF(i = 501, '대상 열보다 훨씬 긴 이름', '짧다') FROM n");
+    fx.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)); CREATE TABLE pclass (code INT PRIMARY KEY)");
     window->LoadAndShow();
-    fx.Select({"customer", "qlty"});  // qlty exists in neither database
+    fx.Select({"customer", "qlty", "pclass"});
     answerer.Plan({QMessageBox::Yes, QMessageBox::Ok});
     QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
     ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 240000));
@@ -207,8 +258,47 @@ TEST_F(LiveRun, AFailingRunReportsAndGivesTheWindowBack) {
     EXPECT_TRUE(LogText().contains(QStringLiteral("\n오류: ") + report + QStringLiteral("\n")))
         << LogText().toStdString();
     EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("완료 20,000건 ")));
-    EXPECT_EQ(RowState(7), QStringLiteral("실패"));  // qlty
+    EXPECT_EQ(RowState(7), QStringLiteral("실패"));
+    EXPECT_EQ(RowState(8), QStringLiteral("실행 안 함"));
+    EXPECT_EQ(Get<QListWidget>("List1").item(7)->data(Qt::AccessibleTextRole).toString(), QStringLiteral("qlty: 실패"));
     EXPECT_TRUE(AllInputsEnabled());
+
+    QLabel& why = Get<QLabel>("lblFailure");
+    EXPECT_TRUE(why.isVisible());
+    for (const char* part : {"테이블: qlty\n", "원인: 값이 대상 열 name의 길이보다 깁니다\n",
+                             "원본 행: code = 501 (원본에서 501번째 행)\n", "대상 테이블: 일부만 복사됨 (500건)\n",
+                             "다음 할 일: 대상 열(name)을 넓힌 뒤 이 표부터 다시 실행하세요."})
+        EXPECT_TRUE(why.text().contains(QString::fromUtf8(part))) << part << "\n" << why.text().toStdString();
+    EXPECT_EQ(why.accessibleDescription(), why.text());
+    EXPECT_EQ(Get<QProgressBar>("ProgressBar1_0").value(), 500);  // not a full bar for the failed table
+
+    // Every row selected: done and failed still tell apart by colour.
+    if (Get<QCheckBox>("chkAll").isChecked()) QTest::mouseClick(&Get<QCheckBox>("chkAll"), Qt::LeftButton);
+    QTest::mouseClick(&Get<QCheckBox>("chkAll"), Qt::LeftButton);
+    QListWidget& list = Get<QListWidget>("List1");
+    ASSERT_EQ(list.selectedItems().size(), list.count());
+    list.scrollToItem(list.item(7));
+    guitest::SaveScreenshot(*window, "FrmMain_failed");
+    const QImage shot = list.viewport()->grab().toImage();
+    const auto count = [&](int row, const std::function<bool(QColor)>& wanted) {
+        int n = 0;
+        const QRect rect = list.visualItemRect(list.item(row));
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) n += wanted(shot.pixelColor(x, y)) ? 1 : 0;
+        return n;
+    };
+    const auto red = [](QColor c) { return c.red() > 150 && c.green() < 40 && c.blue() < 40; };
+    const auto green = [](QColor c) { return c.green() > 90 && c.red() < 40 && c.blue() < 40; };
+    EXPECT_GT(count(7, red), 100);
+    EXPECT_EQ(count(7, green), 0);
+    EXPECT_GT(count(6, green), 100);
+    EXPECT_EQ(count(6, red), 0);
+
+    QTest::mouseClick(&Get<QPushButton>("cmdRetryFailed"), Qt::LeftButton);
+    QList<int> selected;
+    for (const QListWidgetItem* item : list.selectedItems()) selected << list.row(item);
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, (QList<int>{7, 8}));
     EXPECT_TRUE(window->close());
 }
 
