@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     std::printf("server:  %s\n", ServerDescription().c_str());
     std::fflush(stdout);
 
-    double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0;
+    double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0, verifyOverhead = 0;
     std::int64_t peakKiB = 0;
     int status = 0;
     try {
@@ -194,6 +194,9 @@ int main(int argc, char** argv) {
             std::printf("%-33s peak resident memory %.1f MB%s\n", "", Mb(run.peakKiB),
                         run.peakOfRunOnly ? "" : " (of the whole process)");
             peakKiB = std::max(peakKiB, run.peakKiB);
+            verifyOverhead = run.verifySeconds / std::max(0.001, run.time.wall - run.verifySeconds);
+            std::printf("%-33s copy %.2f s, verification %.2f s (overhead %.1f%%)\n", "",
+                        run.time.wall - run.verifySeconds, run.verifySeconds, verifyOverhead * 100);
             auto slowest = run.tableSeconds;
             std::sort(slowest.begin(), slowest.end(), [](auto& a, auto& b) { return a.second > b.second; });
             std::printf("%-33s slowest tables:", "");
@@ -266,7 +269,9 @@ int main(int argc, char** argv) {
         std::printf("benchmark failed: %s\n", e.what());
         return 1;
     }
-    std::printf("\nRESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f\n",
-                serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k);
+    std::printf(
+        "\nRESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f "
+        "verify_overhead=%.2f\n",
+        serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k, verifyOverhead);
     return status;
 }

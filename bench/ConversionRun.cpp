@@ -8,6 +8,7 @@
 #include "common/MsgBox.h"
 #include "conversion/FrmMain.h"
 #include "conversion/TableCopyRun.h"
+#include "conversion/TableVerification.h"
 #include "support/ScriptedMsgBox.h"
 
 namespace bench {
@@ -28,6 +29,11 @@ public:
         form_.TableFinished(table, rows, seconds);
     }
     void TableFailed(const RunTable& table, const std::string& error) override { form_.TableFailed(table, error); }
+    void TableVerifying(const RunTable& table) override { form_.TableVerifying(table); }
+    void TableVerified(const RunTable& table, const TableCheck& check) override {
+        result_.verifySeconds += check.seconds;
+        form_.TableVerified(table, check);
+    }
     int Question(const std::string& prompt, int style, const std::string& title) override {
         return form_.Question(prompt, style, title);
     }

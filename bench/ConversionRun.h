@@ -22,6 +22,7 @@ struct ConversionResult {
     std::string log;
     // Seconds each table took, as the run reported it (emptying, copying and remapping it).
     std::vector<std::pair<std::string, double>> tableSeconds;
+    double verifySeconds = 0;  // of the run's time, comparing the copied tables with their sources
 };
 
 // Runs the conversion of `tables` (empty: all 80) between the two customers.

@@ -23,6 +23,11 @@ void FrmMain::RunStarted(const std::vector<RunTable>& tables) {
     copyRunActive_ = true;
     runTables_ = tables;
     ledger_.Begin(tables);
+    try {
+        journal_.Begin(RecordFacts(), ledger_);
+    } catch (const std::exception& e) {
+        WriteLog(std::string("작업 기록을 만들지 못했습니다: ") + e.what());
+    }
     Notify(Change::Status);
 }
 
@@ -40,6 +45,7 @@ void FrmMain::HostsLocated() {
 void FrmMain::TableStarted(const RunTable& table, std::int64_t rowTotal) {
     SetCurrentRow(table.row);
     ledger_.Copying(table, rowTotal);
+    journal_.Note(table.name + " 복사 시작");
     if (rowTotal > 0) {
         SetProgressMax(0, static_cast<float>(rowTotal));
         SetProgressValue(0, 0);
@@ -49,6 +55,7 @@ void FrmMain::TableStarted(const RunTable& table, std::int64_t rowTotal) {
 
 void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double seconds) {
     ledger_.Done(table, rows, seconds);
+    journal_.Note(table.name + " 복사 끝 - 대상 " + std::to_string(rows) + "건");
     WriteLog(table.name + ": " + std::to_string(rows) + "건 복사");
     SetProgressValue(1, Progress(1).Value + 1);
     Notify(Change::Status);
@@ -57,6 +64,21 @@ void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double sec
 void FrmMain::TableFailed(const RunTable& table, const std::string& /*error*/) {
     SetCurrentRow(table.row);
     ledger_.Failed(table);
+    journal_.Note(table.name + " 실패");
+    Notify(Change::Status);
+}
+
+void FrmMain::TableVerifying(const RunTable& table) {
+    SetCurrentRow(table.row);
+    ledger_.Verifying(table);
+    journal_.Note(table.name + " 검증 시작");
+    Notify(Change::Status);
+}
+
+void FrmMain::TableVerified(const RunTable& table, const TableCheck& check) {
+    ledger_.Verified(table, check);
+    journal_.Note(table.name + " 검증 끝 - " + (check.match ? "검증됨" : "불일치") + " · " + CheckText(check));
+    if (!check.match) WriteLog(table.name + ": 불일치 - " + DifferenceText(check));
     Notify(Change::Status);
 }
 
@@ -75,7 +97,7 @@ void FrmMain::RunFinished(const RunEnd& end) {
     Notify(Change::Status);
 }
 
-void FrmMain::SaveRunRecord(const RunEnd& end) {
+RunRecordFacts FrmMain::RecordFacts() const {
     RunRecordFacts facts;
     facts.user = signedInUser_;
     facts.computer = ComputerName();
@@ -84,8 +106,12 @@ void FrmMain::SaveRunRecord(const RunEnd& end) {
         facts.databases[i] = DBName(i);
         facts.hosts[i] = DBHost(i);
     }
+    return facts;
+}
+
+void FrmMain::SaveRunRecord(const RunEnd& end) {
     try {
-        lastRecordPath_ = WriteRunRecord(facts, ledger_, end);
+        lastRecordPath_ = journal_.Finish(RecordFacts(), ledger_, end);
         WriteLog("작업 기록: " + lastRecordPath_);
     } catch (const std::exception& e) {
         lastRecordPath_.clear();

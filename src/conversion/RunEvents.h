@@ -7,6 +7,7 @@
 #include "common/CustomerForm.h"
 
 class RunStop;
+struct TableCheck;
 namespace ado {
 class Connection;
 }
@@ -33,6 +34,9 @@ struct RunEnd {
     bool targetTouched = false;  // that table had been emptied in the target already
     std::string declinedLabel;   // for Declined: the pre-check's label ("고객", "상품")
     std::int32_t declinedCount = 0;
+    bool verifyOnly = false;                   // the verify command, which copies nothing
+    std::string repairError;                   // the zero-date repair's report, when it failed
+    std::vector<std::string> outsideSnapshot;  // selected source tables the snapshot does not hold
 };
 
 // What a copy run or the repair command tells the one who started it. The window model
@@ -51,6 +55,9 @@ public:
     virtual void RowCopied() = 0;
     virtual void TableFinished(const RunTable& table, std::int64_t rows, double seconds) = 0;
     virtual void TableFailed(const RunTable& table, const std::string& error) = 0;
+    // A table is being compared with its source, and what the comparison found.
+    virtual void TableVerifying(const RunTable& /*table*/) {}
+    virtual void TableVerified(const RunTable& /*table*/, const TableCheck& /*check*/) {}
     // A message box: a question, a report or the completion message. Returns the answer.
     virtual int Question(const std::string& prompt, int style, const std::string& title = {}) = 0;
     virtual void LogLine(const std::string& line) = 0;
@@ -76,4 +83,5 @@ struct RunRequest {
     ConnectionSetup& connections;
     RunStop& stop;
     std::vector<RunTable> tables;  // the selected rows, in list order
+    bool verify = true;            // each copied table is compared with its source
 };

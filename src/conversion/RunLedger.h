@@ -5,15 +5,18 @@
 #include <vector>
 
 #include "conversion/RunEvents.h"
+#include "conversion/TableVerification.h"
 
 // Where a selected table stands in a run.
-enum class TableState { Waiting, Copying, Done, Failed, Stopped, NotRun };
+enum class TableState { Waiting, Copying, Done, Failed, Stopped, NotRun, Verifying, Verified, Mismatch };
 
 struct TableOutcome {
     RunTable table;
     TableState state = TableState::Waiting;
     std::int64_t rows = 0;  // for Done: the rows copied; while copying: the rows to copy
     double seconds = 0;     // for Done: how long the table took
+    bool checked = false;   // compared with its source: what the comparison found
+    TableCheck check;
 };
 
 // What the status line shows of a run, copied out for the window to paint.
@@ -38,6 +41,9 @@ public:
     void Copying(const RunTable& table, std::int64_t total);
     void Done(const RunTable& table, std::int64_t rows, double seconds);
     void Failed(const RunTable& table);
+    void Verifying(const RunTable& table);
+    // Verified or Mismatch; a table only verified takes the target's rows and the time.
+    void Verified(const RunTable& table, const TableCheck& check);
     // Settles every table still open: the one being copied failed or stopped, the rest not run.
     void Finish(const RunEnd& end);
 
@@ -53,6 +59,7 @@ public:
 private:
     TableOutcome* Find(const RunTable& table);
     int Count(TableState state) const;
+    std::vector<std::string> VerificationLines(const RunEnd& end) const;
 
     std::vector<TableOutcome> tables_;
     RunStatus status_;

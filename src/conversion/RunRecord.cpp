@@ -35,6 +35,17 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
+std::string CheckText(const TableCheck& check) {
+    std::string text = "원본 " + std::to_string(check.sourceRows) + "행 digest " + check.sourceDigest + ", 대상 " +
+                       std::to_string(check.targetRows) + "행 digest " + check.targetDigest;
+    if (!check.keys.empty()) {
+        text += ", 다른 행의 키:";
+        for (const std::string& key : check.keys) text += " [" + key + "]";
+    }
+    for (const std::string& column : check.uncompared) text += ", 비교하지 않은 열: " + column;
+    return text;
+}
+
 std::string RunRecordsFolder() {
     std::string state;
     if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/') {
@@ -69,8 +80,16 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
     lines.push_back(selected);
     lines.push_back("");
     lines.push_back("테이블별 결과:");
-    for (const TableOutcome& outcome : ledger.Tables())
-        lines.push_back("  " + outcome.table.name + ": " + StateText(outcome));
+    for (const TableOutcome& outcome : ledger.Tables()) {
+        std::string line = "  " + outcome.table.name + ": " + StateText(outcome);
+        if (outcome.checked) line += " · " + CheckText(outcome.check);
+        lines.push_back(line);
+    }
+    if (!end.outsideSnapshot.empty()) {
+        std::string outside = "스냅숏 밖의 원본 테이블(MyISAM 등, 복사 중의 변경이 섞일 수 있음):";
+        for (const std::string& table : end.outsideSnapshot) outside += " " + table;
+        lines.push_back(outside);
+    }
     lines.push_back("");
     for (const std::string& line : ledger.SummaryLines(end)) lines.push_back(line);
     if (!end.error.empty()) {
@@ -81,7 +100,7 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
     return Lines(lines);
 }
 
-std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end) {
+std::string NewRunRecordPath(const RunRecordFacts& facts, const RunLedger& ledger) {
     namespace fs = std::filesystem;
     const fs::path folder = RunRecordsFolder();
     std::error_code error;
@@ -92,9 +111,18 @@ std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger,
     fs::path path = folder / (stem + ".txt");
     // Two runs started in the same second keep a record each.
     for (int n = 2; fs::exists(path, error); ++n) path = folder / (stem + "-" + std::to_string(n) + ".txt");
-    std::ofstream out(path, std::ios::binary);
-    out << RunRecordText(facts, ledger, end);
-    out.close();
-    if (!out) throw std::runtime_error(path.string() + ": " + std::strerror(errno));
     return path.string();
+}
+
+void WriteRecordFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) throw std::runtime_error(path + ": " + std::strerror(errno));
+}
+
+std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end) {
+    const std::string path = NewRunRecordPath(facts, ledger);
+    WriteRecordFile(path, RunRecordText(facts, ledger, end));
+    return path;
 }

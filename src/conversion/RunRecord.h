@@ -20,8 +20,19 @@ std::string RunRecordsFolder();
 // This computer's name.
 std::string ComputerName();
 
+// A table's comparison as the record lists it: each side's rows and digest, and the keys
+// of rows that differ.
+std::string CheckText(const TableCheck& check);
+
 // The record of one run as plain UTF-8 text, readable without the program.
 std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);
+
+// A free path for the record of the run the ledger has begun, in RunRecordsFolder() (made
+// when missing). Throws std::runtime_error when the folder cannot be made.
+std::string NewRunRecordPath(const RunRecordFacts& facts, const RunLedger& ledger);
+
+// Writes a record's text at `path`, replacing what it held. Throws std::runtime_error.
+void WriteRecordFile(const std::string& path, const std::string& text);
 
 // Writes the record in RunRecordsFolder(), named by the run's start time and both IDs
 // ("20261209-140307_tarnid_velmid.txt"); returns its path. Throws std::runtime_error

@@ -11,7 +11,11 @@
 #include "common/VbError.h"
 #include "conversion/ColumnMapping.h"
 #include "conversion/OrderDetailLinks.h"
+#include "conversion/RunPreparation.h"
 #include "conversion/RunStop.h"
+#include "conversion/SourceSnapshot.h"
+#include "conversion/TableVerification.h"
+#include "conversion/TargetLock.h"
 #include "conversion/ZeroDateRepair.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
@@ -31,41 +35,10 @@ constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "produc
 
 constexpr const char* kRepairStopped = "작업을 중지했습니다. ordbook_d의 상위 연결 처리가 끝나지 않았습니다.";
 
-bool IdsEntered(const RunRequest& request, RunEvents& events) {
-    for (CustomerIndex i = 0; i <= 1; ++i) {
-        if (TrimBlanks(request.customers.IdText(i)).empty()) {
-            events.Question("Tarn ID를 입력하세요.", mb::kOkOnly);
-            request.customers.FocusIdBox(i);
-            return false;
-        }
-    }
-    return true;
-}
-
-bool LocateBoth(const RunRequest& request, RunEvents& events) {
-    for (CustomerIndex i = 0; i <= 1; ++i)
-        if (request.connections.LocateCustomer(i).empty()) return false;
-    events.HostsLocated();
-    return true;
-}
-
 std::int32_t Count(Recordset& recordset) {
     const std::int32_t count = recordset.GetFields().Item(0).GetValue().ToLong();
     return count;
 }
-
-// Forgets a stop request when the operation ends, however it ends: one made after the
-// operation had finished its work must not stop the next.
-class StopScope {
-public:
-    explicit StopScope(RunStop& stop) : stop_(stop) {}
-    ~StopScope() { stop_.Begin(); }
-    StopScope(const StopScope&) = delete;
-    StopScope& operator=(const StopScope&) = delete;
-
-private:
-    RunStop& stop_;
-};
 
 using Clock = std::chrono::steady_clock;
 
@@ -114,20 +87,34 @@ private:
                             request_.connections.OpenCustomer(targetConn_, kTargetCustomer, false);
         ThrowIfStopped();
         if (!opened) return;
+        // Nothing has changed yet: a run into the same target elsewhere stops this one here.
+        if (const auto holder = TakeTargetLock(*targetConn_)) {
+            ReportFailure(TargetBusyMessage(request_.customers.DBName(kTargetCustomer), *holder));
+            CloseAll();
+            return;
+        }
         if (!TargetMayBeOverwritten()) {
             end_.outcome = RunOutcome::Declined;
             CloseAll();
             return;
         }
         ThrowIfStopped();
-        E_FAIL_Error_Solution(sourceConn_);
+        end_.repairError = E_FAIL_Error_Solution(sourceConn_);
+        end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
+        const TableVerifier verifier(sourceConn_, targetConn_);
         for (const RunTable& table : request_.tables) {
             ThrowIfStopped();
-            CopyTable(table);
+            if (!CopyTable(table, verifier)) return;
         }
         ThrowIfStopped();
-        end_.outcome = RunOutcome::Completed;
-        events_.Question("복사가 완료되었습니다.", mb::kOkOnly);
+        if (end_.repairError.empty()) {
+            end_.outcome = RunOutcome::Completed;
+            events_.Question("복사가 완료되었습니다.", mb::kOkOnly);
+        } else {
+            // Every table was copied, but the source kept zero dates the copy may have
+            // carried over: the run did not do all it should.
+            ReportFailure("복사는 끝났지만 원본의 0000-00-00 날짜 고치기에 실패했습니다.\r\n" + end_.repairError);
+        }
         CloseAll();
     }
 
@@ -177,7 +164,9 @@ private:
         return true;
     }
 
-    void CopyTable(const RunTable& table) {
+    // Copies one table, then compares it with its source; false when they differ (the run
+    // has then ended as failed).
+    bool CopyTable(const RunTable& table, const TableVerifier& verifier) {
         const Clock::time_point started = Clock::now();
         current_ = table;
         end_.targetTouched = false;
@@ -218,9 +207,33 @@ private:
         targetRs_->Close();
 
         if (table.name == kOrderDetailTable) RemapSkippingMissingColumns();
-        // The rows the source counted before the copy, as the log line has always said.
-        events_.TableFinished(table, total, std::chrono::duration<double>(Clock::now() - started).count());
+        const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        if (!request_.verify) {
+            events_.TableFinished(table, TargetRows(table), seconds);
+            current_ = RunTable{};
+            return true;
+        }
+        events_.TableVerifying(table);
+        const TableCheck check = verifier.Verify(table.name);
+        // The rows the target holds now.
+        events_.TableFinished(table, check.targetRows, seconds);
+        events_.TableVerified(table, check);
+        if (!check.match) {
+            // The table keeps its state, 불일치; the run ends as failed in it.
+            current_ = RunTable{};
+            end_.targetTouched = false;
+            ReportFailure("검증 결과 " + table.name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(check) +
+                          "\r\n\r\n복사가 완료되지 않았습니다.");
+            end_.failedTable = table.name;
+            return false;
+        }
         current_ = RunTable{};
+        return true;
+    }
+
+    std::int64_t TargetRows(const RunTable& table) {
+        auto count = targetConn_->Execute("SELECT COUNT(*) FROM " + table.name);
+        return std::stoll(count->GetFields().Item(0).GetValue().Text());
     }
 
     // After a failure elsewhere (a source row that cannot be read, ...), the rows whose

@@ -60,9 +60,9 @@ protected:
 
     // The inputs a run must not let anyone change.
     std::vector<QWidget*> Inputs() {
-        return {&Get<QLineEdit>("txtID_0"),   &Get<QLineEdit>("txtID_1"),   &Get<QListWidget>("List1"),
-                &Get<QCheckBox>("chkAll"),    &Get<QPushButton>("btnMSel"), &Get<QPushButton>("cmdStart"),
-                &Get<QPushButton>("cmdClose")};
+        return {&Get<QLineEdit>("txtID_0"),     &Get<QLineEdit>("txtID_1"),   &Get<QListWidget>("List1"),
+                &Get<QCheckBox>("chkAll"),      &Get<QPushButton>("btnMSel"), &Get<QPushButton>("cmdStart"),
+                &Get<QPushButton>("cmdVerify"), &Get<QPushButton>("cmdClose")};
     }
     bool AllInputsInert() {
         for (QWidget* input : Inputs())
