@@ -3,6 +3,7 @@
 // the next start of the window tells of it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "ConversionFixture.h"
@@ -29,7 +30,7 @@ TEST(ConcurrentRuns, SecondRunIsRefusedAndAKilledRunIsToldAtTheNextStart) {
     const std::string runs = f.env.StateHome() + "/누리Tarn_To_누리Velm/runs";
     std::string record;
     for (int i = 0; i < 600 && record.empty(); ++i) {
-        for (const std::string& name : FileNames(runs))
+        for (const std::string& name : std::filesystem::exists(runs) ? FileNames(runs) : std::vector<std::string>{})
             if (ReadFile(runs + "/" + name).find("진행: sale 복사 시작") != std::string::npos)
                 record = runs + "/" + name;
         if (record.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
