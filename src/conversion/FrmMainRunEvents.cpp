@@ -76,6 +76,9 @@ void FrmMain::TableVerifying(const RunTable& table) {
 }
 
 void FrmMain::TableVerified(const RunTable& table, const TableCheck& check) {
+    // A table only verified, not copied, moves the overall bar here.
+    const TableOutcome* outcome = ledger_.OfRow(table.row);
+    if (outcome && outcome->state == TableState::Verifying) SetProgressValue(1, Progress(1).Value + 1);
     ledger_.Verified(table, check);
     journal_.Note(table.name + " 검증 끝 - " + (check.match ? "검증됨" : "불일치") + " · " + CheckText(check));
     if (!check.match) WriteLog(table.name + ": 불일치 - " + DifferenceText(check));

@@ -91,8 +91,9 @@ void RunLedger::Failed(const RunTable& table) {
 }
 
 void RunLedger::Verifying(const RunTable& table) {
-    if (TableOutcome* outcome = Find(table)) outcome->state = TableState::Verifying;
-    status_.table.clear();
+    // A copied table stays 완료 while it is compared.
+    if (TableOutcome* outcome = Find(table); outcome && outcome->state != TableState::Done)
+        outcome->state = TableState::Verifying;
 }
 
 void RunLedger::Verified(const RunTable& table, const TableCheck& check) {

@@ -16,6 +16,7 @@
 #include "conversion/SourceSnapshot.h"
 #include "conversion/TableVerification.h"
 #include "conversion/TargetLock.h"
+#include "conversion/VerificationLane.h"
 #include "conversion/ZeroDateRepair.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
@@ -100,12 +101,14 @@ private:
         }
         ThrowIfStopped();
         end_.repairError = E_FAIL_Error_Solution(sourceConn_);
-        end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
+        if (request_.verify) lane_ = OpenVerificationLane();
+        if (!lane_) end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
         const TableVerifier verifier(sourceConn_, targetConn_);
         for (const RunTable& table : request_.tables) {
             ThrowIfStopped();
             if (!CopyTable(table, verifier)) return;
         }
+        if (lane_ && !CollectVerification()) return;
         ThrowIfStopped();
         if (end_.repairError.empty()) {
             end_.outcome = RunOutcome::Completed;
@@ -208,27 +211,62 @@ private:
 
         if (table.name == kOrderDetailTable) RemapSkippingMissingColumns();
         const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-        if (!request_.verify) {
+        if (!request_.verify || lane_) {
+            // The rows the target holds now.
             events_.TableFinished(table, TargetRows(table), seconds);
             current_ = RunTable{};
+            if (!lane_) return true;
+            // The table before this one was compared while this one copied.
+            if (!CollectVerification()) return false;
+            events_.TableVerifying(table);
+            lane_->Start(table);
             return true;
         }
         events_.TableVerifying(table);
         const TableCheck check = verifier.Verify(table.name);
-        // The rows the target holds now.
         events_.TableFinished(table, check.targetRows, seconds);
         events_.TableVerified(table, check);
-        if (!check.match) {
-            // The table keeps its state, 불일치; the run ends as failed in it.
-            current_ = RunTable{};
-            end_.targetTouched = false;
-            ReportFailure("검증 결과 " + table.name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(check) +
-                          "\r\n\r\n복사가 완료되지 않았습니다.");
-            end_.failedTable = table.name;
-            return false;
-        }
         current_ = RunTable{};
-        return true;
+        return Matches(table, check);
+    }
+
+    // A lane of its own compares each table while the next one copies; without one (the
+    // account may not lock tables) each table is compared on the run's connections.
+    std::unique_ptr<VerificationLane> OpenVerificationLane() {
+        const auto open = [this](CustomerIndex index) {
+            auto connection = std::make_shared<Connection>();
+            stop_.Watch(connection);
+            return request_.connections.OpenCustomer(connection, index, index == kSourceCustomer)
+                       ? connection
+                       : std::shared_ptr<Connection>();
+        };
+        return VerificationLane::Open(*sourceConn_, request_.tables, open, end_.outsideSnapshot);
+    }
+
+    // Waits for the lane's comparison under way; false when the table differs (the run
+    // has then ended as failed).
+    bool CollectVerification() {
+        if (!lane_->Busy()) return true;
+        const RunTable table = lane_->Table();
+        TableCheck check;
+        try {
+            check = lane_->Collect();
+        } catch (...) {
+            current_ = table;
+            throw;
+        }
+        events_.TableVerified(table, check);
+        return Matches(table, check);
+    }
+
+    // A table that differs keeps its state, 불일치, and the run ends as failed in it.
+    bool Matches(const RunTable& table, const TableCheck& check) {
+        if (check.match) return true;
+        end_.targetTouched = false;
+        ReportFailure("검증 결과 " + table.name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(check) +
+                      "\r\n\r\n복사가 완료되지 않았습니다.");
+        end_.failedTable = table.name;
+        return false;
     }
 
     std::int64_t TargetRows(const RunTable& table) {
@@ -270,6 +308,7 @@ private:
     RunTable current_;  // the table being copied, until it has finished
     std::shared_ptr<Connection> sourceConn_, targetConn_;
     std::shared_ptr<Recordset> sourceRs_, targetRs_;
+    std::unique_ptr<VerificationLane> lane_;  // declared last: waits for its comparison before the rest goes
 };
 
 }  // namespace
@@ -299,6 +338,10 @@ void RunParentLinkRepair(const RunRequest& request, RunEvents& events) {
         const bool opened = request.connections.OpenCustomer(connection, kTargetCustomer, false);
         throwIfStopped();
         if (!opened) return;
+        if (const auto holder = TakeTargetLock(*connection)) {
+            events.Question(TargetBusyMessage(request.customers.DBName(kTargetCustomer), *holder), mb::kOkOnly);
+            return;
+        }
         try {
             RemapParentLinks(connection);
         } catch (const VbError& e) {

@@ -46,10 +46,9 @@ struct Side {
 
     // The groups of `group` over the rows that `where` admits.
     Groups Digest(ado::Connection& connection, const std::string& group, const std::string& where) const {
-        std::string tableName = "`";
-        for (const char c : table) tableName += c == '`' ? std::string("``") : std::string(1, c);
-        auto rows = connection.Execute("SELECT " + group + ", COUNT(*), SUM(" + hash + ") FROM " + tableName + "` t " +
-                                       join + (where.empty() ? "" : " WHERE " + where) + " GROUP BY 1");
+        auto rows =
+            connection.Execute("SELECT " + group + ", COUNT(*), SUM(" + hash + ") FROM " + SqlIdentifier(table) +
+                               " t " + join + (where.empty() ? "" : " WHERE " + where) + " GROUP BY 1");
         Groups groups;
         for (; !rows->Eof(); rows->MoveNext()) {
             const auto& f = rows->GetFields();

@@ -18,12 +18,6 @@ struct ColumnInfo {
     std::string precision, scale, timePrecision;
 };
 
-std::string Identifier(const std::string& name) {
-    std::string quoted = "`";
-    for (const char c : name) quoted += c == '`' ? std::string("``") : std::string(1, c);
-    return quoted + "`";
-}
-
 std::string TextOf(const ado::Value& value) {
     return value.IsNull() ? std::string() : value.Text();
 }
@@ -150,14 +144,14 @@ private:
             forms_.uncompared.push_back(t.name + " (기본값이 식)");
             return;
         }
-        std::string value = "t." + Identifier(s.name);
+        std::string value = "t." + SqlIdentifier(s.name);
         std::string absent = value + " IS NULL";
         // A FLOAT arrives as the shortest text of its single-precision value.
         if (s.dataType == "float") value = "CAST(" + value + " AS CHAR)";
         // An empty text leaves a date column its default.
         if (t.dataType == "date" && IsText(s)) absent += " OR " + value + " = ''";
         forms_.sourceValues.push_back(SourceForm(t, "IF(" + absent + ", " + *fallback + ", " + value + ")"));
-        forms_.targetValues.push_back(TargetForm(t, "t." + Identifier(t.name)));
+        forms_.targetValues.push_back(TargetForm(t, "t." + SqlIdentifier(t.name)));
     }
 
     void PairTargetOnly(const ColumnInfo& t) {
@@ -167,7 +161,7 @@ private:
             return;
         }
         forms_.sourceValues.push_back(SourceForm(t, *fallback));
-        forms_.targetValues.push_back(TargetForm(t, "t." + Identifier(t.name)));
+        forms_.targetValues.push_back(TargetForm(t, "t." + SqlIdentifier(t.name)));
     }
 
     // Rows are paired by the source's key, which the copy carries over unchanged; a table
@@ -182,8 +176,8 @@ private:
                 forms_.keyNames.clear();
                 break;
             }
-            forms_.sourceKey.push_back(SourceForm(*t, "t." + Identifier(s.name)));
-            forms_.targetKey.push_back(TargetForm(*t, "t." + Identifier(t->name)));
+            forms_.sourceKey.push_back(SourceForm(*t, "t." + SqlIdentifier(s.name)));
+            forms_.targetKey.push_back(TargetForm(*t, "t." + SqlIdentifier(t->name)));
             forms_.keyNames.push_back(s.name);
         }
         if (forms_.keyNames.empty()) {
@@ -200,7 +194,7 @@ private:
         forms_.keyNames = {"seq"};
         forms_.sourceValues = {forms_.sourceKey.front(), "CAST(t.parentseq AS CHAR CHARACTER SET utf8mb4)"};
         forms_.targetValues = {forms_.targetKey.front(), "CONVERT(p.unit USING utf8mb4)"};
-        forms_.targetJoin = "LEFT JOIN " + Identifier(kOrderDetailTable) + " p ON p.seq = t.parentseq";
+        forms_.targetJoin = "LEFT JOIN " + SqlIdentifier(kOrderDetailTable) + " p ON p.seq = t.parentseq";
     }
 
     std::vector<ColumnInfo> source_, target_;
@@ -209,6 +203,12 @@ private:
 };
 
 }  // namespace
+
+std::string SqlIdentifier(const std::string& name) {
+    std::string quoted = "`";
+    for (const char c : name) quoted += c == '`' ? std::string("``") : std::string(1, c);
+    return quoted + "`";
+}
 
 std::string SqlTextLiteral(const std::string& text) {
     std::string hex = "CONVERT(X'";

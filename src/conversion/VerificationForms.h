@@ -25,5 +25,8 @@ struct VerificationForms {
 // parent links compared through it. Throws VbError when either side lacks the table.
 VerificationForms PairColumns(ado::Connection& source, ado::Connection& target, const std::string& table);
 
+// A name in backticks, backticks inside doubled.
+std::string SqlIdentifier(const std::string& name);
+
 // An SQL text literal of any bytes (as hexadecimal, whatever the session's escaping rules).
 std::string SqlTextLiteral(const std::string& text);

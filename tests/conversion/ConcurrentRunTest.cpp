@@ -46,6 +46,9 @@ TEST(ConcurrentRuns, SecondRunIsRefusedAndAKilledRunIsToldAtTheNextStart) {
         << refusal;
     EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(offcode) FROM office"), "Z");
     EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패");
+    f.boxes.Clear();
+    f.form.cmdVerify_Click();  // nor does a verification read a target being filled
+    EXPECT_EQ(f.boxes.Prompts(), std::vector<std::string>{refusal});
 
     ASSERT_FALSE(first->WaitAtMost(std::chrono::milliseconds(0))) << "the first run ended before it was killed";
     first->Kill();

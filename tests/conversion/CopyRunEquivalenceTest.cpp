@@ -275,7 +275,8 @@ TEST(CopyRunEquivalence, RowsUpdatedBeforeASourceFailureReachTheTarget) {
     f.form.SetChangeListener([&](FrmMain::Change change) {
         if (change == FrmMain::Change::Progress && !cut && f.form.Progress(0).Value >= 500) {
             cut = true;
-            AdminSql("KILL " + AdminScalar("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = " +
+            // The run's first source connection is the copy's.
+            AdminSql("KILL " + AdminScalar("SELECT MIN(ID) FROM information_schema.PROCESSLIST WHERE DB = " +
                                            SqlQuote(f.sourceDb) + " AND USER = " + SqlQuote(f.sourceId)));
         }
     });
