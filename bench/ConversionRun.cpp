@@ -47,7 +47,7 @@ private:
 
 }  // namespace
 
-ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables) {
+ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables, bool verify) {
     testsupport::ScriptedMsgBox boxes;
     FrmMain form;
     form.Form_Load();
@@ -85,14 +85,17 @@ ConversionResult RunConversion(const Customers& customers, const std::vector<std
         }
     });
 
-    boxes.Plan({mb::kYes});
+    // Yes to starting, and to overwriting the customers and products of an earlier copy.
+    boxes.Plan({mb::kYes, mb::kYes, mb::kYes});
     // Memory an earlier measurement freed goes back to the system first (glibc keeps
     // freed heap otherwise), so the peak is this run's.
     malloc_trim(0);
     result.peakOfRunOnly = ResetPeakResident();
     const Stopwatch watch;
     TimedEvents events(form, result);
-    RunTableCopy(form.MakeRunRequest(), events);
+    RunRequest request = form.MakeRunRequest();
+    request.verify = verify;
+    RunTableCopy(request, events);
     result.time = watch.Elapsed();
     result.peakKiB = PeakResidentKiB();
     form.SetChangeListener(nullptr);

@@ -64,7 +64,7 @@ void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double sec
 void FrmMain::TableFailed(const RunTable& table, const std::string& /*error*/) {
     SetCurrentRow(table.row);
     ledger_.Failed(table);
-    journal_.Note(table.name + " 실패");
+    journal_.Note(table.name + " 복사 끝 - 실패");
     Notify(Change::Status);
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -65,18 +66,27 @@ std::vector<std::string> SettleUnfinishedRuns() {
         const std::string path = it->path().string();
         std::vector<std::string> lines = LinesOf(path);
         if (lines.size() < 2 || lines[1] != kUnderWay) continue;
-        // The table of the last step begun and not ended.
-        std::string step, table;
-        const std::string& last = lines.back();
-        if (last.rfind(kStep, 0) == 0 && last.ends_with(kStarted)) {
-            step = last.substr(std::string(kStep).size(),
-                               last.size() - std::string(kStep).size() - std::string(kStarted).size());
-            table = step.substr(0, step.find(' '));
+        // The steps begun and not ended ("sale 복사", "buy 검증"), and their tables.
+        std::vector<std::string> open;
+        for (const std::string& line : lines) {
+            if (line.rfind(kStep, 0) != 0) continue;
+            const std::string step = line.substr(std::string(kStep).size());
+            if (step.ends_with(kStarted)) open.push_back(step.substr(0, step.size() - std::string(kStarted).size()));
+            std::erase_if(open, [&](const std::string& begun) { return step.rfind(begun + " 끝", 0) == 0; });
+        }
+        std::string steps, tables;
+        std::vector<std::string> named;
+        for (const std::string& step : open) {
+            steps += (steps.empty() ? "" : ", ") + step;
+            const std::string table = step.substr(0, step.find(' '));
+            if (std::find(named.begin(), named.end(), table) != named.end()) continue;
+            named.push_back(table);
+            tables += (tables.empty() ? "" : ", ") + table;
         }
         lines[1] = kNeverFinished;
-        lines.push_back(table.empty()
+        lines.push_back(open.empty()
                             ? "끝나지 않은 테이블: 없음(테이블 사이에서 끝남)"
-                            : "끝나지 않은 테이블: " + table + " - " + step + " 중에 끝나 완료되지 않았습니다");
+                            : "끝나지 않은 테이블: " + tables + " - " + steps + " 중에 끝나 완료되지 않았습니다");
         lines.push_back("확인: " + LocalTimeText(std::chrono::system_clock::now()) + " 다음 시작에서 발견");
         std::ostringstream text;
         for (const std::string& line : lines) text << line << '\n';
@@ -86,7 +96,7 @@ std::vector<std::string> SettleUnfinishedRuns() {
             continue;  // told again at the next start
         }
         found.push_back("끝나지 않은 작업이 있습니다: " + it->path().filename().string() +
-                        (table.empty() ? std::string() : " (" + table + " 도중에 끝남)"));
+                        (tables.empty() ? std::string() : " (" + tables + " 도중에 끝남)"));
     }
     return found;
 }

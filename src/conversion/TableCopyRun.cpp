@@ -62,6 +62,15 @@ public:
                 ReportFailure(
                     ErrorReportText(AsVbError(std::current_exception()), "cmdStart_Click", ReportOwner::Form, "Form1"));
         }
+        // A table compared beside a later one that failed still gets its finding.
+        if (lane_ && lane_->Busy() && !stop_.Requested()) {
+            try {
+                const TableCheck check = lane_->Collect();
+                events_.TableVerified(lane_->Table(), check);
+            } catch (const std::exception&) {
+                // The run's own failure is the one reported.
+            }
+        }
         if (confirmed_) events_.RunFinished(end_);
     }
 

@@ -13,7 +13,8 @@ namespace {
 
 struct ColumnInfo {
     std::string name, dataType, columnType;
-    bool key = false, autoIncrement = false;
+    bool key = false, autoIncrement = false, nullable = true;
+    std::string charset;
     std::optional<std::string> defaultValue;  // as the server lists it; nullopt: none
     std::string precision, scale, timePrecision;
 };
@@ -25,7 +26,8 @@ std::string TextOf(const ado::Value& value) {
 std::vector<ColumnInfo> ReadColumns(ado::Connection& connection, const std::string& table) {
     auto rows = connection.Execute(
         "SELECT COLUMN_NAME, LOWER(DATA_TYPE), LOWER(COLUMN_TYPE), COLUMN_KEY, LOWER(EXTRA), COLUMN_DEFAULT, "
-        "NUMERIC_PRECISION, NUMERIC_SCALE, DATETIME_PRECISION FROM information_schema.COLUMNS "
+        "NUMERIC_PRECISION, NUMERIC_SCALE, DATETIME_PRECISION, IS_NULLABLE, CHARACTER_SET_NAME "
+        "FROM information_schema.COLUMNS "
         "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = " +
         SqlTextLiteral(table) + " ORDER BY ORDINAL_POSITION");
     std::vector<ColumnInfo> columns;
@@ -41,6 +43,8 @@ std::vector<ColumnInfo> ReadColumns(ado::Connection& connection, const std::stri
         c.precision = TextOf(f.Item(6).GetValue());
         c.scale = TextOf(f.Item(7).GetValue());
         c.timePrecision = TextOf(f.Item(8).GetValue());
+        c.nullable = TextOf(f.Item(9).GetValue()) == "YES";
+        c.charset = TextOf(f.Item(10).GetValue());
         columns.push_back(std::move(c));
     }
     if (columns.empty()) throw VbError(vberr::kItemNotFound, "검증", "테이블 " + table + "이(가) " + "DB에 없습니다");
@@ -138,10 +142,27 @@ private:
         return name == "seq" || name == "unit" || name == "parentseq";
     }
 
+    // A value pair, marked so that a Null differs from every value (a column the target
+    // keeps from Nulls needs no mark).
+    void Push(const ColumnInfo& t, const std::string& source, const std::string& target) {
+        const auto marked = [&t](const std::string& form) {
+            return t.nullable ? "IFNULL(CONCAT('=', " + form + "), '~')" : form;
+        };
+        forms_.sourceValues.push_back(marked(source));
+        forms_.targetValues.push_back(marked(target));
+    }
+
     void PairCommon(const ColumnInfo& s, const ColumnInfo& t) {
         const std::optional<std::string> fallback = DefaultSql(t);
         if (!fallback) {
             forms_.uncompared.push_back(t.name + " (기본값이 식)");
+            return;
+        }
+        // The same type in the same character set, and a Null arriving as a Null: the value
+        // is the same bytes on both sides, with no conversion to spend time on.
+        if (s.columnType == t.columnType && s.charset == t.charset && (!s.nullable || *fallback == "NULL")) {
+            const std::string column = "t." + SqlIdentifier(t.name);
+            Push(t, column, column);
             return;
         }
         std::string value = "t." + SqlIdentifier(s.name);
@@ -150,8 +171,8 @@ private:
         if (s.dataType == "float") value = "CAST(" + value + " AS CHAR)";
         // An empty text leaves a date column its default.
         if (t.dataType == "date" && IsText(s)) absent += " OR " + value + " = ''";
-        forms_.sourceValues.push_back(SourceForm(t, "IF(" + absent + ", " + *fallback + ", " + value + ")"));
-        forms_.targetValues.push_back(TargetForm(t, "t." + SqlIdentifier(t.name)));
+        Push(t, SourceForm(t, "IF(" + absent + ", " + *fallback + ", " + value + ")"),
+             TargetForm(t, "t." + SqlIdentifier(t.name)));
     }
 
     void PairTargetOnly(const ColumnInfo& t) {
@@ -160,8 +181,7 @@ private:
             forms_.uncompared.push_back(t.name + " (기본값이 식)");
             return;
         }
-        forms_.sourceValues.push_back(SourceForm(t, *fallback));
-        forms_.targetValues.push_back(TargetForm(t, "t." + SqlIdentifier(t.name)));
+        Push(t, SourceForm(t, *fallback), TargetForm(t, "t." + SqlIdentifier(t.name)));
     }
 
     // Rows are paired by the source's key, which the copy carries over unchanged; a table
@@ -192,8 +212,9 @@ private:
         forms_.sourceKey = {"CAST(t.seq AS CHAR CHARACTER SET utf8mb4)"};
         forms_.targetKey = {"CONVERT(t.unit USING utf8mb4)"};
         forms_.keyNames = {"seq"};
-        forms_.sourceValues = {forms_.sourceKey.front(), "CAST(t.parentseq AS CHAR CHARACTER SET utf8mb4)"};
-        forms_.targetValues = {forms_.targetKey.front(), "CONVERT(p.unit USING utf8mb4)"};
+        forms_.sourceValues = {forms_.sourceKey.front(),
+                               "IFNULL(CAST(t.parentseq AS CHAR CHARACTER SET utf8mb4), '~')"};
+        forms_.targetValues = {forms_.targetKey.front(), "IFNULL(CONVERT(p.unit USING utf8mb4), '~')"};
         forms_.targetJoin = "LEFT JOIN " + SqlIdentifier(kOrderDetailTable) + " p ON p.seq = t.parentseq";
     }
 
