@@ -120,9 +120,3 @@ void WriteRecordFile(const std::string& path, const std::string& text) {
     out.close();
     if (!out) throw std::runtime_error(path + ": " + std::strerror(errno));
 }
-
-std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end) {
-    const std::string path = NewRunRecordPath(facts, ledger);
-    WriteRecordFile(path, RunRecordText(facts, ledger, end));
-    return path;
-}

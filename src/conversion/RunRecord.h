@@ -28,13 +28,9 @@ std::string CheckText(const TableCheck& check);
 std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);
 
 // A free path for the record of the run the ledger has begun, in RunRecordsFolder() (made
-// when missing). Throws std::runtime_error when the folder cannot be made.
+// when missing), named by the run's start time and both IDs ("20261209-140307_tarnid_velmid.txt"). Throws
+// std::runtime_error when the folder cannot be made.
 std::string NewRunRecordPath(const RunRecordFacts& facts, const RunLedger& ledger);
 
 // Writes a record's text at `path`, replacing what it held. Throws std::runtime_error.
 void WriteRecordFile(const std::string& path, const std::string& text);
-
-// Writes the record in RunRecordsFolder(), named by the run's start time and both IDs
-// ("20261209-140307_tarnid_velmid.txt"); returns its path. Throws std::runtime_error
-// when it cannot be written.
-std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);

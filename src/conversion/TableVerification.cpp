@@ -37,6 +37,7 @@ struct Side {
         : table(tableName), join(std::move(joinText)) {
         hash = "CAST(CONV(LEFT(MD5(CONCAT_WS(CHAR(31), " + Joined(values, ", ") + ")), 15), 16, 10) AS UNSIGNED)";
         std::vector<std::string> keyMarked;
+        keyMarked.reserve(keyParts.size());
         for (const std::string& k : keyParts) keyMarked.push_back("IFNULL(" + k + ", '~')");
         key = "CONCAT_WS(CHAR(31), " + Joined(keyMarked, ", ") + ")";
     }
@@ -60,6 +61,7 @@ struct Side {
 // Group numbers for a condition, written by us whatever the server sent.
 std::string NumberList(const std::vector<std::string>& groups) {
     std::vector<std::string> numbers;
+    numbers.reserve(groups.size());
     for (const std::string& g : groups) numbers.push_back(std::to_string(std::stoll(g)));
     return Joined(numbers, ",");
 }
@@ -98,7 +100,14 @@ std::string KeyText(const std::string& key, const std::vector<std::string>& name
     for (std::size_t i = 0;; ++i) {
         const std::size_t end = key.find('\x1f', start);
         std::string part = key.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (part.size() > 60) part = part.substr(0, 60) + "…";
+        // Shown without the marks the digest gives a Null and a value of a nullable column.
+        if (part == "~") part = "NULL";
+        if (names.empty() && part.starts_with('=')) part.erase(0, 1);
+        if (part.size() > 60) {
+            std::size_t cut = 60;
+            while (cut > 0 && (static_cast<unsigned char>(part[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+            part = part.substr(0, cut) + "…";
+        }
         parts.push_back(i < names.size() ? names[i] + "=" + part : part);
         if (end == std::string::npos) break;
         start = end + 1;
