@@ -62,11 +62,12 @@ public:
                 ReportFailure(
                     ErrorReportText(AsVbError(std::current_exception()), "cmdStart_Click", ReportOwner::Form, "Form1"));
         }
-        // A table compared beside a later one that failed still gets its finding.
-        if (lane_ && lane_->Busy() && !stop_.Requested()) {
+        // Tables compared beside a later one that failed still get their findings.
+        while (lane_ && lane_->Busy() && !stop_.Requested()) {
+            const RunTable table = lane_->Table();
             try {
                 const TableCheck check = lane_->Collect();
-                events_.TableVerified(lane_->Table(), check);
+                events_.TableVerified(table, check);
             } catch (const std::exception&) {
                 // The run's own failure is the one reported.
             }
@@ -117,7 +118,7 @@ private:
             ThrowIfStopped();
             if (!CopyTable(table, verifier)) return;
         }
-        if (lane_ && !CollectVerification()) return;
+        if (lane_ && !CollectVerifications(true)) return;
         ThrowIfStopped();
         if (end_.repairError.empty()) {
             end_.outcome = RunOutcome::Completed;
@@ -225,8 +226,8 @@ private:
             events_.TableFinished(table, TargetRows(table), seconds);
             current_ = RunTable{};
             if (!lane_) return true;
-            // The table before this one was compared while this one copied.
-            if (!CollectVerification()) return false;
+            // Tables before this one were compared while it copied.
+            if (!CollectVerifications(false)) return false;
             events_.TableVerifying(table);
             lane_->Start(table);
             return true;
@@ -252,20 +253,22 @@ private:
         return VerificationLane::Open(*sourceConn_, request_.tables, open, end_.outsideSnapshot);
     }
 
-    // Waits for the lane's comparison under way; false when the table differs (the run
-    // has then ended as failed).
-    bool CollectVerification() {
-        if (!lane_->Busy()) return true;
-        const RunTable table = lane_->Table();
-        TableCheck check;
-        try {
-            check = lane_->Collect();
-        } catch (...) {
-            current_ = table;
-            throw;
+    // Takes the lane's findings in table order: those ready, or all of them (waiting);
+    // false when a table differs (the run has then ended as failed).
+    bool CollectVerifications(bool wait) {
+        while (lane_->Busy() && (wait || lane_->Ready())) {
+            const RunTable table = lane_->Table();
+            TableCheck check;
+            try {
+                check = lane_->Collect();
+            } catch (...) {
+                current_ = table;
+                throw;
+            }
+            events_.TableVerified(table, check);
+            if (!Matches(table, check)) return false;
         }
-        events_.TableVerified(table, check);
-        return Matches(table, check);
+        return true;
     }
 
     // A table that differs keeps its state, 불일치, and the run ends as failed in it.

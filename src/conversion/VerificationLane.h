@@ -1,4 +1,6 @@
 #pragma once
+#include <deque>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -12,7 +14,7 @@ class Connection;
 }
 
 // Compares each copied table with its source on connections of its own while the copy goes
-// on with the next table, so that the comparison costs the run little time. Its source
+// on with the next tables, so that the comparison costs the run little time. Its source
 // connection reads the same snapshot as the copy's: both snapshots begin while a third
 // connection holds read locks on the selected tables, so no commit to them falls between.
 class VerificationLane {
@@ -32,15 +34,16 @@ public:
     VerificationLane(const VerificationLane&) = delete;
     VerificationLane& operator=(const VerificationLane&) = delete;
 
-    // Starts comparing a copied table; the one before must have been collected.
+    // Queues a copied table; tables are compared one after the other, in this order.
     void Start(const RunTable& table);
-    bool Busy() const { return pending_.valid(); }
-    const RunTable& Table() const { return table_; }
-    // Waits for the comparison started last; raises what it raised.
-    TableCheck Collect() { return pending_.get(); }
+    bool Busy() const { return !pending_.empty(); }
+    // The oldest queued table has been compared.
+    bool Ready() const;
+    const RunTable& Table() const { return pending_.front().first; }
+    // The oldest queued table's finding, waited for; raises what its comparison raised.
+    TableCheck Collect();
 
 private:
     TableVerifier verifier_;
-    RunTable table_;
-    std::future<TableCheck> pending_;
+    std::deque<std::pair<RunTable, std::shared_future<TableCheck>>> pending_;
 };
