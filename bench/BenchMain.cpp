@@ -16,6 +16,7 @@
 #include "datalayer/BulkLoad.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
+#include "testdata/Database.h"
 #include "testdata/Generator.h"
 #include "testdata/Schema.h"
 
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
     std::printf("server:  %s\n", ServerDescription().c_str());
     std::fflush(stdout);
 
-    double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0;
+    double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0, verifyOverhead = 0;
     std::int64_t peakKiB = 0;
     int status = 0;
     try {
@@ -203,6 +204,18 @@ int main(int argc, char** argv) {
             for (std::size_t i = 6; i < slowest.size(); ++i) rest += slowest[i].second;
             std::printf(" the other %zu %.2f s\n", slowest.size() > 6 ? slowest.size() - 6 : 0, rest);
             if (!SameRowCounts(customers, AllTables())) status = 1;
+            // The same run without comparing the tables, into empty tables again: what the
+            // comparison adds.
+            testdata::CreateSchema(bench::AdminServer(), customers.TargetDb(), testdata::Edition::Velm);
+            const bench::ConversionResult unverified = bench::RunConversion(customers, {}, false);
+            if (!unverified.completed) {
+                std::printf("conversion without verification failed: %s\n", unverified.lastMessage.c_str());
+                return 1;
+            }
+            verifyOverhead = run.time.wall / unverified.time.wall - 1;
+            std::printf("%-33s copy alone %.1f s; verification %.1f s beside the copy, adding %.1f s (%.1f%%)\n", "",
+                        unverified.time.wall, run.verifySeconds, run.time.wall - unverified.time.wall,
+                        verifyOverhead * 100);
             std::fflush(stdout);
 
             const bench::RemapResult remap = bench::TimeRemap(env, customers);
@@ -266,7 +279,9 @@ int main(int argc, char** argv) {
         std::printf("benchmark failed: %s\n", e.what());
         return 1;
     }
-    std::printf("\nRESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f\n",
-                serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k);
+    std::printf(
+        "\nRESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f "
+        "verify_overhead=%.2f\n",
+        serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k, verifyOverhead);
     return status;
 }

@@ -8,6 +8,7 @@
 #include "common/MsgBox.h"
 #include "conversion/FrmMain.h"
 #include "conversion/TableCopyRun.h"
+#include "conversion/TableVerification.h"
 #include "support/ScriptedMsgBox.h"
 
 namespace bench {
@@ -28,6 +29,11 @@ public:
         form_.TableFinished(table, rows, seconds);
     }
     void TableFailed(const RunTable& table, const std::string& error) override { form_.TableFailed(table, error); }
+    void TableVerifying(const RunTable& table) override { form_.TableVerifying(table); }
+    void TableVerified(const RunTable& table, const TableCheck& check) override {
+        result_.verifySeconds += check.seconds;
+        form_.TableVerified(table, check);
+    }
     int Question(const std::string& prompt, int style, const std::string& title) override {
         return form_.Question(prompt, style, title);
     }
@@ -41,7 +47,7 @@ private:
 
 }  // namespace
 
-ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables) {
+ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables, bool verify) {
     testsupport::ScriptedMsgBox boxes;
     FrmMain form;
     form.Form_Load();
@@ -79,14 +85,17 @@ ConversionResult RunConversion(const Customers& customers, const std::vector<std
         }
     });
 
-    boxes.Plan({mb::kYes});
+    // Yes to starting, and to overwriting the customers and products of an earlier copy.
+    boxes.Plan({mb::kYes, mb::kYes, mb::kYes});
     // Memory an earlier measurement freed goes back to the system first (glibc keeps
     // freed heap otherwise), so the peak is this run's.
     malloc_trim(0);
     result.peakOfRunOnly = ResetPeakResident();
     const Stopwatch watch;
     TimedEvents events(form, result);
-    RunTableCopy(form.MakeRunRequest(), events);
+    RunRequest request = form.MakeRunRequest();
+    request.verify = verify;
+    RunTableCopy(request, events);
     result.time = watch.Elapsed();
     result.peakKiB = PeakResidentKiB();
     form.SetChangeListener(nullptr);

@@ -4,8 +4,10 @@
 
 #include "common/Settings.h"
 #include "connection/OpenMySQL.h"
+#include "conversion/RunJournal.h"
 #include "conversion/TableCatalogue.h"
 #include "conversion/TableCopyRun.h"
+#include "conversion/VerifyRun.h"
 
 namespace {
 std::string SettingKey(CustomerIndex index) {
@@ -17,6 +19,10 @@ FrmMain::FrmMain(OdbcDataSources dataSources) : dataSources_(std::move(dataSourc
 
 void FrmMain::cmdStart_Click() {
     RunTableCopy(MakeRunRequest(), *this);
+}
+
+void FrmMain::cmdVerify_Click() {
+    RunVerification(MakeRunRequest(), *this);
 }
 
 void FrmMain::Command1_Click() {
@@ -48,6 +54,8 @@ void FrmMain::Form_Load() {
     for (auto name : TableCatalogue()) list_.AddItem(std::string(name));
     Notify(Change::List);
     SetChkAll(true);
+    // A run that was cut off (killed, a power cut) is told once, at the next start.
+    for (const std::string& line : SettleUnfinishedRuns()) WriteLog(line);
 }
 
 void FrmMain::Show() {

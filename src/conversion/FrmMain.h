@@ -9,6 +9,7 @@
 #include "connection/OdbcDataSources.h"
 #include "conversion/ListBox.h"
 #include "conversion/RunEvents.h"
+#include "conversion/RunJournal.h"
 #include "conversion/RunLedger.h"
 #include "conversion/RunRecord.h"
 #include "conversion/RunStop.h"
@@ -46,6 +47,8 @@ public:
     void cmdClose_Click();
     void cmdStart_Click();
     void Command1_Click();
+    // The 검증 button: compares the selected tables with their sources, changing nothing.
+    void cmdVerify_Click();
     // The 중지 button: safe from any thread while a run or the repair command works on
     // another; the operation ends soon after, saying what it left unfinished.
     void cmdStop_Click() { stop_.Request(); }
@@ -91,6 +94,8 @@ public:
     void RowCopied() override { AdvanceProgress(0); }
     void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override;
     void TableFailed(const RunTable& table, const std::string& error) override;
+    void TableVerifying(const RunTable& table) override;
+    void TableVerified(const RunTable& table, const TableCheck& check) override;
     int Question(const std::string& prompt, int style, const std::string& title = {}) override;
     void LogLine(const std::string& line) override { WriteLog(line); }
     void RunFinished(const RunEnd& end) override;
@@ -167,4 +172,5 @@ private:
     std::string signedInUser_;
     std::string lastRecordPath_;
     std::vector<std::string> explanation_;
+    RunJournal journal_;
 };

@@ -22,7 +22,7 @@ std::string FrmMain::RowStateText(int row) const {
 namespace {
 bool ToRetry(const TableOutcome* outcome) {
     return outcome && (outcome->state == TableState::Failed || outcome->state == TableState::Stopped ||
-                       outcome->state == TableState::NotRun);
+                       outcome->state == TableState::NotRun || outcome->state == TableState::Mismatch);
 }
 }  // namespace
 
@@ -48,6 +48,11 @@ void FrmMain::RunStarted(const std::vector<RunTable>& tables) {
     explanation_.clear();
     runTables_ = tables;
     ledger_.Begin(tables);
+    try {
+        journal_.Begin(RecordFacts(), ledger_);
+    } catch (const std::exception& e) {
+        WriteLog(std::string("작업 기록을 만들지 못했습니다: ") + e.what());
+    }
     Notify(Change::Status);
 }
 
@@ -76,6 +81,7 @@ void FrmMain::StepStarted(const RunTable& table, RunStep step) {
 void FrmMain::TableStarted(const RunTable& table, std::int64_t rowTotal) {
     SetCurrentRow(table.row);
     ledger_.Copying(table, rowTotal);
+    journal_.Note(table.name + " 복사 시작");
     if (rowTotal > 0) {
         SetProgressMax(0, static_cast<float>(rowTotal));
         SetProgressValue(0, 0);
@@ -85,6 +91,7 @@ void FrmMain::TableStarted(const RunTable& table, std::int64_t rowTotal) {
 
 void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double seconds) {
     ledger_.Done(table, rows, seconds);
+    journal_.Note(table.name + " 복사 끝 - 대상 " + std::to_string(rows) + "건");
     WriteLog(table.name + ": " + std::to_string(rows) + "건 복사");
     SetProgressValue(1, Progress(1).Value + 1);
     Notify(Change::Status);
@@ -93,6 +100,24 @@ void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double sec
 void FrmMain::TableFailed(const RunTable& table, const std::string& /*error*/) {
     SetCurrentRow(table.row);
     ledger_.Failed(table);
+    journal_.Note(table.name + " 복사 끝 - 실패");
+    Notify(Change::Status);
+}
+
+void FrmMain::TableVerifying(const RunTable& table) {
+    SetCurrentRow(table.row);
+    ledger_.Verifying(table);
+    journal_.Note(table.name + " 검증 시작");
+    Notify(Change::Status);
+}
+
+void FrmMain::TableVerified(const RunTable& table, const TableCheck& check) {
+    // A table only verified, not copied, moves the overall bar here.
+    const TableOutcome* outcome = ledger_.OfRow(table.row);
+    if (outcome && outcome->state == TableState::Verifying) SetProgressValue(1, Progress(1).Value + 1);
+    ledger_.Verified(table, check);
+    journal_.Note(table.name + " 검증 끝 - " + (check.match ? "검증됨" : "불일치") + " · " + CheckText(check));
+    if (!check.match) WriteLog(table.name + ": 불일치 - " + DifferenceText(check));
     Notify(Change::Status);
 }
 
@@ -133,7 +158,7 @@ RunRecordFacts FrmMain::RecordFacts() const {
 
 void FrmMain::SaveRunRecord(const RunEnd& end) {
     try {
-        lastRecordPath_ = WriteRunRecord(RecordFacts(), ledger_, end);
+        lastRecordPath_ = journal_.Finish(RecordFacts(), ledger_, end);
         WriteLog("작업 기록: " + lastRecordPath_);
     } catch (const std::exception& e) {
         lastRecordPath_.clear();

@@ -7,6 +7,7 @@
 #include "common/CustomerForm.h"
 
 class RunStop;
+struct TableCheck;
 namespace ado {
 class Connection;
 }
@@ -38,6 +39,9 @@ struct RunEnd {
     std::int32_t declinedCount = 0;
     std::int64_t failedTableRows = -1;     // the rows that table's target holds now; -1 when unknown
     std::vector<std::string> explanation;  // what went wrong and what to do, in plain Korean
+    bool verifyOnly = false;                   // the verify command, which copies nothing
+    std::string repairError;                   // the zero-date repair's report, when it failed
+    std::vector<std::string> outsideSnapshot;  // selected source tables the snapshot does not hold
 };
 
 // What a copy run or the repair command tells the one who started it. The window model
@@ -60,6 +64,9 @@ public:
     virtual void RowCopied() = 0;
     virtual void TableFinished(const RunTable& table, std::int64_t rows, double seconds) = 0;
     virtual void TableFailed(const RunTable& table, const std::string& error) = 0;
+    // A table is being compared with its source, and what the comparison found.
+    virtual void TableVerifying(const RunTable& /*table*/) {}
+    virtual void TableVerified(const RunTable& /*table*/, const TableCheck& /*check*/) {}
     // A message box: a question, a report or the completion message. Returns the answer.
     virtual int Question(const std::string& prompt, int style, const std::string& title = {}) = 0;
     virtual void LogLine(const std::string& line) = 0;
@@ -86,4 +93,5 @@ struct RunRequest {
     ConnectionSetup& connections;
     RunStop& stop;
     std::vector<RunTable> tables;  // the selected rows, in list order
+    bool verify = true;            // each copied table is compared with its source
 };

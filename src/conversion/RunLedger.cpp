@@ -55,7 +55,11 @@ std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point 
 
 void RunLedger::Begin(const std::vector<RunTable>& tables) {
     tables_.clear();
-    for (const RunTable& table : tables) tables_.push_back({table, TableState::Waiting, 0, 0});
+    for (const RunTable& table : tables) {
+        TableOutcome outcome;
+        outcome.table = table;
+        tables_.push_back(std::move(outcome));
+    }
     status_ = RunStatus{};
     status_.begun = true;
     status_.started = SteadyClock::now();
@@ -122,12 +126,31 @@ void RunLedger::Failed(const RunTable& table) {
     status_.step.clear();
 }
 
+void RunLedger::Verifying(const RunTable& table) {
+    // A copied table stays 완료 while it is compared.
+    if (TableOutcome* outcome = Find(table); outcome && outcome->state != TableState::Done)
+        outcome->state = TableState::Verifying;
+}
+
+void RunLedger::Verified(const RunTable& table, const TableCheck& check) {
+    TableOutcome* outcome = Find(table);
+    if (!outcome) return;
+    if (outcome->state != TableState::Done) {
+        outcome->rows = check.targetRows;
+        outcome->seconds = check.seconds;
+    }
+    outcome->state = check.match ? TableState::Verified : TableState::Mismatch;
+    outcome->checked = true;
+    outcome->check = check;
+}
+
 void RunLedger::Finish(const RunEnd& end) {
     // The table the run ended in may not have reached its first row yet.
     bool endedIn = false;
     for (TableOutcome& outcome : tables_) {
-        const bool open = outcome.state == TableState::Copying || outcome.state == TableState::Waiting;
-        if (open && !endedIn && (outcome.state == TableState::Copying || outcome.table.name == end.failedTable)) {
+        const bool busy = outcome.state == TableState::Copying || outcome.state == TableState::Verifying;
+        const bool open = busy || outcome.state == TableState::Waiting;
+        if (open && !endedIn && (busy || outcome.table.name == end.failedTable)) {
             endedIn = true;
             outcome.state = end.outcome == RunOutcome::Stopped ? TableState::Stopped : TableState::Failed;
         } else if (open) {
@@ -151,10 +174,16 @@ std::vector<std::string> RunLedger::SummaryLines(const RunEnd& end) const {
     if (end.outcome == RunOutcome::Declined)
         return {"복사될 곳의 [" + end.declinedLabel + "] 테이블에 자료가 있어(" + GroupDigits(end.declinedCount) +
                 "건) 아니요를 선택했습니다. 아무 테이블도 복사하지 않았습니다."};
+    if (end.verifyOnly) return VerificationLines(end);
     std::int64_t rows = 0;
-    for (const TableOutcome& outcome : tables_) rows += outcome.state == TableState::Done ? outcome.rows : 0;
-    std::string tables = "테이블: 복사 " + std::to_string(Count(TableState::Done)) + "개, 실패 " +
-                         std::to_string(Count(TableState::Failed)) + "개, ";
+    int copied = 0;
+    for (const TableOutcome& outcome : tables_) {
+        const bool done = outcome.state == TableState::Done || outcome.checked;
+        rows += done ? outcome.rows : 0;
+        copied += done ? 1 : 0;
+    }
+    std::string tables =
+        "테이블: 복사 " + std::to_string(copied) + "개, 실패 " + std::to_string(Count(TableState::Failed)) + "개, ";
     if (const int stopped = Count(TableState::Stopped); stopped > 0)
         tables += "중지 " + std::to_string(stopped) + "개, ";
     tables += "실행 안 함 " + std::to_string(Count(TableState::NotRun)) + "개";
@@ -165,10 +194,33 @@ std::vector<std::string> RunLedger::SummaryLines(const RunEnd& end) const {
         "시작: " + LocalTimeText(startTime_) + ", 끝: " + LocalTimeText(endTime_) +
             ", 걸린 시간: " + DurationText(SecondsBetween(status_.started, status_.finished)),
     };
+    if (!end.repairError.empty()) lines.push_back("원본 0000-00-00 날짜 고치기: 실패");
+    const TableOutcome* failed = nullptr;
+    for (const TableOutcome& outcome : tables_)
+        if (outcome.table.name == end.failedTable && outcome.state == TableState::Mismatch) failed = &outcome;
     if (!end.failedTable.empty())
         lines.push_back((end.outcome == RunOutcome::Stopped ? "중지한 테이블: " : "실패한 테이블: ") + end.failedTable +
-                        " (" + TableCondition(end) + ")");
+                        " (" + (failed ? "원본과 다름 - " + DifferenceText(failed->check) : TableCondition(end)) + ")");
     if (!end.error.empty()) lines.push_back("오류: " + OneLine(end.error));
+    if (Count(TableState::Verified) + Count(TableState::Mismatch) > 0)
+        lines.push_back("검증: " + std::to_string(Count(TableState::Verified)) + "/" + std::to_string(tables_.size()) +
+                        " 일치");
+    return lines;
+}
+
+// The summary of the verify command, which copies nothing.
+std::vector<std::string> RunLedger::VerificationLines(const RunEnd& end) const {
+    std::vector<std::string> lines{
+        "[작업 요약] 결과: " + OutcomeText(end.outcome) + " (검증만, 바꾼 것 없음)",
+        "검증: " + std::to_string(Count(TableState::Verified)) + "/" + std::to_string(tables_.size()) + " 일치",
+        "시작: " + LocalTimeText(startTime_) + ", 끝: " + LocalTimeText(endTime_) +
+            ", 걸린 시간: " + DurationText(SecondsBetween(status_.started, status_.finished)),
+    };
+    for (const TableOutcome& outcome : tables_)
+        if (outcome.state == TableState::Mismatch)
+            lines.push_back("불일치: " + outcome.table.name + " (" + DifferenceText(outcome.check) + ")");
+    // A difference is named above; any other error here.
+    if (!end.error.empty() && Count(TableState::Mismatch) == 0) lines.push_back("오류: " + OneLine(end.error));
     return lines;
 }
 
@@ -186,6 +238,12 @@ std::string StateText(const TableOutcome& outcome) {
             return "중지됨";
         case TableState::NotRun:
             return "실행 안 함";
+        case TableState::Verifying:
+            return "검증 중";
+        case TableState::Verified:
+            return "검증됨 " + GroupDigits(outcome.rows) + "건 " + DurationText(outcome.seconds);
+        case TableState::Mismatch:
+            return "불일치";
     }
     return {};
 }

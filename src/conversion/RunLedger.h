@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "conversion/RunEvents.h"
+#include "conversion/TableVerification.h"
 
 // Where a selected table stands in a run.
-enum class TableState { Waiting, Copying, Done, Failed, Stopped, NotRun };
+enum class TableState { Waiting, Copying, Done, Failed, Stopped, NotRun, Verifying, Verified, Mismatch };
 
 struct TableOutcome {
     RunTable table;
@@ -15,6 +16,8 @@ struct TableOutcome {
     std::int64_t rows = 0;      // for Done: the rows copied; while copying: the rows to copy
     double seconds = 0;         // for Done: how long the table took
     std::int64_t estimate = 0;  // the server's estimate of its rows, before the run reached it
+    bool checked = false;       // compared with its source: what the comparison found
+    TableCheck check;
 };
 
 // What the status line shows of a run, copied out for the window to paint.
@@ -44,6 +47,9 @@ public:
     void Copying(const RunTable& table, std::int64_t total);
     void Done(const RunTable& table, std::int64_t rows, double seconds);
     void Failed(const RunTable& table);
+    void Verifying(const RunTable& table);
+    // Verified or Mismatch; a table only verified takes the target's rows and the time.
+    void Verified(const RunTable& table, const TableCheck& check);
     // Settles every table still open: the one being copied failed or stopped, the rest not run.
     void Finish(const RunEnd& end);
 
@@ -60,6 +66,7 @@ private:
     TableOutcome* Find(const RunTable& table);
     int Count(TableState state) const;
     std::int64_t WaitingRows() const;
+    std::vector<std::string> VerificationLines(const RunEnd& end) const;
 
     std::vector<TableOutcome> tables_;
     RunStatus status_;

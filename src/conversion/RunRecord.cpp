@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "common/BuiltInValues.h"
@@ -33,6 +32,17 @@ std::string FileNamePart(const std::string& text) {
     }
     if (part.empty() || part.front() == '.') part.insert(0, "_");
     return part.substr(0, 80);
+}
+
+std::string CheckText(const TableCheck& check) {
+    std::string text = "원본 " + std::to_string(check.sourceRows) + "행 digest " + check.sourceDigest + ", 대상 " +
+                       std::to_string(check.targetRows) + "행 digest " + check.targetDigest;
+    if (!check.keys.empty()) {
+        text += ", 다른 행의 키:";
+        for (const std::string& key : check.keys) text += " [" + key + "]";
+    }
+    for (const std::string& column : check.uncompared) text += ", 비교하지 않은 열: " + column;
+    return text;
 }
 
 std::string RunRecordsFolder() {
@@ -74,15 +84,23 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
     lines.push_back(selected);
     lines.push_back("");
     lines.push_back("테이블별 결과:");
-    for (const TableOutcome& outcome : ledger.Tables())
-        lines.push_back("  " + outcome.table.name + ": " + StateText(outcome));
+    for (const TableOutcome& outcome : ledger.Tables()) {
+        std::string line = "  " + outcome.table.name + ": " + StateText(outcome);
+        if (outcome.checked) line += " · " + CheckText(outcome.check);
+        lines.push_back(line);
+    }
+    if (!end.outsideSnapshot.empty()) {
+        std::string outside = "스냅숏 밖의 원본 테이블(MyISAM 등, 복사 중의 변경이 섞일 수 있음):";
+        for (const std::string& table : end.outsideSnapshot) outside += " " + table;
+        lines.push_back(outside);
+    }
     lines.push_back("");
     for (const std::string& line : ledger.SummaryLines(end)) lines.push_back(line);
     for (const std::string& line : end.explanation) lines.push_back("  " + line);
     return Lines(lines);
 }
 
-std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end) {
+std::string NewRunRecordPath(const RunRecordFacts& facts, const RunLedger& ledger) {
     namespace fs = std::filesystem;
     const fs::path folder = RunRecordsFolder();
     std::error_code error;
@@ -101,9 +119,19 @@ std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger,
         path = folder / (stem + "-" + std::to_string(n) + ".txt");
     if (fd < 0) throw std::runtime_error(path.string() + ": " + std::strerror(errno));
     ::close(fd);
-    std::ofstream out(path, std::ios::binary);
-    out << RunRecordText(facts, ledger, end);
-    out.close();
-    if (!out) throw std::runtime_error(path.string() + ": " + std::strerror(errno));
     return path.string();
+}
+
+void WriteRecordFile(const std::string& path, const std::string& text) {
+    // Readable by this account only, and on the disk before the call returns.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) throw std::runtime_error(path + ": " + std::strerror(errno));
+    bool written = true;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        written = n > 0;
+        if (written) done += static_cast<std::size_t>(n);
+    }
+    const int error = written && ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 || error != 0) throw std::runtime_error(path + ": " + std::strerror(error ? error : errno));
 }

@@ -28,11 +28,19 @@ std::string ComputerName();
 // started: the head of a run record and of a saved work log.
 std::vector<std::string> RunFactsLines(const RunRecordFacts& facts, const std::string& start);
 
+// A table's comparison as the record lists it: each side's rows and digest, and the keys
+// of rows that differ.
+std::string CheckText(const TableCheck& check);
+
 // The record of one run as plain UTF-8 text, readable without the program.
 std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);
 
-// Writes the record in RunRecordsFolder() (the folder and the file readable by this
-// account only), named by the run's start time and both IDs
-// ("20261209-140307_tarnid_velmid.txt"); returns its path. Throws std::runtime_error
-// when it cannot be written.
-std::string WriteRunRecord(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end);
+// Creates, empty and readable by this account only, the record of the run the ledger has
+// begun in RunRecordsFolder() (the folder made when missing, private to this account), named
+// by the run's start time and both IDs ("20261209-140307_tarnid_velmid.txt"); returns its
+// path. Throws std::runtime_error when it cannot be made.
+std::string NewRunRecordPath(const RunRecordFacts& facts, const RunLedger& ledger);
+
+// Writes a record's text at `path` (mode 0600), replacing what it held, and pushes it to
+// the disk. Throws std::runtime_error.
+void WriteRecordFile(const std::string& path, const std::string& text);

@@ -15,7 +15,12 @@
 #include "conversion/FailureExplanation.h"
 #include "conversion/OrderDetailLinks.h"
 #include "conversion/PreRunCheck.h"
+#include "conversion/RunPreparation.h"
 #include "conversion/RunStop.h"
+#include "conversion/SourceSnapshot.h"
+#include "conversion/TableVerification.h"
+#include "conversion/TargetLock.h"
+#include "conversion/VerificationLane.h"
 #include "conversion/ZeroDateRepair.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
@@ -35,41 +40,10 @@ constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "produc
 
 constexpr const char* kRepairStopped = "작업을 중지했습니다. ordbook_d의 상위 연결 처리가 끝나지 않았습니다.";
 
-bool IdsEntered(const RunRequest& request, RunEvents& events) {
-    for (CustomerIndex i = 0; i <= 1; ++i) {
-        if (TrimBlanks(request.customers.IdText(i)).empty()) {
-            events.Question("Tarn ID를 입력하세요.", mb::kOkOnly);
-            request.customers.FocusIdBox(i);
-            return false;
-        }
-    }
-    return true;
-}
-
-bool LocateBoth(const RunRequest& request, RunEvents& events) {
-    for (CustomerIndex i = 0; i <= 1; ++i)
-        if (request.connections.LocateCustomer(i).empty()) return false;
-    events.HostsLocated();
-    return true;
-}
-
 std::int32_t Count(Recordset& recordset) {
     const std::int32_t count = recordset.GetFields().Item(0).GetValue().ToLong();
     return count;
 }
-
-// Forgets a stop request when the operation ends, however it ends: one made after the
-// operation had finished its work must not stop the next.
-class StopScope {
-public:
-    explicit StopScope(RunStop& stop) : stop_(stop) {}
-    ~StopScope() { stop_.Begin(); }
-    StopScope(const StopScope&) = delete;
-    StopScope& operator=(const StopScope&) = delete;
-
-private:
-    RunStop& stop_;
-};
 
 using Clock = std::chrono::steady_clock;
 
@@ -90,6 +64,16 @@ public:
                 ReportStopped();
             else
                 ReportFailure(std::current_exception());
+        }
+        // Tables compared beside a later one that failed still get their findings.
+        while (lane_ && lane_->Busy() && !stop_.Requested()) {
+            const RunTable table = lane_->Table();
+            try {
+                const TableCheck check = lane_->Collect();
+                events_.TableVerified(table, check);
+            } catch (const std::exception&) {
+                // The run's own failure is the one reported.
+            }
         }
         // The work ends here: its times and record do not wait for the last box's answer.
         if (confirmed_) events_.RunFinished(end_);
@@ -126,6 +110,12 @@ private:
                 NotConnectedReason("DB에 연결하지 못했습니다", sourceOpened ? kTargetCustomer : kSourceCustomer);
             return;
         }
+        // Nothing has changed yet: a run into the same target elsewhere stops this one here.
+        if (const auto holder = TakeTargetLock(*targetConn_)) {
+            ReportFailure(TargetBusyMessage(request_.customers.DBName(kTargetCustomer), *holder));
+            CloseAll();
+            return;
+        }
         if (!StructureFits()) {
             CloseAll();
             return;
@@ -136,14 +126,24 @@ private:
             return;
         }
         ThrowIfStopped();
-        E_FAIL_Error_Solution(sourceConn_);
+        end_.repairError = E_FAIL_Error_Solution(sourceConn_);
+        if (request_.verify) lane_ = OpenVerificationLane();
+        if (!lane_) end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
+        const TableVerifier verifier(sourceConn_, targetConn_);
         for (const RunTable& table : request_.tables) {
             ThrowIfStopped();
-            CopyTable(table);
+            if (!CopyTable(table, verifier)) return;
         }
+        if (lane_ && !CollectVerifications(true)) return;
         ThrowIfStopped();
-        end_.outcome = RunOutcome::Completed;
-        lastMessage_ = "복사가 완료되었습니다.";
+        if (end_.repairError.empty()) {
+            end_.outcome = RunOutcome::Completed;
+            lastMessage_ = "복사가 완료되었습니다.";
+        } else {
+            // Every table was copied, but the source kept zero dates the copy may have
+            // carried over: the run did not do all it should.
+            ReportFailure("복사는 끝났지만 원본의 0000-00-00 날짜 고치기에 실패했습니다.\r\n" + end_.repairError);
+        }
         CloseAll();
     }
 
@@ -179,14 +179,15 @@ private:
     }
 
     void ReportFailure(const std::exception_ptr& failure) {
-        const std::string report = ErrorReportText(AsVbError(failure), "cmdStart_Click", ReportOwner::Form, "Form1");
+        if (!current_.name.empty()) end_.explanation = ExplainFailure(FactsOfFailure(failure));
+        ReportFailure(ErrorReportText(AsVbError(failure), "cmdStart_Click", ReportOwner::Form, "Form1"));
+    }
+
+    void ReportFailure(const std::string& report) {
         end_.outcome = RunOutcome::Failed;
         end_.error = report;
         end_.failedTable = current_.name;
-        if (!current_.name.empty()) {
-            end_.explanation = ExplainFailure(FactsOfFailure(failure));
-            events_.TableFailed(current_, report);
-        }
+        if (!current_.name.empty()) events_.TableFailed(current_, report);
         lastMessage_ = report;
     }
 
@@ -245,7 +246,9 @@ private:
         return true;
     }
 
-    void CopyTable(const RunTable& table) {
+    // Copies one table, then compares it with its source; false when they differ (the run
+    // has then ended as failed).
+    bool CopyTable(const RunTable& table, const TableVerifier& verifier) {
         const Clock::time_point started = Clock::now();
         current_ = table;
         end_.targetTouched = false;
@@ -291,9 +294,70 @@ private:
             events_.StepStarted(table, RunStep::Remapping);
             RemapSkippingMissingColumns();
         }
-        // The rows the source counted before the copy, as the log line has always said.
-        events_.TableFinished(table, total, std::chrono::duration<double>(Clock::now() - started).count());
+        const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        if (!request_.verify || lane_) {
+            // The rows the target holds now.
+            events_.TableFinished(table, TargetRows(table), seconds);
+            current_ = RunTable{};
+            if (!lane_) return true;
+            // Tables before this one were compared while it copied.
+            if (!CollectVerifications(false)) return false;
+            events_.TableVerifying(table);
+            lane_->Start(table);
+            return true;
+        }
+        events_.TableVerifying(table);
+        const TableCheck check = verifier.Verify(table.name);
+        events_.TableFinished(table, check.targetRows, seconds);
+        events_.TableVerified(table, check);
         current_ = RunTable{};
+        return Matches(table, check);
+    }
+
+    // A lane of its own compares each table while the next one copies; without one (the
+    // account may not lock tables) each table is compared on the run's connections.
+    std::unique_ptr<VerificationLane> OpenVerificationLane() {
+        const auto open = [this](CustomerIndex index) {
+            auto connection = std::make_shared<Connection>();
+            stop_.Watch(connection);
+            return request_.connections.OpenCustomer(connection, index, index == kSourceCustomer)
+                       ? connection
+                       : std::shared_ptr<Connection>();
+        };
+        return VerificationLane::Open(*sourceConn_, request_.tables, open, end_.outsideSnapshot);
+    }
+
+    // Takes the lane's findings in table order: those ready, or all of them (waiting);
+    // false when a table differs (the run has then ended as failed).
+    bool CollectVerifications(bool wait) {
+        while (lane_->Busy() && (wait || lane_->Ready())) {
+            const RunTable table = lane_->Table();
+            TableCheck check;
+            try {
+                check = lane_->Collect();
+            } catch (...) {
+                current_ = table;
+                throw;
+            }
+            events_.TableVerified(table, check);
+            if (!Matches(table, check)) return false;
+        }
+        return true;
+    }
+
+    // A table that differs keeps its state, 불일치, and the run ends as failed in it.
+    bool Matches(const RunTable& table, const TableCheck& check) {
+        if (check.match) return true;
+        end_.targetTouched = false;
+        ReportFailure("검증 결과 " + table.name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(check) +
+                      "\r\n\r\n복사가 완료되지 않았습니다.");
+        end_.failedTable = table.name;
+        return false;
+    }
+
+    std::int64_t TargetRows(const RunTable& table) {
+        auto count = targetConn_->Execute("SELECT COUNT(*) FROM " + table.name);
+        return std::stoll(count->GetFields().Item(0).GetValue().Text());
     }
 
     // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
@@ -333,6 +397,7 @@ private:
     int lastMessageStyle_ = mb::kOkOnly;
     std::shared_ptr<Connection> sourceConn_, targetConn_;
     std::shared_ptr<Recordset> sourceRs_, targetRs_;
+    std::unique_ptr<VerificationLane> lane_;  // declared last: waits for its comparison before the rest goes
 };
 
 }  // namespace
@@ -362,6 +427,10 @@ void RunParentLinkRepair(const RunRequest& request, RunEvents& events) {
         const bool opened = request.connections.OpenCustomer(connection, kTargetCustomer, false);
         throwIfStopped();
         if (!opened) return;
+        if (const auto holder = TakeTargetLock(*connection)) {
+            events.Question(TargetBusyMessage(request.customers.DBName(kTargetCustomer), *holder), mb::kOkOnly);
+            return;
+        }
         try {
             RemapParentLinks(connection);
         } catch (const VbError& e) {

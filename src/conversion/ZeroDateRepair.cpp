@@ -26,12 +26,15 @@ const std::array<const char*, 16>& ZeroDateStatements() {
     return statements;
 }
 
-void E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source) {
+std::string E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source) {
     try {
         for (const char* statement : ZeroDateStatements()) source->Execute(statement, nullptr, ado::adCmdUnspecified);
     } catch (const VbError& e) {
         // Cut by a stop request: the run reports that itself.
         if (source->Aborted()) throw;
-        MsgBox(ErrorReportText(e, "E_FAIL_Error_Solution", ReportOwner::Form, "FrmMain"), mb::kOkOnly);
+        std::string report = ErrorReportText(e, "E_FAIL_Error_Solution", ReportOwner::Form, "FrmMain");
+        MsgBox(report, mb::kOkOnly);
+        return report;
     }
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <memory>
+#include <string>
 
 namespace ado {
 class Connection;
@@ -11,6 +12,6 @@ class Connection;
 const std::array<const char*, 16>& ZeroDateStatements();
 
 // Runs them on the source connection. The first failure is reported (and the rest
-// skipped); the caller carries on either way. A connection cut by a stop request
-// raises its error to the caller instead.
-void E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source);
+// skipped); the caller carries on either way. Returns "" when all ran, else the report
+// shown. A connection cut by a stop request raises its error to the caller instead.
+std::string E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source);

@@ -73,6 +73,8 @@ void FrmMainWindow::Connect() {
     });
     QObject::connect(&cmdStart_, &QPushButton::clicked, this,
                      [this] { StartRun([](FrmMain& model) { model.cmdStart_Click(); }); });
+    QObject::connect(&cmdVerify_, &QPushButton::clicked, this,
+                     [this] { StartRun([](FrmMain& model) { model.cmdVerify_Click(); }); });
     // From the window thread while the run works: the model cuts the run's connections.
     QObject::connect(&cmdStop_, &QPushButton::clicked, this, [this] {
         if (run_.Running()) model_.cmdStop_Click();
@@ -339,6 +341,7 @@ void FrmMainWindow::SetInputsEnabled(bool enabled) {
     btnMSel_.setEnabled(enabled);
     cmdStart_.setEnabled(enabled);
     cmdRetryFailed_.setEnabled(enabled && retryable_);
+    cmdVerify_.setEnabled(enabled);
     cmdClose_.setEnabled(enabled);
     cmdStop_.setEnabled(!enabled);
     command1_.setEnabled(enabled && repairUnlocked_);

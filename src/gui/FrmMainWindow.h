@@ -87,6 +87,7 @@ private:
     QLabel lblArrow_;
     std::array<QLabel, 2> lblIP_;
     QPushButton cmdStart_;
+    QPushButton cmdVerify_;  // 검증: compares the selected tables with their sources
     QPushButton cmdClose_;
     QPushButton cmdStop_;  // 중지: enabled only while a run works
     QPushButton command1_;

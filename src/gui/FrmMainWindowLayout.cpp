@@ -41,6 +41,9 @@ void FrmMainWindow::BuildControls() {
 
     cmdStart_.setObjectName(QStringLiteral("cmdStart"));
     cmdStart_.setText(QStringLiteral("시작"));
+    cmdVerify_.setObjectName(QStringLiteral("cmdVerify"));
+    cmdVerify_.setText(QStringLiteral("검증"));
+    cmdVerify_.setToolTip(QStringLiteral("선택한 테이블이 원본과 같은지 검사합니다 (아무것도 바꾸지 않음)"));
     cmdClose_.setObjectName(QStringLiteral("cmdClose"));
     cmdClose_.setText(QStringLiteral("닫기"));
     cmdStop_.setObjectName(QStringLiteral("cmdStop"));
@@ -132,8 +135,9 @@ void FrmMainWindow::BuildLayout() {
     idRow_.addWidget(&txtID_[1], 0, 3);
     idRow_.setColumnStretch(4, 1);
     idRow_.addWidget(&cmdStart_, 0, 5);
-    idRow_.addWidget(&cmdStop_, 0, 6);
-    idRow_.addWidget(&cmdClose_, 0, 7);
+    idRow_.addWidget(&cmdVerify_, 0, 6);
+    idRow_.addWidget(&cmdStop_, 0, 7);
+    idRow_.addWidget(&cmdClose_, 0, 8);
     idRow_.addWidget(&lblIP_[0], 1, 1);
     idRow_.addWidget(&lblIP_[1], 1, 3);
     idRow_.setColumnMinimumWidth(1, 150);
@@ -172,7 +176,8 @@ void FrmMainWindow::BuildLayout() {
 
     setTabOrder(&txtID_[0], &txtID_[1]);
     setTabOrder(&txtID_[1], &cmdStart_);
-    setTabOrder(&cmdStart_, &cmdStop_);
+    setTabOrder(&cmdStart_, &cmdVerify_);
+    setTabOrder(&cmdVerify_, &cmdStop_);
     setTabOrder(&cmdStop_, &cmdClose_);
     setTabOrder(&cmdClose_, &chkAll_);
     setTabOrder(&chkAll_, &cmdRetryFailed_);

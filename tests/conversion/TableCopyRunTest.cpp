@@ -83,17 +83,18 @@ TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
     EXPECT_EQ(f.boxes.Prompts(), (std::vector<std::string>{kStartQuestion, "복사가 완료되었습니다."}));
     EXPECT_EQ(f.RunLines(), (std::vector<std::string>{"office: 2건 복사", "storehouse: 0건 복사"}));
     const std::vector<std::string> summary = f.SummaryLines();
-    ASSERT_EQ(summary.size(), 4u);
+    ASSERT_EQ(summary.size(), 5u);
     EXPECT_EQ(summary[0], "[작업 요약] 결과: 완료");
+    EXPECT_EQ(summary[4], "검증: 2/2 일치");
     EXPECT_EQ(summary[1], "테이블: 복사 2개, 실패 0개, 실행 안 함 0개");
     EXPECT_EQ(summary[2], "복사한 행: 2건");
     EXPECT_EQ(summary[3].rfind("시작: ", 0), 0u) << summary[3];
-    EXPECT_EQ(f.form.RowStateText(3).rfind("완료 2건 ", 0), 0u) << f.form.RowStateText(3);
-    EXPECT_EQ(f.form.RowStateText(4).rfind("완료 0건 ", 0), 0u) << f.form.RowStateText(4);
+    EXPECT_EQ(f.form.RowStateText(3).rfind("검증됨 2건 ", 0), 0u) << f.form.RowStateText(3);
+    EXPECT_EQ(f.form.RowStateText(4).rfind("검증됨 0건 ", 0), 0u) << f.form.RowStateText(4);
     EXPECT_EQ(f.form.RowStateText(5), "");  // not selected
     const std::string record = f.RecordText();
     for (const std::string& part :
-         std::vector<std::string>{"결과: 완료\n", "  office: 완료 2건 ", "  storehouse: 완료 0건 ",
+         std::vector<std::string>{"결과: 완료\n", "  office: 검증됨 2건 ", "  storehouse: 검증됨 0건 ",
                                   "원본(Tarn) ID: " + f.sourceId + ", DB: " + f.sourceDb + ", 서버: " + kCustomerHostA,
                                   "대상(Velm) ID: " + f.targetId + ", DB: " + f.targetDb + ", 서버: " + kCustomerHostB,
                                   "선택한 테이블(2개): office storehouse\n", summary[1] + "\n", summary[3] + "\n"})
@@ -296,4 +297,20 @@ TEST(ParentLinkRepair, NeedsBothIdsAsksAndEndsWithItsMessage) {
     ASSERT_EQ(f.boxes.Boxes().size(), 2u);
     EXPECT_EQ(f.boxes.Boxes()[1].prompt.rfind("Error 3021 (", 0), 0u) << f.boxes.Boxes()[1].prompt;
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("in procedure Command1_Click of Form Form1"), std::string::npos);
+}
+
+TEST(TableCopyRun, FailedZeroDateRepairIsNamedAndTheRunDoesNotEndComplete) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.SourceSql("ALTER TABLE billnote DROP COLUMN dealdate");
+    f.Select({"storehouse"});
+    f.Start();
+    const std::vector<std::string> prompts = f.boxes.Prompts();
+    ASSERT_EQ(prompts.size(), 3u);
+    EXPECT_NE(prompts[1].find(") in procedure E_FAIL_Error_Solution of Form FrmMain"), std::string::npos);
+    EXPECT_EQ(prompts[2], "복사는 끝났지만 원본의 0000-00-00 날짜 고치기에 실패했습니다.\r\n" + prompts[1]);
+    const std::vector<std::string> summary = f.SummaryLines();
+    EXPECT_EQ(summary.at(0), "[작업 요약] 결과: 실패");
+    EXPECT_EQ(summary.at(4), "원본 0000-00-00 날짜 고치기: 실패");
+    EXPECT_NE(f.RecordText().find("\n원본 0000-00-00 날짜 고치기: 실패\n"), std::string::npos);
 }

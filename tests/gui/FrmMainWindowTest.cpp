@@ -82,6 +82,8 @@ TEST_F(FrmMainWindowTest, CaptionsAndInitialStates) {
     EXPECT_EQ(LabelText("lblIP_1"), QStringLiteral("000.000.000.000"));
     EXPECT_EQ(Get<QPushButton>("cmdStart").text(), QStringLiteral("시작"));
     EXPECT_EQ(Get<QPushButton>("cmdClose").text(), QStringLiteral("닫기"));
+    EXPECT_EQ(Get<QPushButton>("cmdVerify").text(), QStringLiteral("검증"));
+    EXPECT_TRUE(Get<QPushButton>("cmdVerify").isEnabled());
     EXPECT_EQ(Get<QPushButton>("Command1").text(), QStringLiteral("Command1"));
     EXPECT_FALSE(Get<QPushButton>("Command1").isEnabled());
     EXPECT_TRUE(Get<QPushButton>("cmdStart").isEnabled());

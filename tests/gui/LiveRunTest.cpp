@@ -62,9 +62,9 @@ protected:
 
     // The inputs a run must not let anyone change.
     std::vector<QWidget*> Inputs() {
-        return {&Get<QLineEdit>("txtID_0"),   &Get<QLineEdit>("txtID_1"),   &Get<QListWidget>("List1"),
-                &Get<QCheckBox>("chkAll"),    &Get<QPushButton>("btnMSel"), &Get<QPushButton>("cmdStart"),
-                &Get<QPushButton>("cmdClose")};
+        return {&Get<QLineEdit>("txtID_0"),     &Get<QLineEdit>("txtID_1"),   &Get<QListWidget>("List1"),
+                &Get<QCheckBox>("chkAll"),      &Get<QPushButton>("btnMSel"), &Get<QPushButton>("cmdStart"),
+                &Get<QPushButton>("cmdVerify"), &Get<QPushButton>("cmdClose")};
     }
     bool AllInputsInert() {
         for (QWidget* input : Inputs())
@@ -198,12 +198,12 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
                        "복사한 행: 20,000건\n")
             .arg(kRows)))
         << LogText().toStdString();
-    EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("완료 20,000건 "))) << RowState(6).toStdString();
+    EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("검증됨 20,000건 "))) << RowState(6).toStdString();
     EXPECT_EQ(RowState(5), QString());
     EXPECT_TRUE(Get<QLabel>("lblStatus").text().startsWith(QStringLiteral("끝남: 모두 20,000건 · 경과 ")));
     EXPECT_EQ(Get<QProgressBar>("ProgressBar1_1").text(), QStringLiteral("1 / 1 테이블"));
     EXPECT_EQ(Get<QProgressBar>("ProgressBar1_0").text(), QStringLiteral("100%"));
-    EXPECT_NE(fx.RecordText().find("  customer: 완료 20,000건 "), std::string::npos);
+    EXPECT_NE(fx.RecordText().find("  customer: 검증됨 20,000건 "), std::string::npos);
     guitest::SaveScreenshot(*window, "FrmMain_summary");
     EXPECT_EQ(Get<QLabel>("lblIP_0").text(), QStringLiteral("127.0.0.2"));
     EXPECT_EQ(Get<QLabel>("lblIP_1").text(), QStringLiteral("127.0.0.3"));
@@ -257,7 +257,7 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
     EXPECT_TRUE(LogText().startsWith(QStringLiteral("customer: %1건 복사\n[작업 요약] 결과: 실패\n").arg(kRows)));
     EXPECT_TRUE(LogText().contains(QStringLiteral("\n오류: ") + report + QStringLiteral("\n")))
         << LogText().toStdString();
-    EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("완료 20,000건 ")));
+    EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("검증됨 20,000건 ")));
     EXPECT_EQ(RowState(7), QStringLiteral("실패"));
     EXPECT_EQ(RowState(8), QStringLiteral("실행 안 함"));
     EXPECT_EQ(Get<QListWidget>("List1").item(7)->data(Qt::AccessibleTextRole).toString(), QStringLiteral("qlty: 실패"));
@@ -359,7 +359,7 @@ TEST_F(LiveRun, StopEndsARunOnAFrozenServerAndTheNextRunCompletes) {
     EXPECT_EQ(answerer.Boxes().back().text, QStringLiteral("복사가 완료되었습니다."));
     EXPECT_EQ(target("SELECT COUNT(*) FROM customer"), std::to_string(kRows));
     EXPECT_EQ(target("SELECT GROUP_CONCAT(code ORDER BY code) FROM qlty"), "1,2");
-    EXPECT_TRUE(RowState(7).startsWith(QStringLiteral("완료 2건 ")));  // a second run shows its own states
+    EXPECT_TRUE(RowState(7).startsWith(QStringLiteral("검증됨 2건 ")));  // a second run shows its own states
 }
 
 // The program quits while a run copies: the window goes away as the program ends, the

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "conversion/RunEvents.h"
+
+namespace ado {
+class Connection;
+}
+
+// Starts one read-only snapshot on the source connection: every later read of it, the
+// copy's and the verification's, sees the source as it was at this moment, whatever the
+// customer's own program commits meanwhile. Only transactional tables (InnoDB) are held by
+// it; returns the selected tables that are not.
+std::vector<std::string> BeginSourceSnapshot(ado::Connection& source, const std::vector<RunTable>& tables);
+
+// Starts the same snapshot on two source connections: both begin while `locker` holds read
+// locks on the selected tables that exist, so no commit to them falls between the two.
+// Returns the selected tables the snapshot does not hold. Raises the server's error (no
+// right to lock tables, a lock not granted within 10 seconds) with no snapshot started.
+std::vector<std::string> BeginTwinSnapshots(ado::Connection& locker, ado::Connection& first, ado::Connection& second,
+                                            const std::vector<RunTable>& tables);

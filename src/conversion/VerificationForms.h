@@ -1,0 +1,32 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ado {
+class Connection;
+}
+
+// How one table is compared between the two editions: for each side, SQL expressions over
+// the table (aliased `t`) that give every compared value in the form the target column
+// holds it, so that each server can digest its own side and equal tables give equal text.
+struct VerificationForms {
+    std::vector<std::string> sourceValues, targetValues;  // paired, one per compared value
+    std::vector<std::string> sourceKey, targetKey;        // the row's key, the same way
+    std::vector<std::string> keyNames;                    // for naming a differing row
+    std::string targetJoin;                               // joined on the target side ("" if none)
+    std::vector<std::string> uncompared;                  // columns left out, with the reason
+};
+
+// Reads both tables' columns from the servers and pairs them by the copy's rules: columns
+// both editions have hold the source's value as the target column takes it (a Null, or an
+// empty text into a date, gives the target's default); columns only the target has hold
+// their default; the order lines are paired by their old key (kept in "unit") and their
+// parent links compared through it. Throws VbError when either side lacks the table.
+VerificationForms PairColumns(ado::Connection& source, ado::Connection& target, const std::string& table);
+
+// A name in backticks, backticks inside doubled.
+std::string SqlIdentifier(const std::string& name);
+
+// An SQL text literal of any bytes (as hexadecimal, whatever the session's escaping rules).
+std::string SqlTextLiteral(const std::string& text);

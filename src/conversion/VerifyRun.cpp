@@ -1,0 +1,117 @@
+#include "conversion/VerifyRun.h"
+
+#include <memory>
+
+#include "common/CloseIfOpen.h"
+#include "common/ErrorReport.h"
+#include "common/ErrorTrap.h"
+#include "common/MsgBox.h"
+#include "conversion/RunPreparation.h"
+#include "conversion/SourceSnapshot.h"
+#include "conversion/TableVerification.h"
+#include "conversion/TargetLock.h"
+#include "datalayer/Connection.h"
+
+namespace {
+
+class Verification {
+public:
+    Verification(const RunRequest& request, RunEvents& events) : request_(request), events_(events) {
+        end_.verifyOnly = true;
+    }
+
+    void Run() {
+        const StopScope scope(request_.stop);
+        if (!IdsEntered(request_, events_)) return;
+        end_.outcome = RunOutcome::NotConnected;
+        events_.RunStarted(request_.tables);
+        try {
+            Steps();
+        } catch (const RunStopped&) {
+            Stopped();
+        } catch (const std::exception&) {
+            if (request_.stop.Requested()) {
+                Stopped();
+            } else {
+                end_.outcome = RunOutcome::Failed;
+                end_.failedTable = current_.name;
+                end_.error =
+                    ErrorReportText(AsVbError(std::current_exception()), "cmdVerify_Click", ReportOwner::Form, "Form1");
+                if (!current_.name.empty()) events_.TableFailed(current_, end_.error);
+                events_.Question(end_.error, mb::kOkOnly);
+            }
+        }
+        try {
+            CloseIfOpen(source_);
+            CloseIfOpen(target_);
+        } catch (const std::exception&) {
+            // A connection cut by a stop closes with an error; it is closed all the same.
+        }
+        events_.RunFinished(end_);
+    }
+
+private:
+    void Steps() {
+        const bool located = LocateBoth(request_, events_);
+        ThrowIfStopped();
+        if (!located) return;
+        source_ = std::make_shared<ado::Connection>();
+        target_ = std::make_shared<ado::Connection>();
+        request_.stop.Watch(source_);
+        request_.stop.Watch(target_);
+        const bool opened = request_.connections.OpenCustomer(source_, kSourceCustomer, true) &&
+                            request_.connections.OpenCustomer(target_, kTargetCustomer, false);
+        ThrowIfStopped();
+        if (!opened) return;
+        if (const auto holder = TakeTargetLock(*target_)) {
+            end_.outcome = RunOutcome::Failed;
+            end_.error = TargetBusyMessage(request_.customers.DBName(kTargetCustomer), *holder);
+            events_.Question(end_.error, mb::kOkOnly);
+            return;
+        }
+        end_.outsideSnapshot = BeginSourceSnapshot(*source_, request_.tables);
+        const TableVerifier verifier(source_, target_);
+        std::string differing;
+        for (const RunTable& table : request_.tables) {
+            ThrowIfStopped();
+            current_ = table;
+            events_.TableVerifying(table);
+            const TableCheck check = verifier.Verify(table.name);
+            events_.TableVerified(table, check);
+            if (!check.match) differing += "\r\n" + table.name + ": " + DifferenceText(check);
+            current_ = RunTable{};
+        }
+        ThrowIfStopped();
+        if (differing.empty()) {
+            end_.outcome = RunOutcome::Completed;
+            events_.Question("검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다.", mb::kOkOnly);
+        } else {
+            end_.outcome = RunOutcome::Failed;
+            end_.error = "원본과 다른 테이블이 있습니다." + differing;
+            events_.Question(end_.error, mb::kOkOnly);
+        }
+    }
+
+    void ThrowIfStopped() const {
+        if (request_.stop.Requested()) throw RunStopped{};
+    }
+
+    void Stopped() {
+        end_.outcome = RunOutcome::Stopped;
+        end_.failedTable = current_.name;
+        events_.LogLine("검증을 중지했습니다.");
+        events_.Question("검증을 중지했습니다.", mb::kOkOnly);
+    }
+
+    const RunRequest& request_;
+    RunEvents& events_;
+    RunEnd end_;
+    RunTable current_;
+    std::shared_ptr<ado::Connection> source_, target_;
+};
+
+}  // namespace
+
+void RunVerification(const RunRequest& request, RunEvents& events) {
+    Verification(request, events).Run();
+}

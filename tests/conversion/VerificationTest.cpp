@@ -1,0 +1,115 @@
+// Every copied table compared with its source (here on another server address): a faithful
+// copy is verified, the verify command finds a cell, a row and a parent link changed in the
+// target afterwards, and rows the customer changes during a copy stay out of it.
+#include <gtest/gtest.h>
+
+#include "ConversionFixture.h"
+
+using namespace testsupport;
+
+namespace {
+
+class Verification : public ::testing::Test {
+protected:
+    ConversionFixture f;
+
+    void SetUp() override {
+        f.CreateZeroDateTables();
+        f.SourceSql(
+            "CREATE TABLE sale (seq INT PRIMARY KEY, amount DECIMAL(12,2), memo VARCHAR(20), price FLOAT, "
+            "  sdate VARCHAR(10), gone INT);"
+            "INSERT INTO sale SELECT seq, seq / 4, IF(seq % 7 = 0, NULL, CONCAT('메모', seq)), seq / 3, "
+            "  IF(seq % 5 = 0, '', '2024-01-02'), seq FROM seq_1_to_3000;"
+            "CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), parentseq INT);"
+            "INSERT INTO ordbook_d VALUES (11, 1, 'x', 11), (12, 1, 'y', 11), (13, 2, NULL, 13), (14, 2, NULL, 13),"
+            "  (15, 2, NULL, 14)");
+        f.TargetSql(
+            "CREATE TABLE sale (seq INT PRIMARY KEY, amount DECIMAL(12,2), memo VARCHAR(20), price FLOAT, "
+            "  sdate DATE DEFAULT '1900-01-01', kind VARCHAR(5) NOT NULL DEFAULT 'N');"
+            "CREATE TABLE ordbook_d (seq INT AUTO_INCREMENT PRIMARY KEY, ordno INT, unit VARCHAR(10), parentseq INT);"
+            "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
+        f.Select({"ordbook_d", "sale"});
+    }
+
+    std::vector<std::string> States() const {
+        std::vector<std::string> states;
+        for (const TableOutcome& outcome : f.form.Ledger().Tables())
+            states.push_back(outcome.table.name + " " + f.form.RowStateText(outcome.table.row).substr(0, 9));
+        return states;
+    }
+
+    void Verify() {
+        f.boxes.Clear();
+        f.form.cmdVerify_Click();
+    }
+};
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
+    f.Start();
+    ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 검증됨", "sale 검증됨"}));
+    const std::vector<std::string> summary = f.SummaryLines();
+    ASSERT_EQ(summary.size(), 5u);
+    EXPECT_EQ(summary[4], "검증: 2/2 일치");
+    const std::string record = f.RecordText();
+    EXPECT_TRUE(Has(record, "  sale: 검증됨 3,000건")) << record;
+    EXPECT_TRUE(Has(record, "원본 3000행 digest ")) << record;
+
+    Verify();
+    EXPECT_EQ(f.boxes.Prompts(), std::vector<std::string>{"검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다."});
+    EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 검증됨", "sale 검증됨"}));
+
+    // One cell, one row, one parent link: line 15 now hangs under line 13 instead of 14.
+    f.TargetSql(
+        "UPDATE sale SET memo = '바뀜' WHERE seq = 70; DELETE FROM sale WHERE seq = 1234;"
+        "UPDATE ordbook_d c JOIN ordbook_d p ON p.unit = '13' SET c.parentseq = p.seq WHERE c.unit = '15'");
+    Verify();
+    ASSERT_EQ(f.boxes.Prompts().size(), 1u);
+    const std::string report = f.boxes.Prompts()[0];
+    EXPECT_TRUE(Has(report, "ordbook_d: 원본 5행, 대상 5행, 다른 행의 키: seq=15\r\n")) << report;
+    EXPECT_TRUE(Has(report, "sale: 원본 3000행, 대상 2999행, 다른 행의 키: seq=1234; seq=70")) << report;
+    EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 불일치", "sale 불일치"}));
+    EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패 (검증만, 바꾼 것 없음)");
+    EXPECT_EQ(f.SummaryLines()[1], "검증: 0/2 일치");
+    EXPECT_TRUE(Has(f.RecordText(), "  sale: 불일치 · 원본 3000행")) << f.RecordText();
+
+    // A copy that does not match ends as failed, naming the table and the key: a trigger
+    // in the target changes one row as it arrives. The source account may not lock tables
+    // here, so each table is compared right after its copy.
+    AdminSql("REVOKE LOCK TABLES ON " + SqlIdent(f.sourceDb) + ".* FROM " + SqlQuote(f.sourceId) + "@'127.0.0.%'");
+    f.boxes.Clear();
+    f.TargetSql(
+        "CREATE TRIGGER bump BEFORE INSERT ON sale FOR EACH ROW SET NEW.amount = IF(NEW.seq = 8, 0, NEW.amount)");
+    f.Start();
+    const std::vector<std::string> prompts = f.boxes.Prompts();
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_TRUE(
+        Has(prompts[1], "검증 결과 sale 테이블이 원본과 다릅니다.\r\n원본 3000행, 대상 3000행, 다른 행의 키: seq=8"))
+        << prompts[1];
+    EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패");
+}
+
+TEST_F(Verification, RowsChangedDuringTheCopyStayOutOfItAndRaiseNoMismatch) {
+    bool changed = false;
+    f.form.SetChangeListener([&](FrmMain::Change change) {
+        if (change != FrmMain::Change::Status || changed || f.form.Ledger().Status().table != "ordbook_d") return;
+        changed = true;
+        f.SourceSql(
+            "UPDATE sale SET memo = '나중' WHERE seq <= 10; DELETE FROM sale WHERE seq > 2990;"
+            "UPDATE ordbook_d SET ordno = 9");
+    });
+    f.Start();
+    f.form.SetChangeListener(nullptr);
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM sale"), "3000");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM sale WHERE memo = '나중'"), "0");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM ordbook_d WHERE ordno = 9"), "0");
+    EXPECT_EQ(f.SummaryLines()[4], "검증: 2/2 일치");
+}
