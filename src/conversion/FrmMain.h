@@ -77,6 +77,7 @@ public:
     void RowCopied() override { AdvanceProgress(0); }
     void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override;
     void TableFailed(const RunTable& table, const std::string& error) override;
+    void TableCarried(const RunTable& table, const std::string& path) override;
     int Question(const std::string& prompt, int style, const std::string& title = {}) override;
     void LogLine(const std::string& line) override { WriteLog(line); }
     void RunFinished(const RunEnd& end) override;

@@ -33,6 +33,7 @@ struct RunEnd {
     bool targetTouched = false;  // that table had been emptied in the target already
     std::string declinedLabel;   // for Declined: the pre-check's label ("고객", "상품")
     std::int32_t declinedCount = 0;
+    std::string loadRefusal;  // why LOAD DATA stopped being tried during the run, if it did
 };
 
 // What a copy run or the repair command tells the one who started it. The window model
@@ -51,6 +52,8 @@ public:
     virtual void RowCopied() = 0;
     virtual void TableFinished(const RunTable& table, std::int64_t rows, double seconds) = 0;
     virtual void TableFailed(const RunTable& table, const std::string& error) = 0;
+    // Which way the table's rows reached the target ("LOAD DATA", "배열 INSERT", or both with counts).
+    virtual void TableCarried(const RunTable& /*table*/, const std::string& /*path*/) {}
     // A message box: a question, a report or the completion message. Returns the answer.
     virtual int Question(const std::string& prompt, int style, const std::string& title = {}) = 0;
     virtual void LogLine(const std::string& line) = 0;

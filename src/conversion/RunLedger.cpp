@@ -46,7 +46,7 @@ std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point 
 
 void RunLedger::Begin(const std::vector<RunTable>& tables) {
     tables_.clear();
-    for (const RunTable& table : tables) tables_.push_back({table, TableState::Waiting, 0, 0});
+    for (const RunTable& table : tables) tables_.push_back({table, TableState::Waiting, 0, 0, {}});
     status_ = RunStatus{};
     status_.begun = true;
     status_.started = SteadyClock::now();
@@ -83,6 +83,10 @@ void RunLedger::Done(const RunTable& table, std::int64_t rows, double seconds) {
     }
     status_.rowsBefore += rows;
     status_.table.clear();
+}
+
+void RunLedger::Carried(const RunTable& table, const std::string& path) {
+    if (TableOutcome* outcome = Find(table)) outcome->path = path;
 }
 
 void RunLedger::Failed(const RunTable& table) {

@@ -14,6 +14,7 @@ struct TableOutcome {
     TableState state = TableState::Waiting;
     std::int64_t rows = 0;  // for Done: the rows copied; while copying: the rows to copy
     double seconds = 0;     // for Done: how long the table took
+    std::string path;       // which way its rows went, once known
 };
 
 // What the status line shows of a run, copied out for the window to paint.
@@ -38,6 +39,7 @@ public:
     void Copying(const RunTable& table, std::int64_t total);
     void Done(const RunTable& table, std::int64_t rows, double seconds);
     void Failed(const RunTable& table);
+    void Carried(const RunTable& table, const std::string& path);
     // Settles every table still open: the one being copied failed or stopped, the rest not run.
     void Finish(const RunEnd& end);
 

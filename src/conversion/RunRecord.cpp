@@ -70,7 +70,9 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
     lines.push_back("");
     lines.push_back("테이블별 결과:");
     for (const TableOutcome& outcome : ledger.Tables())
-        lines.push_back("  " + outcome.table.name + ": " + StateText(outcome));
+        lines.push_back("  " + outcome.table.name + ": " + StateText(outcome) +
+                        (outcome.path.empty() ? "" : " · " + outcome.path));
+    if (!end.loadRefusal.empty()) lines.push_back("LOAD DATA 중단: " + end.loadRefusal);
     lines.push_back("");
     for (const std::string& line : ledger.SummaryLines(end)) lines.push_back(line);
     if (!end.error.empty()) {

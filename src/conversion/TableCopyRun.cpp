@@ -13,6 +13,7 @@
 #include "conversion/OrderDetailLinks.h"
 #include "conversion/RunStop.h"
 #include "conversion/ZeroDateRepair.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
 
@@ -88,6 +89,7 @@ public:
                 ReportFailure(
                     ErrorReportText(AsVbError(std::current_exception()), "cmdStart_Click", ReportOwner::Form, "Form1"));
         }
+        NoteLoadRefusal();
         if (confirmed_) events_.RunFinished(end_);
     }
 
@@ -192,6 +194,8 @@ private:
         // row reports its own error, the rows before it stay, it and those after it do not.
         targetRs_->Open(table.name, targetConn_, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
 
+        const std::size_t loadedBefore = ado::BulkLoadedRows(table.name);
+        std::int64_t copied = 0;
         std::int32_t total = 0;
         {
             auto count = sourceConn_->Execute("SELECT COUNT(*) FROM " + table.name);
@@ -207,6 +211,7 @@ private:
                 mapping.CopyRow(*sourceRs_, *targetRs_);
                 targetRs_->Update();
                 sourceRs_->MoveNext();
+                ++copied;
                 events_.RowCopied();
             }
             targetRs_->UpdateBatch();
@@ -216,11 +221,32 @@ private:
         }
         sourceRs_->Close();
         targetRs_->Close();
+        NoteCarried(table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore));
 
         if (table.name == kOrderDetailTable) RemapSkippingMissingColumns();
         // The rows the source counted before the copy, as the log line has always said.
         events_.TableFinished(table, total, std::chrono::duration<double>(Clock::now() - started).count());
         current_ = RunTable{};
+    }
+
+    // Which way the table's rows went, and why loads ended when they did.
+    void NoteCarried(const RunTable& table, std::int64_t copied, std::int64_t loaded) {
+        NoteLoadRefusal();
+        if (copied == 0) return;
+        const std::string arrays = "배열 INSERT";
+        if (loaded == 0) return events_.TableCarried(table, arrays);
+        if (loaded == copied) return events_.TableCarried(table, "LOAD DATA");
+        events_.TableCarried(table, "LOAD DATA " + std::to_string(loaded) + "건, " + arrays + " " +
+                                        std::to_string(copied - loaded) + "건");
+    }
+
+    // The first time the target connection gives up LOAD DATA: said once in the log and
+    // kept for the record.
+    void NoteLoadRefusal() {
+        if (!end_.loadRefusal.empty() || !targetConn_) return;
+        end_.loadRefusal = targetConn_->BulkLoadRefusal();
+        if (!end_.loadRefusal.empty())
+            events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + end_.loadRefusal);
     }
 
     // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
