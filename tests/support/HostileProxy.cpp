@@ -37,6 +37,15 @@ bool ReadAll(int fd, std::string& out, std::size_t n) {
     return true;
 }
 
+// One packet of the client: its header and payload, each kept.
+bool ReadPacket(int fd, std::string& header, std::string& payload) {
+    if (!ReadAll(fd, header, 4)) return false;
+    const auto byte = [&header](int i) { return static_cast<std::size_t>(static_cast<unsigned char>(header[i])); };
+    if (!ReadAll(fd, payload, byte(0) | byte(1) << 8 | byte(2) << 16)) return false;
+    Keep(payload);
+    return true;
+}
+
 void WriteAll(int fd, const std::string& bytes) {
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -45,27 +54,25 @@ void WriteAll(int fd, const std::string& bytes) {
     }
 }
 
-std::string Packet(unsigned char sequence, const std::string& payload) {
+std::string Packet(char sequence, const std::string& payload) {
     const std::size_t n = payload.size();
-    return std::string{static_cast<char>(n & 0xff), static_cast<char>((n >> 8) & 0xff),
-                       static_cast<char>((n >> 16) & 0xff), static_cast<char>(sequence)} +
+    return std::string{static_cast<char>(n & 0xff), static_cast<char>(n >> 8 & 0xff), static_cast<char>(n >> 16),
+                       sequence} +
            payload;
 }
 
-int Connect(const std::string& address) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(3306);
-    ::inet_pton(AF_INET, address.c_str(), &to.sin_addr);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return fd;
-    ::close(fd);
-    return -1;
+sockaddr_in At(const char* address) {
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(3306);
+    ::inet_pton(AF_INET, address, &at.sin_addr);
+    return at;
 }
 
 void Relay(int client) {
-    const int server = Connect("127.0.0.1");
-    if (server < 0) return (void)::close(client);
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in to = At("127.0.0.1");
+    if (::connect(server, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) ::shutdown(client, SHUT_RDWR);
     // The server's side goes back untouched.
     std::thread back([client, server] {
         char buffer[65536];
@@ -74,28 +81,17 @@ void Relay(int client) {
     });
     // The client's side a packet at a time, so that a LOAD DATA statement can be told.
     std::string header, payload;
-    while (ReadAll(client, header, 4)) {
-        const std::size_t n = static_cast<unsigned char>(header[0]) | static_cast<unsigned char>(header[1]) << 8 |
-                              static_cast<unsigned char>(header[2]) << 16;
-        if (!ReadAll(client, payload, n)) break;
-        Keep(payload);
-        const bool query = header[3] == 0 && n > 1 && payload[0] == 0x03;
-        if (!query || payload.compare(1, 9, "LOAD DATA") != 0) {
+    while (ReadPacket(client, header, payload)) {
+        if (header[3] != 0 || payload.rfind("\x03LOAD DATA", 0) != 0) {
             WriteAll(server, header + payload);
             continue;
         }
         // The file request, whatever the statement named; then whatever comes, up to the
         // empty packet that ends a file; then success.
         WriteAll(client, Packet(1, "\xfb" + wanted));
-        unsigned char sequence = 2;
-        while (ReadAll(client, header, 4)) {
-            const std::size_t m = static_cast<unsigned char>(header[0]) | static_cast<unsigned char>(header[1]) << 8 |
-                                  static_cast<unsigned char>(header[2]) << 16;
-            sequence = static_cast<unsigned char>(header[3] + 1);
-            if (m == 0 || !ReadAll(client, payload, m)) break;
-            Keep(payload);
+        while (ReadPacket(client, header, payload) && !payload.empty()) {
         }
-        WriteAll(client, Packet(sequence, std::string("\x00\x00\x00\x03\x00\x00\x00", 7)));
+        WriteAll(client, Packet(static_cast<char>(header[3] + 1), std::string("\x00\x00\x00\x03\x00\x00\x00", 7)));
     }
     ::shutdown(server, SHUT_RDWR);
     back.join();
@@ -112,11 +108,9 @@ int main(int argc, char** argv) {
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int yes = 1;
     ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(3306);
-    ::inet_pton(AF_INET, argv[1], &at.sin_addr);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || ::listen(listener, 8) != 0) return 1;
+    const sockaddr_in at = At(argv[1]);
+    if (::bind(listener, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 || ::listen(listener, 8) != 0)
+        return 1;
     std::puts("ready");
     std::fflush(stdout);
     for (int client; (client = ::accept(listener, nullptr, nullptr)) >= 0;) std::thread(Relay, client).detach();
