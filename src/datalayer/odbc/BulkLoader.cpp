@@ -64,7 +64,7 @@ bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& ass
 
     Mask everyRow(columns_.size(), 0);
     for (std::size_t c = 0; c < columns_.size(); ++c)
-        everyRow[c] = std::all_of(assigned.begin(), assigned.end(), [c](const Mask& m) { return m[c] != 0; });
+        everyRow[c] = std::all_of(assigned.begin(), assigned.end(), [c](const Mask& m) { return m[c] != 0; }) ? 1 : 0;
     const auto plan = PlanLoad(columns_, DataTypes(), kinds, used, everyRow);
     if (!plan) return false;
 

@@ -252,7 +252,7 @@ int LoadSession::ReadFile(void* request, char* buffer, unsigned int length) {
         return -1;
     }
     const std::size_t n = std::min<std::size_t>(length, r.piece.size() - r.sent);
-    std::memcpy(buffer, r.piece.data() + r.sent, n);
+    std::copy_n(r.piece.data() + r.sent, n, buffer);
     r.sent += n;
     return static_cast<int>(n);
 }
