@@ -241,9 +241,9 @@ private:
     }
 
     // The first time the target connection gives up LOAD DATA: said once in the log and
-    // kept for the record.
+    // kept for the record. A stop cuts the load's session too: that is no refusal.
     void NoteLoadRefusal() {
-        if (!end_.loadRefusal.empty() || !targetConn_) return;
+        if (!end_.loadRefusal.empty() || !targetConn_ || stop_.Requested()) return;
         end_.loadRefusal = targetConn_->BulkLoadRefusal();
         if (!end_.loadRefusal.empty())
             events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + end_.loadRefusal);
