@@ -4,10 +4,11 @@
 // rows before it stored once. One that reads no backslash escapes or allows no local
 // files, and one that cannot be trusted: the loads stay right or give way to arrays.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <signal.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "ConversionFixture.h"
 #include "support/OwnServer.h"
@@ -128,24 +129,19 @@ TEST(LenientServer, NoLocalFilesMeansOneRefusalSaidOnce) {
 TEST(LenientServer, HostileServerGetsNoFileOfTheUser) {
     TempDir dir;
     WriteFile(dir / "secret", "remembered password: hunter2-비밀");
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t proxy = ::fork();
-    if (proxy == 0) {
-        ::dup2(ready[1], 1);
-        ::execl(NUTV_HOSTILE_PROXY, NUTV_HOSTILE_PROXY, "127.0.0.9", (dir / "secret").c_str(),
-                (dir / "received").c_str(), nullptr);
-        ::_exit(127);
-    }
-    ::close(ready[1]);
-    char said[6] = {};
-    ASSERT_EQ(::read(ready[0], said, 5), 5);
-    ::close(ready[0]);
+    // In a process of its own, so that its sockets are never taken for the copy's.
+    const std::string proxy = std::string(std::getenv("NUTV_SOURCE_DIR")) + "/tests/support/hostile_proxy.py";
+    FILE* started = ::popen(
+        ("exec /usr/bin/python3 '" + proxy + "' 127.0.0.9 '" + dir.path() + "/secret' '" + dir.path() + "/received'")
+            .c_str(),
+        "r");
+    char pid[16] = {};
+    ASSERT_TRUE(started && std::fgets(pid, sizeof pid, started));
     ConversionFixture f;
     RegisterCustomer(f.targetId, f.targetDb, "127.0.0.9");
     const auto [source, target] = CopyTwoTables(f, kCentralHost);
-    ::kill(proxy, SIGKILL);
-    ::waitpid(proxy, nullptr, 0);
+    ::kill(std::atoi(pid), SIGKILL);
+    ::pclose(started);
 
     ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
     EXPECT_EQ(source, target);
