@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "datalayer/AdoErrors.h"
 #include "datalayer/odbc/Diagnostics.h"
