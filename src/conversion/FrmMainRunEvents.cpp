@@ -97,6 +97,10 @@ void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double sec
     Notify(Change::Status);
 }
 
+void FrmMain::TableCarried(const RunTable& table, const std::string& path) {
+    ledger_.Carried(table, path);
+}
+
 void FrmMain::TableFailed(const RunTable& table, const std::string& /*error*/) {
     SetCurrentRow(table.row);
     ledger_.Failed(table);

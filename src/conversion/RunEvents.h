@@ -37,11 +37,12 @@ struct RunEnd {
     bool targetTouched = false;  // that table had been emptied in the target already
     std::string declinedLabel;   // for Declined: the pre-check's label ("고객", "상품")
     std::int32_t declinedCount = 0;
-    std::int64_t failedTableRows = -1;     // the rows that table's target holds now; -1 when unknown
-    std::vector<std::string> explanation;  // what went wrong and what to do, in plain Korean
+    std::int64_t failedTableRows = -1;         // the rows that table's target holds now; -1 when unknown
+    std::vector<std::string> explanation;      // what went wrong and what to do, in plain Korean
     bool verifyOnly = false;                   // the verify command, which copies nothing
     std::string repairError;                   // the zero-date repair's report, when it failed
     std::vector<std::string> outsideSnapshot;  // selected source tables the snapshot does not hold
+    std::string loadRefusal;                   // why LOAD DATA stopped being tried during the run, if it did
 };
 
 // What a copy run or the repair command tells the one who started it. The window model
@@ -67,6 +68,8 @@ public:
     // A table is being compared with its source, and what the comparison found.
     virtual void TableVerifying(const RunTable& /*table*/) {}
     virtual void TableVerified(const RunTable& /*table*/, const TableCheck& /*check*/) {}
+    // Which way the table's rows reached the target ("LOAD DATA", "배열 INSERT", or both with counts).
+    virtual void TableCarried(const RunTable& /*table*/, const std::string& /*path*/) {}
     // A message box: a question, a report or the completion message. Returns the answer.
     virtual int Question(const std::string& prompt, int style, const std::string& title = {}) = 0;
     virtual void LogLine(const std::string& line) = 0;

@@ -120,6 +120,10 @@ void RunLedger::Done(const RunTable& table, std::int64_t rows, double seconds) {
     status_.step.clear();
 }
 
+void RunLedger::Carried(const RunTable& table, const std::string& path) {
+    if (TableOutcome* outcome = Find(table)) outcome->path = path;
+}
+
 void RunLedger::Failed(const RunTable& table) {
     if (TableOutcome* outcome = Find(table)) outcome->state = TableState::Failed;
     status_.table.clear();

@@ -18,6 +18,7 @@ struct TableOutcome {
     std::int64_t estimate = 0;  // the server's estimate of its rows, before the run reached it
     bool checked = false;       // compared with its source: what the comparison found
     TableCheck check;
+    std::string path;  // which way its rows went, once known
 };
 
 // What the status line shows of a run, copied out for the window to paint.
@@ -50,6 +51,7 @@ public:
     void Verifying(const RunTable& table);
     // Verified or Mismatch; a table only verified takes the target's rows and the time.
     void Verified(const RunTable& table, const TableCheck& check);
+    void Carried(const RunTable& table, const std::string& path);
     // Settles every table still open: the one being copied failed or stopped, the rest not run.
     void Finish(const RunEnd& end);
 

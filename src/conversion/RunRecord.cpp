@@ -86,9 +86,11 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
     lines.push_back("테이블별 결과:");
     for (const TableOutcome& outcome : ledger.Tables()) {
         std::string line = "  " + outcome.table.name + ": " + StateText(outcome);
+        if (!outcome.path.empty()) line += " · " + outcome.path;
         if (outcome.checked) line += " · " + CheckText(outcome.check);
         lines.push_back(line);
     }
+    if (!end.loadRefusal.empty()) lines.push_back("LOAD DATA 중단: " + end.loadRefusal);
     if (!end.outsideSnapshot.empty()) {
         std::string outside = "스냅숏 밖의 원본 테이블(MyISAM 등, 복사 중의 변경이 섞일 수 있음):";
         for (const std::string& table : end.outsideSnapshot) outside += " " + table;

@@ -22,6 +22,7 @@
 #include "conversion/TargetLock.h"
 #include "conversion/VerificationLane.h"
 #include "conversion/ZeroDateRepair.h"
+#include "datalayer/BulkLoad.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
 
@@ -75,6 +76,7 @@ public:
                 // The run's own failure is the one reported.
             }
         }
+        NoteLoadRefusal();
         // The work ends here: its times and record do not wait for the last box's answer.
         if (confirmed_) events_.RunFinished(end_);
         if (!lastMessage_.empty()) events_.Question(lastMessage_, lastMessageStyle_);
@@ -264,6 +266,8 @@ private:
         // row reports its own error, the rows before it stay, it and those after it do not.
         targetRs_->Open(table.name, targetConn_, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
 
+        const std::size_t loadedBefore = ado::BulkLoadedRows(table.name);
+        std::int64_t copied = 0;
         std::int32_t total = 0;
         events_.StepStarted(table, RunStep::Counting);
         {
@@ -280,6 +284,7 @@ private:
                 mapping.CopyRow(*sourceRs_, *targetRs_);
                 targetRs_->Update();
                 sourceRs_->MoveNext();
+                ++copied;
                 events_.RowCopied();
             }
             targetRs_->UpdateBatch();
@@ -289,6 +294,7 @@ private:
         }
         sourceRs_->Close();
         targetRs_->Close();
+        NoteCarried(table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore));
 
         if (table.name == kOrderDetailTable) {
             events_.StepStarted(table, RunStep::Remapping);
@@ -358,6 +364,26 @@ private:
     std::int64_t TargetRows(const RunTable& table) {
         auto count = targetConn_->Execute("SELECT COUNT(*) FROM " + table.name);
         return std::stoll(count->GetFields().Item(0).GetValue().Text());
+    }
+
+    // Which way the table's rows went, and why loads ended when they did.
+    void NoteCarried(const RunTable& table, std::int64_t copied, std::int64_t loaded) {
+        NoteLoadRefusal();
+        if (copied == 0) return;
+        const std::string arrays = "배열 INSERT";
+        if (loaded == 0) return events_.TableCarried(table, arrays);
+        if (loaded == copied) return events_.TableCarried(table, "LOAD DATA");
+        events_.TableCarried(table, "LOAD DATA " + std::to_string(loaded) + "건, " + arrays + " " +
+                                        std::to_string(copied - loaded) + "건");
+    }
+
+    // The first time the target connection gives up LOAD DATA: said once in the log and
+    // kept for the record. A stop cuts the load's session too: that is no refusal.
+    void NoteLoadRefusal() {
+        if (!end_.loadRefusal.empty() || !targetConn_ || stop_.Requested()) return;
+        end_.loadRefusal = targetConn_->BulkLoadRefusal();
+        if (!end_.loadRefusal.empty())
+            events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + end_.loadRefusal);
     }
 
     // After a failure elsewhere (a source row that cannot be read, ...), the rows whose

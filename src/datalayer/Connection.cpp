@@ -105,12 +105,17 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     if (!SQL_SUCCEEDED(rc)) s.socket.Forget();
     odbc::CheckDbc(rc, dbc.get(), kSource);
     try {
-        s.socket.EndConnect(PrepareSession(dbc.get()));
+        if (!s.socket.EndConnect(PrepareSession(dbc.get())))
+            Raise(vberr::kProviderError, kSource,
+                  "데이터베이스 연결의 소켓을 확인하지 못했습니다. 중지할 수 없는 연결이라 쓰지 않습니다.");
     } catch (...) {
         s.socket.Forget();
         SQLDisconnect(dbc.get());
         throw;
     }
+    s.loads->Prepare(s.socket.Peer(),
+                     password.empty() ? odbc::ConnectionStringAttribute(connectionString, "PWD") : password,
+                     connectionTimeout_, kReadWriteTimeout);
     odbc::AdoptLock(dbc.get());
     s.env = std::move(env);
     s.dbc = std::move(dbc);
@@ -143,6 +148,11 @@ void Connection::Close() {
 
 void Connection::Abort() {
     impl_->socket.Cut();
+    impl_->loads->Cut();
+}
+
+std::string Connection::BulkLoadRefusal() const {
+    return impl_->loads->Refusal();
 }
 
 bool Connection::Aborted() const {
@@ -163,6 +173,7 @@ void Connection::Disconnect() noexcept {
     while (!s.recordsets.empty()) s.recordsets.back()->Release();
     s.connected = false;
     s.socket.Forget();
+    s.loads->Close();
     SQLDisconnect(s.dbc.get());
     odbc::ForgetLock(s.dbc.get());
     s.dbc.Reset();

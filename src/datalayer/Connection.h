@@ -36,9 +36,13 @@ public:
     // INSERTs. The outcome is the same either way.
     bool BulkLoad() const { return bulkLoad_; }
     void SetBulkLoad(bool allowed) { bulkLoad_ = allowed; }
+    // Why LOAD DATA is no longer tried on this connection (a refusal that would come
+    // again for every load, said once); empty while it may be.
+    std::string BulkLoadRefusal() const;
 
     // Connects with an ODBC connection string ("DSN=...;PWD=..."); a non-empty user or
-    // password is added as UID/PWD. Raises 3705 when already open.
+    // password is added as UID/PWD. Raises 3705 when already open, and refuses (closing
+    // it again) a connection whose socket cannot be told, since Abort could not cut it.
     void Open(const std::string& connectionString, const std::string& user = {}, const std::string& password = {},
               int options = -1);
     // Runs one SQL text. A query gives an open forward-only, read-only recordset; any

@@ -4,10 +4,12 @@
 #include <sql.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "datalayer/Connection.h"
 #include "datalayer/odbc/Handle.h"
+#include "datalayer/odbc/LoadSession.h"
 #include "datalayer/odbc/SessionSocket.h"
 
 namespace ado {
@@ -17,6 +19,9 @@ struct Connection::Impl {
     odbc::DbcHandle dbc;
     bool connected = false;
     odbc::SessionSocket socket;
+    // The session that carries this connection's loads; made once, so Abort on another
+    // thread always finds it.
+    const std::shared_ptr<odbc::LoadSession> loads = std::make_shared<odbc::LoadSession>();
     std::vector<Recordset*> recordsets;
 
     void Attach(Recordset* recordset) { recordsets.push_back(recordset); }

@@ -68,7 +68,8 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
             std::vector<std::string> names;
             names.reserve(columns.size());
             for (const auto& c : columns) names.push_back(c.name);
-            s.writer = std::make_unique<odbc::TableWriter>(dbc, source, std::move(names), connection->BulkLoad());
+            s.writer = std::make_unique<odbc::TableWriter>(dbc, source, std::move(names),
+                                                           connection->BulkLoad() ? connection->impl().loads : nullptr);
         }
         if (chunks) {
             s.source = std::move(chunks);

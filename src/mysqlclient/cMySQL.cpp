@@ -65,6 +65,10 @@ MYSQL* cMySQL::Impl::Record() {
     mysql_options(&record, MYSQL_OPT_CONNECT_TIMEOUT, &connectLimit);
     mysql_options(&record, MYSQL_OPT_READ_TIMEOUT, &readWriteLimit);
     mysql_options(&record, MYSQL_OPT_WRITE_TIMEOUT, &readWriteLimit);
+    // A server may answer any statement of a session that allows local files with a
+    // request for a file of this computer; cMySQL never loads one.
+    const unsigned int noLocalFiles = 0;
+    mysql_options(&record, MYSQL_OPT_LOCAL_INFILE, &noLocalFiles);
     return &record;
 }
 

@@ -1,7 +1,14 @@
-// A target server that would store anything (global sql_mode=''): the run's session is
-// strict all the same, so a value the target cannot hold as it is ends the run with the
-// server's own error, on MyISAM as on InnoDB, with the rows before it stored once.
+// Target servers unlike the test server. One that would store anything (global
+// sql_mode=''): the run's session is strict all the same, so a value the target cannot
+// hold as it is ends the run with the server's own error, on MyISAM as on InnoDB, with the
+// rows before it stored once. One that reads no backslash escapes or allows no local
+// files, and one that cannot be trusted: the loads stay right or give way to arrays.
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "ConversionFixture.h"
 #include "support/OwnServer.h"
@@ -44,4 +51,117 @@ TEST(LenientServer, TargetSessionRefusesWhatTheTargetCannotHold) {
         EXPECT_EQ(AdminScalar(std::string("SELECT GROUP_CONCAT(code, name) FROM ") + table, f.targetDb, server.address),
                   table == std::string("qlty") ? "1짧다" : "1a");
     }
+}
+
+namespace {
+
+// The record's line that begins with `start` (empty when there is none).
+std::string LineOf(const std::string& record, const std::string& start) {
+    const std::size_t at = record.find("\n" + start);
+    return at == std::string::npos ? std::string() : record.substr(at + 1, record.find('\n', at + 1) - at - 1);
+}
+
+// Two InnoDB tables of several loads each, with text a load must escape; copied to the
+// target on `host`. Returns the rows of both, source and target, as one text each.
+std::pair<std::string, std::string> CopyTwoTables(ConversionFixture& f, const std::string& host) {
+    const std::string definitions =
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(40)) ENGINE=InnoDB;"
+        "CREATE TABLE pclass (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB;";
+    f.CreateZeroDateTables();
+    f.SourceSql(definitions +
+                "INSERT INTO qlty SELECT seq, CONCAT('품질\\t', seq, '\\\\N\\n') FROM seq_1_to_9000;"
+                "INSERT INTO pclass SELECT seq, IF(seq % 3, 'a\\\\b', NULL) FROM seq_1_to_5000");
+    AdminSql(
+        definitions + "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)",
+        f.targetDb, host);
+    f.Select({"qlty", "pclass"});
+    f.Start();
+    const std::string rows =
+        "SELECT CONCAT((SELECT MD5(GROUP_CONCAT(code, HEX(name) ORDER BY code)) FROM qlty), "
+        "(SELECT MD5(GROUP_CONCAT(code, IFNULL(HEX(name), 'n') ORDER BY code)) FROM pclass))";
+    return {AdminScalar(rows, f.sourceDb), AdminScalar(rows, f.targetDb, host)};
+}
+
+std::string Loads(const std::string& host) {
+    return AdminScalar("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME = 'COM_LOAD'",
+                       {}, host);
+}
+
+constexpr const char* kLoadsEnded = "LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): ";
+
+// A server whose sql_mode reads backslashes as plain characters, with local files allowed
+// or refused: the run is right either way, a refusal is met once and said once.
+void NoBackslashEscapesCase(const std::string& address, bool allowed) {
+    OwnServer server(address);
+    ConversionFixture f;
+    CreateCustomerDatabase(f.targetId, f.targetDb, server.address);
+    RegisterCustomer(f.targetId, f.targetDb, server.address);
+    AdminSql(std::string("SET GLOBAL sql_mode = 'STRICT_TRANS_TABLES,NO_BACKSLASH_ESCAPES', GLOBAL local_infile = ") +
+                 (allowed ? "1" : "0"),
+             {}, server.address);
+    const int loadsBefore = std::stoi(Loads(server.address));
+    const auto [source, target] = CopyTwoTables(f, server.address);
+    ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(source, target);
+    const int loads = std::stoi(Loads(server.address)) - loadsBefore;
+    const std::string record = f.RecordText();
+    const auto lines = f.LogLines();
+    const auto ended =
+        std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind(kLoadsEnded, 0) == 0; });
+    if (allowed) {
+        EXPECT_GE(loads, 4);  // 9000 and 5000 rows: at least two loads each
+        EXPECT_EQ(ended, 0);
+        EXPECT_NE(record.find("  qlty: 검증됨 9,000건 "), std::string::npos) << record;
+        EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · LOAD DATA · 원본 5000행 "), std::string::npos)
+            << record;
+    } else {
+        EXPECT_LE(loads, 1);
+        EXPECT_EQ(ended, 1);
+        EXPECT_NE(record.find("\nLOAD DATA 중단: 서버가 LOAD DATA를 거부했습니다. ("), std::string::npos) << record;
+        EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · 배열 INSERT · 원본 5000행 "), std::string::npos)
+            << record;
+    }
+}
+
+}  // namespace
+
+TEST(LenientServer, LoadsUnderNoBackslashEscapes) {
+    NoBackslashEscapesCase("127.0.0.7", true);
+}
+TEST(LenientServer, NoLocalFilesMeansOneRefusalSaidOnce) {
+    NoBackslashEscapesCase("127.0.0.8", false);
+}
+
+// A server that answers the load with a request for a file of the user's: it gets none
+// of it, the rows go as arrays, and the log and the record say what happened.
+TEST(LenientServer, HostileServerGetsNoFileOfTheUser) {
+    TempDir dir;
+    WriteFile(dir / "secret", "remembered password: hunter2-비밀");
+    // In a process of its own, so that its sockets are never taken for the copy's.
+    const std::string proxy = std::string(std::getenv("NUTV_SOURCE_DIR")) + "/tests/support/hostile_proxy.py";
+    FILE* started = ::popen(
+        ("exec /usr/bin/python3 '" + proxy + "' 127.0.0.9 '" + dir.path() + "/secret' '" + dir.path() + "/received'")
+            .c_str(),
+        "r");
+    char pid[16] = {};
+    ASSERT_TRUE(started && std::fgets(pid, sizeof pid, started));
+    ConversionFixture f;
+    RegisterCustomer(f.targetId, f.targetDb, "127.0.0.9");
+    const auto [source, target] = CopyTwoTables(f, kCentralHost);
+    ::kill(std::atoi(pid), SIGKILL);
+    ::pclose(started);
+
+    ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(source, target);
+    const std::string received = ReadFile(dir / "received");
+    EXPECT_NE(received.find("LOAD DATA LOCAL INFILE"), std::string::npos);  // it did ask
+    EXPECT_EQ(received.find("hunter2"), std::string::npos);
+    const std::string ended = std::string(kLoadsEnded) + "서버가 보낼 행 대신 다른 파일(" + dir.path() +
+                              "/secret)을 요청했습니다. 요청을 거절했고 파일은 보내지 않았습니다.";
+    const auto lines = f.LogLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), ended), 1);
+    const std::string record = f.RecordText();
+    EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · 배열 INSERT · 원본 5000행 "), std::string::npos)
+        << record;
+    EXPECT_NE(record.find("\nLOAD DATA 중단: 서버가 보낼 행 대신 다른 파일("), std::string::npos) << record;
 }

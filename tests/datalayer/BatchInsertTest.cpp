@@ -2,6 +2,11 @@
 // INSERT per row. Every case runs the same rows twice, through a batch recordset and
 // through a row-at-a-time one (adLockOptimistic) into a twin table, and compares.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "CustomerDataSource.h"
 #include "datalayer/BulkLoad.h"
@@ -395,7 +400,7 @@ TEST(BatchInsert, TheConnectionsThreeUsersTakeTurnsAndNeverInterleave) {
     // next chunk is read on a thread of its own), adds each row to a batch recordset
     // (each load goes on a thread of its own, inside a transaction of its own) and asks
     // the server something of its own every few rows. Were the caller's question ever
-    // to run between a load's first and last statement, it would find a transaction open.
+    // to run while a load runs, it would see the load's session at it.
     CustomerDataSource ds;
     ds.Sql(
         "CREATE TABLE src (code INT PRIMARY KEY, name VARCHAR(20)) ENGINE=InnoDB;"
@@ -413,7 +418,9 @@ TEST(BatchInsert, TheConnectionsThreeUsersTakeTurnsAndNeverInterleave) {
         to.GetFields().Item("name").SetValue(from.GetFields().Item("name").GetValue());
         to.Update();
         if (rows % 25 == 0) {
-            auto open = connection->Execute("SELECT @@in_transaction");
+            auto open = connection->Execute(
+                "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE ID <> CONNECTION_ID() "
+                "AND USER = SUBSTRING_INDEX(USER(), '@', 1) AND INFO LIKE 'LOAD DATA%'");
             if (open->GetFields().Item(0).GetValue().ToLong() != 0) ++insideALoad;
         }
     }
@@ -422,4 +429,44 @@ TEST(BatchInsert, TheConnectionsThreeUsersTakeTurnsAndNeverInterleave) {
     EXPECT_EQ(insideALoad, 0);
     EXPECT_EQ(ado::BulkLoadedRows("dst") - loadedBefore, 30000u);
     EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM src s JOIN dst d USING (code, name)"), "30000");
+}
+
+TEST(BatchInsert, ALoadKilledHalfwayLeavesNothingOnDisk) {
+    CustomerDataSource ds;
+    ds.Sql(
+        "CREATE TABLE src (code INT PRIMARY KEY, name VARCHAR(200)) ENGINE=InnoDB;"
+        "INSERT INTO src SELECT seq, REPEAT('n', 200) FROM seq_1_to_200000;"
+        "CREATE TABLE dst (code INT PRIMARY KEY, name VARCHAR(200)) ENGINE=InnoDB");
+    // The copier's temporary folder is one of the test's own, empty.
+    testsupport::TempDir tmp;
+    ::setenv("TMPDIR", tmp.path().c_str(), 1);
+    const pid_t copier = ::fork();
+    if (copier == 0) {
+        Recordset from, to;
+        auto connection = ds.Open();
+        from.Open("src", connection, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+        to.Open("dst", connection, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+        for (; !from.Eof(); from.MoveNext()) {
+            to.AddNew();
+            to["code"].SetValue(from["code"].GetValue());
+            to["name"].SetValue(from["name"].GetValue());
+            to.Update();
+        }
+        to.UpdateBatch();
+        ::_exit(0);
+    }
+    // Killed while the server reads one of its loads.
+    bool killed = false;
+    for (int i = 0; i < 3000 && !killed; ++i) {
+        killed = ds.Scalar(
+                     "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = DATABASE() "
+                     "AND INFO LIKE 'LOAD DATA%'") != "0";
+        if (!killed) ::usleep(5000);
+    }
+    ::kill(copier, SIGKILL);
+    ::waitpid(copier, nullptr, 0);
+    EXPECT_TRUE(killed);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+    // What the server holds is whole loads only.
+    EXPECT_EQ(std::stoi(ds.Scalar("SELECT COUNT(*) FROM dst")) % 4092, 0);
 }

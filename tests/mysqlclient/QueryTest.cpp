@@ -92,6 +92,13 @@ TEST_F(Query, RejectedStatementShowsNumberAndTextWhateverNoErrMsgSays) {
     }
 }
 
+TEST_F(Query, LocalFilesAreNeverSent) {
+    EXPECT_EQ(m_.query("LOAD DATA LOCAL INFILE '/etc/hostname' INTO TABLE item (name)"), nullptr);
+    EXPECT_NE(m_.err_no(), 0);
+    auto rs = m_.query("SELECT COUNT(*) AS n FROM item");
+    EXPECT_EQ(rs->GetFields().Item("n").GetValue().Text(), "3");
+}
+
 TEST_F(Query, ServerTextWithSurroundingSpacesLosesThem) {
     EXPECT_EQ(m_.query("SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = '  공백 앞뒤  '"), nullptr);
     EXPECT_EQ(m_.err_no(), 1644);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <exception>
 #include <iterator>
 
@@ -48,14 +49,14 @@ struct BatchInserter::ColumnArray {
 };
 
 BatchInserter::BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
-                             SingleInsert single, bool bulkLoad)
+                             SingleInsert single, std::shared_ptr<LoadSession> loads)
     : dbc_(dbc),
       table_(std::move(table)),
       quotedTable_(QuoteIdentifier(table_)),
       columns_(std::move(columns)),
       maxBytes_(maxBytes),
       single_(std::move(single)),
-      bulkLoad_(bulkLoad),
+      loads_(std::move(loads)),
       lock_(LockOf(dbc)),
       queue_(columns_.size()) {}
 
@@ -169,7 +170,7 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         "AND c.EXTRA LIKE '%auto_increment%') > 0, "
         "FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode) > 0 "
         "AND FIND_IN_SET('STRICT_ALL_TABLES', @@SESSION.sql_mode) = 0, "
-        "FIND_IN_SET('NO_AUTO_VALUE_ON_ZERO', @@SESSION.sql_mode) > 0",
+        "FIND_IN_SET('NO_AUTO_VALUE_ON_ZERO', @@SESSION.sql_mode) > 0, VERSION()",
         {&name, &name, &name});
     if (!answer.rows.empty()) {
         const Row& row = answer.rows[0];
@@ -182,6 +183,11 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         // it is refused in every row, as one row at a time would be.
         facts.strictAll = !facts.transactional && !row[3].IsNull() && row[3].Text() == "1";
         facts.zeroIsAKey = !row[4].IsNull() && row[4].Text() == "1";
+        // MySQL 8 answers information_schema.TABLES from statistics it keeps for a day: the
+        // counter NumberKeys reads must be the table's own.
+        const std::string version = row[5].IsNull() ? "" : row[5].Text();
+        if (version.find("MariaDB") == std::string::npos && std::atoi(version.c_str()) >= 8)
+            RunQuery(dbc_, "SET SESSION information_schema_stats_expiry = 0");
     }
     if (!facts.transactional) facts.rowsBefore = Scalar("SELECT COUNT(*) FROM " + quotedTable_);
     if (facts.autoIncrement)
@@ -329,8 +335,8 @@ void BatchInserter::Write(Batch& batch) {
         return;
     }
     if (Loads()) {
-        if (!loader_) loader_.emplace(dbc_, quotedTable_, columns_);
-        if (loader_->Load(batch.rows, batch.assigned, batch.used)) {
+        if (!loader_) loader_.emplace(dbc_, loads_, table_, columns_);
+        if (loader_->Load(batch.rows, batch.assigned, batch.used, batch.kinds)) {
             CountBulkLoadedRows(table_, batch.rows.size());
             return;
         }

@@ -10,14 +10,15 @@
 // own (the driver's text for that single-row INSERT). See Flush for how. The keys an
 // auto-increment column gets are those of one row at a time too: rows that leave their
 // key to the table get the counter's next values from here, numbered just before their
-// batch goes, so no batch sets aside values it does not use and nothing has to put the
-// counter back (no DDL runs on the table, which would wait for every other client's
-// transaction on it).
+// batch goes, so no batch sets aside values it does not use.
 //
 // On a transactional table (when the connection allows it) a batch goes as one LOAD DATA
 // LOCAL INFILE in a transaction of its own (BulkLoader), which stores rows at about the
 // cost of the server's own copy. A batch the load does not store silently and whole is
-// rolled back and sent again as arrays as described above, which refuse exactly.
+// rolled back and sent again as arrays as described above, which refuse exactly. Only
+// when those arrays then meet a refused row does DDL run on the table: the rolled-back
+// load moved the counter on, and PutCounterBack sets it back with ALTER TABLE, waiting a
+// few seconds at most for other clients' transactions on the table.
 //
 // A full batch is sent on a thread of its own while the next one fills, so that building
 // rows here and storing them on the server overlap. Only one batch is ever on its way.
@@ -40,6 +41,8 @@
 #include "datalayer/RecordsetImpl.h"
 #include "datalayer/odbc/BulkLoader.h"
 #include "datalayer/odbc/ConnectionLock.h"
+#include "datalayer/odbc/LoadPlan.h"
+#include "datalayer/odbc/LoadSession.h"
 #include "datalayer/odbc/Statement.h"
 
 namespace ado::odbc {
@@ -59,9 +62,10 @@ public:
     static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
 
     // maxBytes: the parameter buffers of one batch, at most (a row larger goes alone).
-    // bulkLoad: transactional tables may be loaded with LOAD DATA.
+    // loads: the connection's load session when transactional tables may be loaded with
+    // LOAD DATA, otherwise null.
     BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
-                  SingleInsert single, bool bulkLoad);
+                  SingleInsert single, std::shared_ptr<LoadSession> loads);
     // Waits for the batch on its way; its failure, if any, was never asked for.
     ~BatchInserter();
     BatchInserter(const BatchInserter&) = delete;
@@ -81,7 +85,7 @@ public:
     std::size_t Pending() const { return queue_.rows.size() + sendingRows_; }
 
 private:
-    enum class Kind : char { None, Text, Integer, Double, Bytes };
+    using Kind = ValueKind;
     // Rows sent together: every row names the same columns, each column one kind of value.
     struct Batch {
         explicit Batch(std::size_t columns) : kinds(columns, Kind::None), widths(columns, 0), used(columns, 0) {}
@@ -110,7 +114,7 @@ private:
     };
 
     Facts& TableFacts();
-    bool Loads() { return bulkLoad_ && TableFacts().transactional; }
+    bool Loads() { return loads_ && TableFacts().transactional; }
     // Hands the queue to a thread that writes it, once the batch before it is done.
     void Send();
     // Waits for the batch on its way; when it failed, drops the queue and raises its error.
@@ -147,7 +151,7 @@ private:
     std::vector<std::string> columns_;
     std::size_t maxBytes_;
     SingleInsert single_;
-    bool bulkLoad_;
+    std::shared_ptr<LoadSession> loads_;
     std::shared_ptr<ConnectionMutex> lock_;
     std::optional<Facts> facts_;
     std::optional<BulkLoader> loader_;

@@ -1,7 +1,6 @@
 #pragma once
-// Internal: loads rows into a transactional table with LOAD DATA LOCAL INFILE, streamed
-// through a named pipe (RowPipe) on the connection's own session, so its strict mode,
-// character set, timeouts and Abort hold as for every other statement.
+// Internal: loads rows into a transactional table with LOAD DATA LOCAL INFILE through the
+// copy connection's load session (LoadSession), the rows streamed from memory.
 //
 // The server turns a refusal during LOAD DATA LOCAL into a warning (a value cut short, a
 // duplicate skipped), so each load runs in a transaction of its own and is committed only
@@ -10,12 +9,15 @@
 // rows another way that refuses exactly.
 #include <sql.h>
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "datalayer/RecordsetImpl.h"
-#include "datalayer/odbc/RowPipe.h"
+#include "datalayer/odbc/LoadPlan.h"
+#include "datalayer/odbc/LoadSession.h"
 
 namespace ado::odbc {
 
@@ -23,26 +25,25 @@ class BulkLoader {
 public:
     using Mask = std::vector<char>;
 
-    BulkLoader(SQLHDBC dbc, std::string quotedTable, std::vector<std::string> columns);
+    // dbc: the copy connection, whose lock the caller holds for every Load.
+    BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::string table, std::vector<std::string> columns);
 
     // Loads the rows; `used` names the columns any row assigns, a column a row leaves
-    // unassigned takes its default. True when every row is in the table; false when none
-    // is (the load was refused, said something, or could not run at all).
-    bool Load(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used);
+    // unassigned takes its default; `kinds` the kind of each column's values. True when
+    // every row is in the table; false when none is (the load was refused, said
+    // something, or does not suit these rows).
+    bool Load(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used,
+              const std::vector<ValueKind>& kinds);
 
 private:
-    std::string LoadStatement(const std::vector<std::size_t>& direct, const std::vector<std::size_t>& chosen) const;
-    // Runs the load inside the open transaction; true when it stored every row silently.
-    bool LoadInTransaction(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used);
-    // Whether the server said nothing about the load an INSERT would have been refused for.
-    bool Silent();
+    // The table's column types by lower-case name, read once.
+    const std::map<std::string, std::string>& DataTypes();
 
     SQLHDBC dbc_;
-    std::string quotedTable_;
+    std::shared_ptr<LoadSession> session_;
+    std::string table_;
     std::vector<std::string> columns_;
-    std::unique_ptr<RowPipe> pipe_;
-    bool unusable_ = false;        // no pipe could be made here
-    bool conditionsKept_ = false;  // the session keeps every condition a load raises
+    std::optional<std::map<std::string, std::string>> dataTypes_;
 };
 
 }  // namespace ado::odbc

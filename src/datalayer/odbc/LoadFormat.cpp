@@ -44,11 +44,24 @@ void AppendNumber(std::string& out, Number number) {
     out.append(text, end);
 }
 
+void AppendHex(std::string& out, const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const std::size_t at = out.size();
+    out.resize(at + 2 * bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out[at + 2 * i] = kDigits[byte >> 4];
+        out[at + 2 * i + 1] = kDigits[byte & 0xF];
+    }
+}
+
 }  // namespace
 
-void AppendLoadField(std::string& out, const Value& value) {
+void AppendLoadField(std::string& out, const Value& value, LoadForm form) {
     if (value.IsNull())
         out += "\\N";
+    else if (form == LoadForm::Hex)
+        AppendHex(out, value.IsBytes() ? value.AsBytes().data : value.Text());
     else if (value.IsText())
         AppendEscaped(out, value.AsText());
     else if (value.IsBytes())

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "datalayer/AdoErrors.h"
 #include "datalayer/odbc/Diagnostics.h"
@@ -21,13 +23,15 @@ constexpr std::size_t kMostBoundBytes = 8 * 1024;
 
 // A FLOAT holds a single-precision value; widening it to double shows digits the column
 // never had (3.14 -> 3.1400001049041748). The double named by the float's shortest
-// decimal text reads back as the same float and prints as the column's value.
+// decimal text reads back as the same float and prints as the column's value. Near the
+// ends of FLOAT's range that text names a double beyond them (3.4028235e38 for the
+// largest float), which no FLOAT column would take back: there the exact value stays.
 double WidenFloat(float value) {
     char text[32];
     auto [end, ec] = std::to_chars(text, text + sizeof text, value);
     double result = value;
     if (ec == std::errc()) std::from_chars(text, end, result);
-    return result;
+    return std::fabs(result) > std::numeric_limits<float>::max() ? static_cast<double>(value) : result;
 }
 
 SQLSMALLINT CTypeOf(ReadAs readAs) {

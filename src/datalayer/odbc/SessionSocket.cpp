@@ -79,6 +79,13 @@ bool SessionSocket::EndConnect(int serverSeenPort) {
     return fd_ >= 0;
 }
 
+void SessionSocket::EndConnectWith(int fd) {
+    std::lock_guard lock(mutex_);
+    connecting_ = false;
+    before_.clear();
+    fd_ = fd;
+}
+
 void SessionSocket::Forget() {
     std::lock_guard lock(mutex_);
     connecting_ = false;

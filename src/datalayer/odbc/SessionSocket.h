@@ -28,6 +28,8 @@ public:
     // Call right after: takes the socket opened meanwhile; `serverSeenPort` (0 when not
     // known) picks it among several. Returns false when none can be told for certain.
     bool EndConnect(int serverSeenPort);
+    // Call right after a connect whose socket the library names: takes that one.
+    void EndConnectWith(int fd);
     // Call before the driver closes the connection: the descriptor is no longer ours to cut.
     void Forget();
     // From any thread: shuts the connection's socket down (during connecting, every

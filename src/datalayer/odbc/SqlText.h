@@ -12,4 +12,8 @@ std::string QuoteIdentifier(const std::string& name);
 // or confuse it (';', '{', '}', '=', surrounding blanks), with '}' doubled inside.
 std::string ConnectionStringValue(const std::string& value);
 
+// The value of the last attribute named `key` (ASCII case ignored) in a connection
+// string, braces undone; empty when there is none.
+std::string ConnectionStringAttribute(const std::string& text, const std::string& key);
+
 }  // namespace ado::odbc

@@ -26,13 +26,14 @@ Statement& TableWriter::Prepared(std::map<Mask, Statement>& cache, const Mask& m
     return cache.emplace(mask, std::move(statement)).first->second;
 }
 
-TableWriter::TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, bool bulkLoad)
+TableWriter::TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns,
+                         std::shared_ptr<LoadSession> loads)
     : dbc_(dbc),
       table_(std::move(table)),
       quotedTable_(QuoteIdentifier(table_)),
       columns_(std::move(columns)),
       packet_(dbc),
-      bulkLoad_(bulkLoad) {}
+      loads_(std::move(loads)) {}
 
 void TableWriter::Insert(const Row& values, const std::vector<char>& assigned) {
     if (!packet_.Fits(values, assigned)) packet_.Refuse(table_, columns_, KeyColumns(), values, assigned);
@@ -66,7 +67,7 @@ void TableWriter::Queue(Row values, std::vector<char> assigned) {
         const auto packetHalf = static_cast<std::size_t>(packet_.Bytes() / 2);
         batch_.emplace(
             dbc_, table_, columns_, std::min(BatchInserter::kMaxBytes, packetHalf),
-            [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); }, bulkLoad_);
+            [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); }, loads_);
     }
     batch_->Add(std::move(values), std::move(assigned));
 }

@@ -19,8 +19,9 @@ namespace ado::odbc {
 
 class TableWriter : public RowWriter {
 public:
-    // bulkLoad: queued rows may go to a transactional table with LOAD DATA.
-    TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, bool bulkLoad);
+    // loads: the connection's load session when queued rows may go to a transactional
+    // table with LOAD DATA, otherwise null.
+    TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::shared_ptr<LoadSession> loads);
 
     // A row too big for the server's packet is refused with the table, the column and the
     // row's key before anything of it is sent.
@@ -53,7 +54,7 @@ private:
     std::map<Mask, Statement> updates_;
     std::optional<Statement> exists_;
     PacketLimit packet_;
-    bool bulkLoad_;
+    std::shared_ptr<LoadSession> loads_;
     std::optional<BatchInserter> batch_;
 };
 
