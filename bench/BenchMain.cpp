@@ -261,6 +261,7 @@ int main(int argc, char** argv) {
             near.parallel.Add(Ratio(ours, parallel.RowsPerSecond()));
             near.row.Add(rowRatio);
             near.remap100k.Add(remap100k);
+            near.ours.Add(run.time.wall);
             std::printf("\n== rounds near the servers (round 1 above)\n");
             for (int round = 2; round <= options.rounds; ++round)
                 bench::NearRound(round, env, customers, generated.rows, biggest.first, options.rowSubset, near);
@@ -277,7 +278,8 @@ int main(int argc, char** argv) {
                 far = bench::FarRounds(options.rounds, options.farMs / 1000, env, customers, generated.rows);
                 if (!far.skipped.empty()) std::printf("far from the servers: not measured (%s)\n", far.skipped.c_str());
             }
-            std::printf("\npeer time / ours, median of the rounds (min-max):\n");
+            std::printf("\nour seconds: near %s; far %s\n", near.ours.Text().c_str(), far.ours.Text().c_str());
+            std::printf("peer time / ours, median of the rounds (min-max):\n");
             for (const auto& [what, spread] : {std::pair{"server-side INSERT ... SELECT", &near.server},
                                                {"mariadb-dump | mariadb", &near.dump},
                                                {"mydumper | myloader (parallel)", &near.parallel},
@@ -317,8 +319,9 @@ int main(int argc, char** argv) {
         std::printf("benchmark failed: %s\n", e.what());
         return 1;
     }
+    std::printf("\nload average at the end: %s\n", bench::LoadAverage().c_str());
     std::printf(
-        "\nRESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f "
+        "RESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f "
         "parallel_ratio=%.2f far_dump_ratio=%.2f far_remap_100k_s=%.2f\n",
         serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k, near.parallel.Median(), far.dump.Median(),
         far.remap100k.Median());

@@ -2,8 +2,8 @@
 // Database servers far away, on this machine: a relay that listens on the servers' own
 // addresses in a network namespace of its own and forwards every connection to the real
 // server, holding each byte a fixed delay in each direction without limiting bandwidth.
-// A thread inside a FarSide scope (and every process it starts) sees the servers through
-// the relay; everywhere else they stay near.
+// A thread inside a FarSide scope, and every thread and process it starts there, sees the
+// servers through the relay; threads started before (a pool's) still reach them directly.
 #include <atomic>
 #include <cstdint>
 #include <memory>

@@ -25,10 +25,10 @@ private:
     std::vector<double> values_;
 };
 
-// Ours against each peer (peer time / ours, on the same rows) and the remap's seconds per
-// 100k lines, round by round.
+// Our seconds, ours against each peer (peer time / ours, on the same rows) and the remap's
+// seconds per 100k lines, round by round.
 struct NearFigures {
-    Spread server, dump, parallel, row, remap100k;
+    Spread ours, server, dump, parallel, row, remap100k;
 };
 
 // One more round near the servers: ours afresh into emptied tables, the remap, then every
@@ -37,7 +37,7 @@ void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Cus
                std::int64_t sourceRows, const std::string& rowTable, std::int64_t rowSubset, NearFigures& figures);
 
 struct FarFigures {
-    Spread dump, remap100k;
+    Spread ours, dump, remap100k;
     std::string skipped;  // why nothing was measured far away, if so
 };
 
