@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
 
             const bench::RemapResult remap = bench::TimeRemap(env, customers);
-            remap100k = remap.lines > 0 ? remap.time.wall * 100000.0 / static_cast<double>(remap.lines) : 0;
+            remap100k = remap.SecondsPerHundredThousand();
             std::printf("%-33s %9lld lines %6.2f s (%.2f s per 100k lines)%s%s\n", "ordbook_d remap",
                         static_cast<long long>(remap.lines), remap.time.wall, remap100k,
                         remap.sameLinks ? ", same links as the run" : ", LINKS DIFFER from the run",

@@ -128,7 +128,7 @@ Relay::~Relay() {
     ::close(farNetwork_);
 }
 
-void Relay::Accept(int listener, std::string upstream, int port) {
+void Relay::Accept(int listener, const std::string& upstream, int port) {
     const sockaddr_in server = Address(upstream, port);
     while (!stopping_) {
         const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);

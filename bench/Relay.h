@@ -31,7 +31,7 @@ public:
 private:
     friend class FarSide;
     struct Link;
-    void Accept(int listener, std::string upstream, int port);
+    void Accept(int listener, const std::string& upstream, int port);
     void Forward(int from, int to);
 
     double delay_;
