@@ -38,11 +38,13 @@ void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Cus
 
 struct FarFigures {
     Spread ours, dump, remap100k;
-    std::string skipped;  // why nothing was measured far away, if so
+    std::string skipped;      // why nothing was measured far away, if so
+    bool rowsDiffer = false;  // a copy far away did not arrive whole
 };
 
 // `rounds` rounds with every connection through a relay holding each byte `delaySeconds`
-// in each direction: ours, the remap, then the dump piped into the client; a line each.
+// in each direction: ours, the remap, then the dump piped into the client; a line each,
+// with the bytes relayed and whether every copy arrived whole.
 FarFigures FarRounds(int rounds, double delaySeconds, const testsupport::IsolatedEnvironment& env,
                      const Customers& customers, std::int64_t sourceRows);
 
