@@ -13,6 +13,7 @@
 #include "bench/Machine.h"
 #include "bench/Peers.h"
 #include "bench/RemapTiming.h"
+#include "bench/Rounds.h"
 #include "datalayer/BulkLoad.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
@@ -29,14 +30,18 @@ struct Options {
     std::string flatTable = "sale";   // and its table
     bool full = true, flat = true;
     bool detail = false;  // every table's time, not only the slowest
+    int rounds = 3;       // ours and the peers measured alternately this often
+    double farMs = 5;     // each direction's delay far from the servers
+    bool far = true;
 };
 
 void Usage() {
     std::fputs(
         "usage: nutv-bench [--scale F] [--row-subset N] [--flat-rows N] [--only full|flat] [--flat-table T]\n"
-        "                  [--server-pid PID] [--detail]\n"
+        "                  [--server-pid PID] [--detail] [--rounds R] [--far-ms D] [--near-only]\n"
         "  full: a customer generated at size factor F (1000: about 1.8M rows) converted whole,\n"
-        "        and the peers on the same rows; flat: one table of N rows, memory along the way\n",
+        "        and the peers on the same rows, R rounds near the servers and R far from them\n"
+        "        (every connection held D ms each way); flat: one table of N rows, memory along the way\n",
         stderr);
 }
 
@@ -151,6 +156,12 @@ int main(int argc, char** argv) {
             options.flatTable = argv[++i];
         else if (arg == "--detail")
             options.detail = true;
+        else if (arg == "--rounds" && hasValue)
+            options.rounds = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--far-ms" && hasValue)
+            options.farMs = std::atof(argv[++i]);
+        else if (arg == "--near-only")
+            options.far = false;
         else if (arg == "--only" && hasValue) {
             const std::string only = argv[++i];
             options.full = only == "full";
@@ -164,9 +175,12 @@ int main(int argc, char** argv) {
     testsupport::IsolatedEnvironment env;
     std::printf("machine: %s\n", bench::MachineDescription().c_str());
     std::printf("server:  %s\n", ServerDescription().c_str());
+    std::printf("load average at the start: %s (1, 5, 15 min)\n", bench::LoadAverage().c_str());
     std::fflush(stdout);
 
     double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0, verifyOverhead = 0;
+    bench::NearFigures near;
+    bench::FarFigures far;
     std::int64_t peakKiB = 0;
     int status = 0;
     try {
@@ -219,7 +233,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
 
             const bench::RemapResult remap = bench::TimeRemap(env, customers);
-            remap100k = remap.lines > 0 ? remap.time.wall * 100000.0 / static_cast<double>(remap.lines) : 0;
+            remap100k = remap.SecondsPerHundredThousand();
             std::printf("%-33s %9lld lines %6.2f s (%.2f s per 100k lines)%s%s\n", "ordbook_d remap",
                         static_cast<long long>(remap.lines), remap.time.wall, remap100k,
                         remap.sameLinks ? ", same links as the run" : ", LINKS DIFFER from the run",
@@ -236,6 +250,9 @@ int main(int argc, char** argv) {
             PrintPeer("mariadb-dump | mariadb", dump, ours);
             dumpRatio = Ratio(ours, dump.RowsPerSecond());
             std::fflush(stdout);
+            const bench::PeerResult parallel = bench::ParallelDumpAndLoad(customers, {});
+            PrintPeer("mydumper | myloader (parallel)", parallel, ours, " (" + parallel.steps + ")");
+            std::fflush(stdout);
             const bench::PeerResult rowwise = bench::RowAtATime(env, customers, biggest.first, options.rowSubset);
             const std::string scaled =
                 " (" + std::to_string(rowwise.rows) + " rows of " + biggest.first + ", scaled: " +
@@ -247,7 +264,44 @@ int main(int argc, char** argv) {
             PrintCpuTable({{"conversion run (ours)", generated.rows, run.time},
                            {"server-side INSERT ... SELECT", server.rows, server.time},
                            {"mariadb-dump | mariadb", dump.rows, dump.time},
+                           {"mydumper | myloader (parallel)", parallel.rows, parallel.time},
                            {"row at a time (ODBC, autocommit)", rowwise.rows, rowwise.time}});
+            std::fflush(stdout);
+
+            // Round 1 above in detail; the further rounds and the far ones a line each.
+            near.server.Add(serverRatio);
+            near.dump.Add(dumpRatio);
+            near.parallel.Add(Ratio(ours, parallel.RowsPerSecond()));
+            near.row.Add(rowRatio);
+            near.remap100k.Add(remap100k);
+            near.ours.Add(run.time.wall);
+            if (options.rounds > 1) std::printf("\n== rounds near the servers (round 1 above)\n");
+            for (int round = 2; round <= options.rounds; ++round)
+                bench::NearRound(round, env, customers, generated.rows, biggest.first, options.rowSubset, near);
+            serverRatio = near.server.Median();
+            dumpRatio = near.dump.Median();
+            rowRatio = near.row.Median();
+            remap100k = near.remap100k.Median();
+            if (options.far) {
+                std::printf(
+                    "\n== far from the servers: every connection through a relay holding each byte %g ms "
+                    "each way\n",
+                    options.farMs);
+                std::fflush(stdout);
+                far = bench::FarRounds(options.rounds, options.farMs / 1000, env, customers, generated.rows);
+                if (far.rowsDiffer) status = 1;
+                if (!far.skipped.empty()) std::printf("far from the servers: not measured (%s)\n", far.skipped.c_str());
+            }
+            std::printf("\nour seconds: near %s; far %s\n", near.ours.Text().c_str(), far.ours.Text().c_str());
+            std::printf("peer time / ours, median of the rounds (min-max):\n");
+            for (const auto& [what, spread] : {std::pair{"server-side INSERT ... SELECT", &near.server},
+                                               {"mariadb-dump | mariadb", &near.dump},
+                                               {"mydumper | myloader (parallel)", &near.parallel},
+                                               {"row at a time (ODBC, autocommit)", &near.row},
+                                               {"far: mariadb-dump | mariadb", &far.dump}})
+                std::printf("  %-33s %s\n", what, spread->Text().c_str());
+            std::printf("seconds per 100k lines of the ordbook_d remap: near %s; far %s\n",
+                        near.remap100k.Text().c_str(), far.remap100k.Text().c_str());
             std::fflush(stdout);
         }
         if (options.flat) {
@@ -279,9 +333,11 @@ int main(int argc, char** argv) {
         std::printf("benchmark failed: %s\n", e.what());
         return 1;
     }
+    std::printf("\nload average at the end: %s\n", bench::LoadAverage().c_str());
     std::printf(
-        "\nRESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f "
-        "verify_overhead=%.2f\n",
-        serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k, verifyOverhead);
+        "RESULT server_copy_ratio=%.2f dump_ratio=%.2f row_ratio=%.1f peak_rss_mb=%.0f remap_100k_s=%.2f "
+        "verify_overhead=%.2f parallel_ratio=%.2f far_dump_ratio=%.2f far_remap_100k_s=%.2f\n",
+        serverRatio, dumpRatio, rowRatio, Mb(peakKiB), remap100k, verifyOverhead, near.parallel.Median(),
+        far.dump.Median(), far.remap100k.Median());
     return status;
 }

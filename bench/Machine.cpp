@@ -41,6 +41,13 @@ std::string MachineDescription() {
     return out.str();
 }
 
+std::string LoadAverage() {
+    std::ifstream loadavg("/proc/loadavg");
+    std::string one, five, fifteen;
+    loadavg >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
 std::int64_t ResidentKiB() {
     return StatusKiB("VmRSS");
 }

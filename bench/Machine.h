@@ -8,6 +8,9 @@ namespace bench {
 // "CPU model, N cores, M GiB RAM" from /proc.
 std::string MachineDescription();
 
+// "0.12 0.30 0.25" (1, 5 and 15 minutes) from /proc/loadavg: how busy the machine was.
+std::string LoadAverage();
+
 // This process's resident memory now and at its peak, in KiB (/proc/self/status).
 std::int64_t ResidentKiB();
 std::int64_t PeakResidentKiB();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "bench/Machine.h"
+#include "bench/Scratch.h"
 #include "conversion/ColumnMapping.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
@@ -21,30 +22,6 @@ using testsupport::SqlIdent;
 
 constexpr const char* kScratchVelm = "bench_peer_velm";
 constexpr const char* kScratchTarn = "bench_peer_tarn";
-
-void MakeScratch(const std::string& database, testdata::Edition edition, const std::vector<std::string>& tables) {
-    AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
-             " CHARACTER SET utf8mb4");
-    testdata::CreateSchema(AdminServer(), database, edition, tables);
-}
-
-std::vector<std::string> AllOr(const std::vector<std::string>& tables) {
-    if (!tables.empty()) return tables;
-    std::vector<std::string> all;
-    for (auto name : testdata::TableNames()) all.emplace_back(name);
-    return all;
-}
-
-std::int64_t Count(const std::string& database, const std::string& table) {
-    return std::stoll(testsupport::AdminScalar("SELECT COUNT(*) FROM " + SqlIdent(table), database));
-}
-
-// A single-quoted shell word.
-std::string ShellWord(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 }  // namespace
 
@@ -80,9 +57,7 @@ PeerResult ServerSideCopy(const Customers& customers, const std::vector<std::str
 PeerResult DumpAndLoad(const Customers& customers, const std::vector<std::string>& tables) {
     const std::vector<std::string> names = AllOr(tables);
     MakeScratch(kScratchTarn, testdata::Edition::Tarn, names);
-    const std::string login = std::string(" --no-defaults --host=") + testsupport::kCentralHost +
-                              " --user=root --password=" + ShellWord(testsupport::kRootPassword) +
-                              " --default-character-set=utf8mb4";
+    const std::string login = " --no-defaults" + AdminLogin() + " --default-character-set=utf8mb4";
     std::string command = "set -o pipefail; mariadb-dump" + login + " --no-create-info --skip-triggers " +
                           ShellWord(customers.SourceDb());
     for (const std::string& table : names) command += " " + ShellWord(table);

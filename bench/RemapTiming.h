@@ -18,6 +18,9 @@ struct RemapResult {
     Span time;
     bool sameLinks = false;  // the remap gave the links the conversion run gave
     std::string note;
+    double SecondsPerHundredThousand() const {
+        return lines > 0 ? time.wall * 100000.0 / static_cast<double>(lines) : 0;
+    }
 };
 
 RemapResult TimeRemap(const testsupport::IsolatedEnvironment& env, const Customers& customers);

@@ -1,0 +1,39 @@
+#include "bench/Scratch.h"
+
+#include "bench/Customers.h"
+#include "support/TestServer.h"
+
+namespace bench {
+
+using testsupport::AdminSql;
+using testsupport::SqlIdent;
+
+void MakeScratch(const std::string& database, testdata::Edition edition, const std::vector<std::string>& tables) {
+    AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
+             " CHARACTER SET utf8mb4");
+    testdata::CreateSchema(AdminServer(), database, edition, tables);
+}
+
+std::vector<std::string> AllOr(const std::vector<std::string>& tables) {
+    if (!tables.empty()) return tables;
+    std::vector<std::string> all;
+    for (auto name : testdata::TableNames()) all.emplace_back(name);
+    return all;
+}
+
+std::int64_t Count(const std::string& database, const std::string& table) {
+    return std::stoll(testsupport::AdminScalar("SELECT COUNT(*) FROM " + SqlIdent(table), database));
+}
+
+std::string ShellWord(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string AdminLogin() {
+    return std::string(" --host=") + testsupport::kCentralHost +
+           " --user=root --password=" + ShellWord(testsupport::kRootPassword);
+}
+
+}  // namespace bench

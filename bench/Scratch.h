@@ -1,0 +1,28 @@
+#pragma once
+// What the peers share: scratch databases to load into, their row counts, and the words
+// of a shell command that logs in as the test server's administrator.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "testdata/Schema.h"
+
+namespace bench {
+
+// Drops and creates `database` with the empty tables of `edition`.
+void MakeScratch(const std::string& database, testdata::Edition edition, const std::vector<std::string>& tables);
+
+// `tables`, or all 80 when it is empty.
+std::vector<std::string> AllOr(const std::vector<std::string>& tables);
+
+// The rows of `database`.`table` now.
+std::int64_t Count(const std::string& database, const std::string& table);
+
+// A single-quoted shell word.
+std::string ShellWord(const std::string& text);
+
+// " --host=... --user=root --password=..." for the central server (where every
+// customer's database lives in the benchmark), as command-line options.
+std::string AdminLogin();
+
+}  // namespace bench
