@@ -27,10 +27,15 @@ bool AppendDurably(const std::string& path, const std::string& text) {
     return ::close(fd) == 0 && written && synced;
 }
 
-std::vector<std::string> LinesOf(const std::string& path) {
+// The record's lines when it is still marked as under way; none otherwise, read no further
+// than its second line (finished records pile up, and each start looks at them all).
+std::vector<std::string> LinesIfUnderWay(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+        if (lines.size() == 2 && line != kUnderWay) return {};
+    }
     return lines;
 }
 
@@ -62,7 +67,7 @@ std::vector<std::string> SettleUnfinishedRuns() {
     std::error_code error;
     for (fs::directory_iterator it(RunRecordsFolder(), error), end; !error && it != end; it.increment(error)) {
         const std::string path = it->path().string();
-        std::vector<std::string> lines = LinesOf(path);
+        std::vector<std::string> lines = LinesIfUnderWay(path);
         if (lines.size() < 2 || lines[1] != kUnderWay) continue;
         // The steps begun and not ended ("sale 복사", "buy 검증"), and their tables.
         std::vector<std::string> open;
