@@ -19,7 +19,7 @@ struct TableCheck {
 };
 
 // Compares a copied table with its source without moving rows: each server digests its own
-// side (a sum of a 60-bit hash per row, so a doubled row never cancels out) in groups of
+// side (a sum of a CRC32 per row, so a doubled row never cancels out) in groups of
 // keys; groups that differ are split until the rows that differ are named. Source and
 // target may be on different servers; the two sides are digested at the same time. The
 // source side reads whatever the source connection sees (its snapshot, when it has one).

@@ -142,14 +142,14 @@ private:
         return name == "seq" || name == "unit" || name == "parentseq";
     }
 
-    // A value pair, marked so that a Null differs from every value (a column the target
-    // keeps from Nulls needs no mark).
+    // A value pair; where the target column can hold a Null, whether each side is Null is
+    // compared too, so that a Null differs from every value, the empty text included.
     void Push(const ColumnInfo& t, const std::string& source, const std::string& target) {
-        const auto marked = [&t](const std::string& form) {
-            return t.nullable ? "IFNULL(CONCAT('=', " + form + "), '~')" : form;
-        };
-        forms_.sourceValues.push_back(marked(source));
-        forms_.targetValues.push_back(marked(target));
+        forms_.sourceValues.push_back(source);
+        forms_.targetValues.push_back(target);
+        if (!t.nullable) return;
+        forms_.sourceNulls.push_back("ISNULL(" + source + ")");
+        forms_.targetNulls.push_back("ISNULL(" + target + ")");
     }
 
     void PairCommon(const ColumnInfo& s, const ColumnInfo& t) {

@@ -65,15 +65,17 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     EXPECT_EQ(f.boxes.Prompts(), std::vector<std::string>{"검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다."});
     EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 검증됨", "sale 검증됨"}));
 
-    // One cell, one row, one parent link: line 15 now hangs under line 13 instead of 14.
+    // One cell, a Null become an empty text, one row, one parent link: line 15 now hangs
+    // under line 13 instead of 14.
     f.TargetSql(
-        "UPDATE sale SET memo = '바뀜' WHERE seq = 70; DELETE FROM sale WHERE seq = 1234;"
+        "UPDATE sale SET memo = '바뀜' WHERE seq = 70; UPDATE sale SET memo = '' WHERE seq = 77;"
+        "DELETE FROM sale WHERE seq = 1234;"
         "UPDATE ordbook_d c JOIN ordbook_d p ON p.unit = '13' SET c.parentseq = p.seq WHERE c.unit = '15'");
     Verify();
     ASSERT_EQ(f.boxes.Prompts().size(), 1u);
     const std::string report = f.boxes.Prompts()[0];
     EXPECT_TRUE(Has(report, "ordbook_d: 원본 5행, 대상 5행, 다른 행의 키: seq=15\r\n")) << report;
-    EXPECT_TRUE(Has(report, "sale: 원본 3000행, 대상 2999행, 다른 행의 키: seq=1234; seq=70")) << report;
+    EXPECT_TRUE(Has(report, "sale: 원본 3000행, 대상 2999행, 다른 행의 키: seq=1234; seq=70; seq=77")) << report;
     EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 불일치", "sale 불일치"}));
     EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패 (검증만, 바꾼 것 없음)");
     EXPECT_EQ(f.SummaryLines()[1], "검증: 0/2 일치");
