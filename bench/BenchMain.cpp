@@ -16,7 +16,6 @@
 #include "bench/Peers.h"
 #include "bench/RemapTiming.h"
 #include "bench/Rounds.h"
-#include "datalayer/BulkLoad.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
 #include "testdata/Database.h"
@@ -132,7 +131,9 @@ void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& se
         for (const auto& [name, spent] : server.tableSeconds)
             if (name == table) serverSeconds = spent;
         // The way its rows went: all by LOAD DATA, none (arrays), or some of each.
-        const auto loaded = static_cast<std::int64_t>(ado::BulkLoadedRows(table));
+        std::int64_t loaded = 0;
+        for (const auto& [name, count] : run.loadedRows)
+            if (name == table) loaded = count;
         const char* path = rows == 0 ? "-" : loaded == rows ? "LOAD DATA" : loaded == 0 ? "arrays" : "mixed";
         std::printf("  %-20s %8lld %9.3f %9.3f %6.2f %-9s\n", table.c_str(), static_cast<long long>(rows), seconds,
                     serverSeconds, seconds > 0 ? serverSeconds / seconds : 0, path);
@@ -228,10 +229,10 @@ int main(int argc, char** argv) {
                 std::printf("conversion without verification failed: %s\n", unverified.lastMessage.c_str());
                 return 1;
             }
-            verifyOverhead = run.time.wall / unverified.time.wall - 1;
+            near.verifyOverhead.Add(run.time.wall / unverified.time.wall - 1);
             std::printf("%-33s copy alone %.1f s; verification %.1f s beside the copy, adding %.1f s (%.1f%%)\n", "",
                         unverified.time.wall, run.verifySeconds, run.time.wall - unverified.time.wall,
-                        verifyOverhead * 100);
+                        (run.time.wall / unverified.time.wall - 1) * 100);
             std::fflush(stdout);
 
             const bench::RemapResult remap = bench::TimeRemap(env, customers);
@@ -284,6 +285,7 @@ int main(int argc, char** argv) {
             dumpRatio = near.dump.Median();
             rowRatio = near.row.Median();
             remap100k = near.remap100k.Median();
+            verifyOverhead = near.verifyOverhead.Median();
             if (options.far) {
                 std::printf(
                     "\n== far from the servers: every connection through a relay holding each byte %g ms "
@@ -305,6 +307,7 @@ int main(int argc, char** argv) {
                                                {"row at a time (ODBC, autocommit)", &near.row},
                                                {"far: mariadb-dump | mariadb", &far.dump}})
                 std::printf("  %-33s %s\n", what, spread->Text().c_str());
+            std::printf("time the verification adds to the run: %s\n", near.verifyOverhead.Text().c_str());
             std::printf("seconds per 100k lines of the ordbook_d remap: near %s; far %s\n",
                         near.remap100k.Text().c_str(), far.remap100k.Text().c_str());
             std::fflush(stdout);

@@ -9,6 +9,7 @@
 #include "conversion/FrmMain.h"
 #include "conversion/TableCopyRun.h"
 #include "conversion/TableVerification.h"
+#include "datalayer/BulkLoad.h"
 #include "support/ScriptedMsgBox.h"
 
 namespace bench {
@@ -22,10 +23,15 @@ public:
 
     void HostsLocated() override { form_.HostsLocated(); }
     void RunStarted(const std::vector<RunTable>& tables) override { form_.RunStarted(tables); }
-    void TableStarted(const RunTable& table, std::int64_t rowTotal) override { form_.TableStarted(table, rowTotal); }
+    void TableStarted(const RunTable& table, std::int64_t rowTotal) override {
+        loadedBefore_ = ado::BulkLoadedRows(table.name);
+        form_.TableStarted(table, rowTotal);
+    }
     void RowCopied() override { form_.RowCopied(); }
     void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override {
         result_.tableSeconds.emplace_back(table.name, seconds);
+        result_.loadedRows.emplace_back(table.name,
+                                        static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore_));
         form_.TableFinished(table, rows, seconds);
     }
     void TableFailed(const RunTable& table, const std::string& error) override { form_.TableFailed(table, error); }
@@ -43,6 +49,7 @@ public:
 private:
     FrmMain& form_;
     ConversionResult& result_;
+    std::size_t loadedBefore_ = 0;
 };
 
 }  // namespace

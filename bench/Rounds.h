@@ -25,14 +25,15 @@ private:
     std::vector<double> values_;
 };
 
-// Our seconds, ours against each peer (peer time / ours, on the same rows) and the remap's
-// seconds per 100k lines, round by round.
+// Our seconds, ours against each peer (peer time / ours, on the same rows), the remap's
+// seconds per 100k lines and what verification adds to our time, round by round.
 struct NearFigures {
-    Spread ours, server, dump, parallel, row, remap100k;
+    Spread ours, server, dump, parallel, row, remap100k, verifyOverhead;
 };
 
-// One more round near the servers: ours afresh into emptied tables, the remap, then every
-// peer; prints one line.
+// One more round near the servers: ours afresh into emptied tables with and without
+// verification (which goes first alternates with the rounds), the remap, then every peer;
+// prints one line.
 void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Customers& customers,
                std::int64_t sourceRows, const std::string& rowTable, std::int64_t rowSubset, NearFigures& figures);
 
