@@ -44,14 +44,14 @@ ConversionResult ConvertAfresh(const Customers& customers, bool verify = true) {
 
 void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Customers& customers,
                std::int64_t sourceRows, const std::string& rowTable, std::int64_t rowSubset, NearFigures& figures) {
-    // Round 1 verified first; from then on the order alternates, so that neither run
-    // always meets the server just after the other's writes.
-    const bool unverifiedFirst = round % 2 == 0;
-    ConversionResult unverified;
-    if (unverifiedFirst) unverified = ConvertAfresh(customers, false);
+    // The verified run between two unverified ones, compared with their mean: neither
+    // kind always meets the server just after the other's writes, and a drift of the
+    // machine's speed within the round cancels out.
+    const double before = ConvertAfresh(customers, false).time.wall;
     const ConversionResult run = ConvertAfresh(customers);
-    if (!unverifiedFirst) unverified = ConvertAfresh(customers, false);
-    figures.verifyOverhead.Add(run.time.wall / unverified.time.wall - 1);
+    const double after = ConvertAfresh(customers, false).time.wall;
+    const double unverified = (before + after) / 2;
+    figures.verifyOverhead.Add(run.time.wall / unverified - 1);
     const double ours = static_cast<double>(sourceRows) / run.time.wall;
     const double remap = TimeRemap(env, customers).SecondsPerHundredThousand();
     const PeerResult server = ServerSideCopy(customers, {});
@@ -65,9 +65,9 @@ void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Cus
     figures.parallel.Add(ours / parallel.RowsPerSecond());
     figures.row.Add(ours / row.RowsPerSecond());
     std::printf(
-        "round %d: ours %.1f s (%.1f s unverified), remap %.2f s per 100k lines; peer time / ours: server copy "
+        "round %d: ours %.1f s (%.1f s unverified, before and after), remap %.2f s per 100k lines; peer time / ours: server copy "
         "%.2f, dump | load %.2f, parallel %.2f, row at a time %.1f\n",
-        round, run.time.wall, unverified.time.wall, remap, ours / server.RowsPerSecond(), ours / dump.RowsPerSecond(),
+        round, run.time.wall, unverified, remap, ours / server.RowsPerSecond(), ours / dump.RowsPerSecond(),
         ours / parallel.RowsPerSecond(), ours / row.RowsPerSecond());
     for (const PeerResult* peer : {&server, &dump, &parallel, &row})
         if (!peer->note.empty()) std::printf("  note: %s\n", peer->note.c_str());

@@ -31,9 +31,8 @@ struct NearFigures {
     Spread ours, server, dump, parallel, row, remap100k, verifyOverhead;
 };
 
-// One more round near the servers: ours afresh into emptied tables with and without
-// verification (which goes first alternates with the rounds), the remap, then every peer;
-// prints one line.
+// One more round near the servers: ours afresh into emptied tables, verified between two
+// runs without verification, the remap, then every peer; prints one line.
 void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Customers& customers,
                std::int64_t sourceRows, const std::string& rowTable, std::int64_t rowSubset, NearFigures& figures);
 

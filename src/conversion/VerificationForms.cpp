@@ -117,6 +117,11 @@ std::string SourceForm(const ColumnInfo& target, const std::string& expected) {
     return cast;
 }
 
+// Text in `source` reads as the same bytes in `target`.
+bool SameBytes(const std::string& source, const std::string& target) {
+    return source == target || (target == "utf8mb4" && (source == "utf8mb3" || source == "utf8"));
+}
+
 class Pairing {
 public:
     Pairing(std::vector<ColumnInfo> source, std::vector<ColumnInfo> target, const std::string& table)
@@ -158,9 +163,10 @@ private:
             forms_.uncompared.push_back(t.name + " (기본값이 식)");
             return;
         }
-        // The same type in the same character set, and a Null arriving as a Null: the value
-        // is the same bytes on both sides, with no conversion to spend time on.
-        if (s.columnType == t.columnType && s.charset == t.charset && (!s.nullable || *fallback == "NULL")) {
+        // The same type in the same character set (or utf8mb3 text in a utf8mb4 column, whose
+        // characters keep their bytes), and a Null arriving as a Null: the value is the same
+        // bytes on both sides, with no conversion to spend time on.
+        if (s.columnType == t.columnType && SameBytes(s.charset, t.charset) && (!s.nullable || *fallback == "NULL")) {
             const std::string column = "t." + SqlIdentifier(t.name);
             Push(t, column, column);
             return;
