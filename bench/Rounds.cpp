@@ -65,8 +65,8 @@ void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Cus
     figures.parallel.Add(ours / parallel.RowsPerSecond());
     figures.row.Add(ours / row.RowsPerSecond());
     std::printf(
-        "round %d: ours %.1f s (%.1f s unverified, before and after), remap %.2f s per 100k lines; peer time / ours: server copy "
-        "%.2f, dump | load %.2f, parallel %.2f, row at a time %.1f\n",
+        "round %d: ours %.1f s (%.1f s unverified, before and after), remap %.2f s per 100k lines; peer time / ours: "
+        "server copy %.2f, dump | load %.2f, parallel %.2f, row at a time %.1f\n",
         round, run.time.wall, unverified, remap, ours / server.RowsPerSecond(), ours / dump.RowsPerSecond(),
         ours / parallel.RowsPerSecond(), ours / row.RowsPerSecond());
     for (const PeerResult* peer : {&server, &dump, &parallel, &row})
