@@ -30,17 +30,12 @@ std::string Spread::Text() const {
     return text;
 }
 
-namespace {
-
-// The conversion of all tables, into the target's tables made empty again.
-ConversionResult ConvertAfresh(const Customers& customers, bool verify = true) {
+ConversionResult ConvertAfresh(const Customers& customers, bool verify) {
     testdata::CreateSchema(AdminServer(), customers.TargetDb(), testdata::Edition::Velm);
     ConversionResult run = RunConversion(customers, {}, verify);
     if (!run.completed) throw std::runtime_error("conversion failed: " + run.lastMessage);
     return run;
 }
-
-}  // namespace
 
 void NearRound(int round, const testsupport::IsolatedEnvironment& env, const Customers& customers,
                std::int64_t sourceRows, const std::string& rowTable, std::int64_t rowSubset, NearFigures& figures) {

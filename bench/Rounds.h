@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ConversionRun.h"
 #include "bench/Customers.h"
 
 namespace testsupport {
@@ -30,6 +31,10 @@ private:
 struct NearFigures {
     Spread ours, server, dump, parallel, row, remap100k, verifyOverhead;
 };
+
+// The conversion of all tables, into the target's tables made empty again; throws when it
+// does not complete.
+ConversionResult ConvertAfresh(const Customers& customers, bool verify = true);
 
 // One more round near the servers: ours afresh into emptied tables, verified between two
 // runs without verification, the remap, then every peer; prints one line.
