@@ -15,17 +15,17 @@ namespace {
 constexpr std::size_t kPieceBytes = 256 * 1024;
 
 // A transaction of the load session that is rolled back unless committed, however the
-// load ends.
+// load ends. The session runs without autocommit, so the load itself begins it: no
+// exchange of its own.
 class LoadTransaction {
 public:
-    explicit LoadTransaction(LoadSession& session) : session_(session), open_(session.Run("START TRANSACTION")) {}
+    explicit LoadTransaction(LoadSession& session) : session_(session) {}
     ~LoadTransaction() {
         if (open_) session_.Run("ROLLBACK");
     }
     LoadTransaction(const LoadTransaction&) = delete;
     LoadTransaction& operator=(const LoadTransaction&) = delete;
 
-    bool Open() const { return open_; }
     bool Commit() {
         open_ = false;
         return session_.Run("COMMIT");
@@ -33,7 +33,7 @@ public:
 
 private:
     LoadSession& session_;
-    bool open_;
+    bool open_ = true;
 };
 
 }  // namespace
@@ -58,9 +58,14 @@ const std::map<std::string, std::string>& BulkLoader::DataTypes() {
 bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used,
                       const std::vector<ValueKind>& kinds) {
     if (rows.empty() || !session_->Ready(dbc_)) return false;
-    // A transaction open on the copy connection is not this loader's to bypass.
-    const QueryResult open = RunQuery(dbc_, "SELECT @@in_transaction");
-    if (open.rows.empty() || open.rows[0][0].IsNull() || open.rows[0][0].Text() != "0") return false;
+    // A transaction open on the copy connection is not this loader's to bypass. It is asked
+    // once per table, at its first load, not once per load: an exchange each costs a far
+    // server's round trip.
+    if (!copyOutsideTransaction_) {
+        const QueryResult open = RunQuery(dbc_, "SELECT @@in_transaction");
+        copyOutsideTransaction_ = !open.rows.empty() && !open.rows[0][0].IsNull() && open.rows[0][0].Text() == "0";
+    }
+    if (!*copyOutsideTransaction_) return false;
 
     Mask everyRow(columns_.size(), 0);
     for (std::size_t c = 0; c < columns_.size(); ++c)
@@ -86,7 +91,6 @@ bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& ass
         return true;
     };
     LoadTransaction transaction(*session_);
-    if (!transaction.Open()) return false;
     if (!session_->Load(LoadStatement(LoadSession::kFileName, QuoteIdentifier(table_), columns_, *plan), feed))
         return false;
     if (session_->AffectedRows() != rows.size() || !session_->OnlyNotes()) return false;

@@ -44,6 +44,7 @@ private:
     std::string table_;
     std::vector<std::string> columns_;
     std::optional<std::map<std::string, std::string>> dataTypes_;
+    std::optional<bool> copyOutsideTransaction_;  // the copy connection at the first load
 };
 
 }  // namespace ado::odbc
