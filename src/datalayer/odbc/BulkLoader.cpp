@@ -39,21 +39,12 @@ private:
 }  // namespace
 
 BulkLoader::BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::string table,
-                       std::vector<std::string> columns)
-    : dbc_(dbc), session_(std::move(session)), table_(std::move(table)), columns_(std::move(columns)) {}
-
-const std::map<std::string, std::string>& BulkLoader::DataTypes() {
-    if (dataTypes_) return *dataTypes_;
-    const Value name(table_);
-    const QueryResult answer = RunQuery(dbc_,
-                                        "SELECT LOWER(COLUMN_NAME), LOWER(DATA_TYPE) FROM information_schema.COLUMNS "
-                                        "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?",
-                                        {&name});
-    dataTypes_.emplace();
-    for (const Row& row : answer.rows)
-        if (row.size() == 2 && row[0].IsText() && row[1].IsText()) (*dataTypes_)[row[0].AsText()] = row[1].AsText();
-    return *dataTypes_;
-}
+                       std::vector<std::string> columns, std::map<std::string, std::string> dataTypes)
+    : dbc_(dbc),
+      session_(std::move(session)),
+      table_(std::move(table)),
+      columns_(std::move(columns)),
+      dataTypes_(std::move(dataTypes)) {}
 
 bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used,
                       const std::vector<ValueKind>& kinds) {
@@ -70,7 +61,7 @@ bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& ass
     Mask everyRow(columns_.size(), 0);
     for (std::size_t c = 0; c < columns_.size(); ++c)
         everyRow[c] = std::all_of(assigned.begin(), assigned.end(), [c](const Mask& m) { return m[c] != 0; }) ? 1 : 0;
-    const auto plan = PlanLoad(columns_, DataTypes(), kinds, used, everyRow);
+    const auto plan = PlanLoad(columns_, dataTypes_, kinds, used, everyRow);
     if (!plan) return false;
 
     // The text is formatted a piece at a time while the session sends the pieces before.
