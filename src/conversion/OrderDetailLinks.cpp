@@ -46,6 +46,40 @@ void DropLinksTable(ado::Connection& target) {
     target.Execute(std::string("DROP TEMPORARY TABLE IF EXISTS ") + kLinksTable);
 }
 
+// Stores the new links many to a statement: the values are keys this code has parsed into
+// integers, written back as digits, so the statement holds nothing but numbers. A statement
+// of some hundred kilobytes carries tens of thousands of links in one exchange, however far
+// the server is.
+class LinkWriter {
+public:
+    explicit LinkWriter(ado::Connection& target) : target_(target) {}
+
+    void Add(std::int64_t seq, std::int64_t parentseq) {
+        if (sql_.empty())
+            sql_ = std::string("INSERT INTO ") + kLinksTable + " (seq, parentseq) VALUES ";
+        else
+            sql_ += ',';
+        sql_ += '(';
+        sql_ += std::to_string(seq);
+        sql_ += ',';
+        sql_ += std::to_string(parentseq);
+        sql_ += ')';
+        if (sql_.size() >= kStatementBytes) Flush();
+    }
+
+    void Flush() {
+        if (sql_.empty()) return;
+        target_.Execute(sql_);
+        sql_.clear();
+    }
+
+private:
+    // Well under the smallest max_allowed_packet a server is given (1 MB).
+    static constexpr std::size_t kStatementBytes = 512 * 1024;
+    ado::Connection& target_;
+    std::string sql_;
+};
+
 }  // namespace
 
 OrderDetailColumn OrderDetailColumnRule(const std::string& sourceColumn) {
@@ -102,8 +136,7 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
     target->Execute(std::string("CREATE TEMPORARY TABLE ") + kLinksTable +
                     " (seq BIGINT NOT NULL, parentseq BIGINT NOT NULL)");
     try {
-        ado::Recordset links;
-        links.Open(kLinksTable, target, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+        LinkWriter links(*target);
         // Null cells fail only when their line is resolved, in row order, as a lookup
         // row by row would; nothing reaches ordbook_d before every line is resolved.
         for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
@@ -121,14 +154,10 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
                     throw VbError(vberr::kNoCurrentRecord, "RemapParentLinks", vberr::kNoCurrentRecordText);
                 newParent = found->second;
             }
-            links.AddNew();
-            links.GetFields().Item(0).SetValue(seq);
-            links.GetFields().Item(1).SetValue(newParent);
-            links.Update();
+            links.Add(seq, newParent);
         }
         // Every link is stored before anything else happens on the connection.
-        links.UpdateBatch();
-        links.Close();
+        links.Flush();
         rows->Close();
         // One statement: on InnoDB every link changes or none does.
         target->Execute(std::string("UPDATE ordbook_d o JOIN ") + kLinksTable +

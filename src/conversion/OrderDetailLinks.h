@@ -24,9 +24,9 @@ OrderDetailColumn OrderDetailColumnRule(const std::string& sourceColumn);
 // own new key for a line without a parent). All lines are resolved before any is
 // written: a line whose parent cannot be found raises 3021, a Null "unit", "parentseq"
 // or "ordno" raises 94, and then nothing is written. A table lacking one of the four
-// columns raises 3265. A constant number of statements whatever the size: the lines are
-// read twice, the new links wait in a temporary table of the session, and one UPDATE
-// writes them all (on InnoDB every link changes or none does).
+// columns raises 3265. Few statements whatever the size: the lines are read in one query
+// and walked twice, the new links go to a temporary table of the session tens of thousands
+// to a statement, and one UPDATE writes them all (on InnoDB every link changes or none does).
 void RemapParentLinks(const std::shared_ptr<ado::Connection>& target);
 
 // The leading number of a text, as the classic Val reads it: blanks anywhere are

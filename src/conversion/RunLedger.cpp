@@ -85,9 +85,10 @@ void RunLedger::Estimated(const std::vector<std::int64_t>& rows) {
 }
 
 void RunLedger::Step(const RunTable& table, RunStep step) {
-    static constexpr const char* kSteps[] = {"시작 전 점검 중: 테이블 구조 확인", " 대상 테이블 비우는 중",
-                                             " 원본 행 수 세는 중", " 상위 연결 다시 잇는 중"};
-    status_.step = table.name + kSteps[static_cast<int>(step)];
+    static constexpr const char* kSteps[] = {"시작 전 점검 중: 테이블 구조 확인", "대상 테이블 비우는 중",
+                                             "원본 행 수 세는 중", "상위 연결 다시 잇는 중"};
+    const std::string what = kSteps[static_cast<int>(step)];
+    status_.step = table.name.empty() ? what : table.name + " " + what;
     status_.table.clear();
     status_.rowsWaiting = WaitingRows();
 }

@@ -131,6 +131,7 @@ private:
         end_.repairError = E_FAIL_Error_Solution(sourceConn_);
         if (request_.verify) lane_ = OpenVerificationLane();
         if (!lane_) end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
+        sourceRows_ = CountSourceRows();
         const TableVerifier verifier(sourceConn_, targetConn_);
         for (const RunTable& table : request_.tables) {
             ThrowIfStopped();
@@ -268,13 +269,7 @@ private:
 
         const std::size_t loadedBefore = ado::BulkLoadedRows(table.name);
         std::int64_t copied = 0;
-        std::int32_t total = 0;
-        events_.StepStarted(table, RunStep::Counting);
-        {
-            auto count = sourceConn_->Execute("SELECT COUNT(*) FROM " + table.name);
-            total = Count(*count);
-        }
-        events_.TableStarted(table, total);
+        events_.TableStarted(table, sourceRows_.at(table.name));
 
         const ColumnMapping mapping(*sourceRs_, *targetRs_, table.name);
         try {
@@ -318,6 +313,21 @@ private:
         events_.TableVerified(table, check);
         current_ = RunTable{};
         return Matches(table, check);
+    }
+
+    // Every selected source table's rows, counted in the snapshot the copy reads, in one
+    // exchange: a far server costs a round trip per statement.
+    std::map<std::string, std::int64_t> CountSourceRows() {
+        events_.StepStarted(RunTable{}, RunStep::Counting);
+        std::string sql;
+        for (const RunTable& table : request_.tables)
+            sql += (sql.empty() ? "SELECT " : ", ") + std::string("(SELECT COUNT(*) FROM ") + table.name + ")";
+        std::map<std::string, std::int64_t> rows;
+        if (sql.empty()) return rows;
+        auto counts = sourceConn_->Execute(sql);
+        for (std::size_t i = 0; i < request_.tables.size(); ++i)
+            rows[request_.tables[i].name] = counts->GetFields().Item(static_cast<int>(i)).GetValue().ToLong();
+        return rows;
     }
 
     // A lane of its own compares each table while the next one copies; without one (the
@@ -419,6 +429,7 @@ private:
     RunEnd end_;
     RunTable current_;                                            // the table being copied, until it has finished
     std::map<std::string, std::vector<std::string>> sourceKeys_;  // each table's primary key in the source
+    std::map<std::string, std::int64_t> sourceRows_;              // each table's rows in the source snapshot
     std::string lastMessage_;  // the box that ends the run, shown once its work is over
     int lastMessageStyle_ = mb::kOkOnly;
     std::shared_ptr<Connection> sourceConn_, targetConn_;

@@ -155,8 +155,9 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
     if (facts_) return *facts_;
     Facts facts;
     const Value name(table_);
-    // One exchange. information_schema does not list temporary tables: such a table counts
-    // as one whose failed statements may leave rows, which its row count then tells.
+    // One exchange, a row per column of the table (one row without columns).
+    // information_schema does not list temporary tables: such a table counts as one whose
+    // failed statements may leave rows, which its row count then tells.
     const QueryResult answer = RunQuery(
         dbc_,
         "SELECT (SELECT e.TRANSACTIONS FROM information_schema.TABLES t JOIN information_schema.ENGINES e "
@@ -170,8 +171,10 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         "AND c.EXTRA LIKE '%auto_increment%') > 0, "
         "FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode) > 0 "
         "AND FIND_IN_SET('STRICT_ALL_TABLES', @@SESSION.sql_mode) = 0, "
-        "FIND_IN_SET('NO_AUTO_VALUE_ON_ZERO', @@SESSION.sql_mode) > 0, VERSION()",
-        {&name, &name, &name});
+        "FIND_IN_SET('NO_AUTO_VALUE_ON_ZERO', @@SESSION.sql_mode) > 0, VERSION(), @@SESSION.max_allowed_packet, "
+        "LOWER(c.COLUMN_NAME), LOWER(c.DATA_TYPE) FROM (SELECT 1) one LEFT JOIN information_schema.COLUMNS c "
+        "ON c.TABLE_SCHEMA = DATABASE() AND c.TABLE_NAME = ?",
+        {&name, &name, &name, &name});
     if (!answer.rows.empty()) {
         const Row& row = answer.rows[0];
         facts.transactional = row[0].IsText() && row[0].AsText() == "YES";
@@ -188,7 +191,12 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         const std::string version = row[5].IsNull() ? "" : row[5].Text();
         if (version.find("MariaDB") == std::string::npos && std::atoi(version.c_str()) >= 8)
             RunQuery(dbc_, "SET SESSION information_schema_stats_expiry = 0");
+        if (!row[6].IsNull()) facts.packetBytes = std::stoll(row[6].Text());
+        for (const Row& column : answer.rows)
+            if (column[7].IsText() && column[8].IsText()) facts.dataTypes[column[7].AsText()] = column[8].AsText();
     }
+    // A batch stays well inside one packet.
+    maxBytes_ = std::min(maxBytes_, static_cast<std::size_t>(facts.packetBytes / 2));
     if (!facts.transactional) facts.rowsBefore = Scalar("SELECT COUNT(*) FROM " + quotedTable_);
     if (facts.autoIncrement)
         for (std::size_t i = 0; i < columns_.size() && !autoIncrementColumn_; ++i)
@@ -335,7 +343,7 @@ void BatchInserter::Write(Batch& batch) {
         return;
     }
     if (Loads()) {
-        if (!loader_) loader_.emplace(dbc_, loads_, table_, columns_);
+        if (!loader_) loader_.emplace(dbc_, loads_, table_, columns_, facts_->dataTypes);
         if (loader_->Load(batch.rows, batch.assigned, batch.used, batch.kinds)) {
             CountBulkLoadedRows(table_, batch.rows.size());
             return;

@@ -61,7 +61,8 @@ public:
     // Bytes of parameter buffers per batch at most, well under the usual max_allowed_packet.
     static constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
 
-    // maxBytes: the parameter buffers of one batch, at most (a row larger goes alone).
+    // maxBytes: the parameter buffers of one batch, at most (a row larger goes alone); never
+    // more than half the server's packet.
     // loads: the connection's load session when transactional tables may be loaded with
     // LOAD DATA, otherwise null.
     BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
@@ -83,6 +84,8 @@ public:
     void Drop();
     // Rows not yet known to be in the table: queued or on their way.
     std::size_t Pending() const { return queue_.rows.size() + sendingRows_; }
+    // The server's packet limit, read with the table's facts.
+    std::int64_t PacketBytes() { return TableFacts().packetBytes; }
 
 private:
     using Kind = ValueKind;
@@ -106,6 +109,9 @@ private:
         bool zeroIsAKey = false;      // NO_AUTO_VALUE_ON_ZERO: a 0 is stored as it is
         bool strictAll = false;       // batches go under STRICT_ALL_TABLES
         std::int64_t rowsBefore = 0;  // without transactions: rows before the next batch
+        // The session's max_allowed_packet; unread, the smallest a server has had by default.
+        std::int64_t packetBytes = 1024 * 1024;
+        std::map<std::string, std::string> dataTypes;  // DATA_TYPE by lower-case column name
     };
     struct Outcome {
         bool ok = true;

@@ -15,17 +15,17 @@ namespace {
 constexpr std::size_t kPieceBytes = 256 * 1024;
 
 // A transaction of the load session that is rolled back unless committed, however the
-// load ends.
+// load ends. The session runs without autocommit, so the load itself begins it: no
+// exchange of its own.
 class LoadTransaction {
 public:
-    explicit LoadTransaction(LoadSession& session) : session_(session), open_(session.Run("START TRANSACTION")) {}
+    explicit LoadTransaction(LoadSession& session) : session_(session) {}
     ~LoadTransaction() {
         if (open_) session_.Run("ROLLBACK");
     }
     LoadTransaction(const LoadTransaction&) = delete;
     LoadTransaction& operator=(const LoadTransaction&) = delete;
 
-    bool Open() const { return open_; }
     bool Commit() {
         open_ = false;
         return session_.Run("COMMIT");
@@ -33,39 +33,35 @@ public:
 
 private:
     LoadSession& session_;
-    bool open_;
+    bool open_ = true;
 };
 
 }  // namespace
 
 BulkLoader::BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::string table,
-                       std::vector<std::string> columns)
-    : dbc_(dbc), session_(std::move(session)), table_(std::move(table)), columns_(std::move(columns)) {}
-
-const std::map<std::string, std::string>& BulkLoader::DataTypes() {
-    if (dataTypes_) return *dataTypes_;
-    const Value name(table_);
-    const QueryResult answer = RunQuery(dbc_,
-                                        "SELECT LOWER(COLUMN_NAME), LOWER(DATA_TYPE) FROM information_schema.COLUMNS "
-                                        "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?",
-                                        {&name});
-    dataTypes_.emplace();
-    for (const Row& row : answer.rows)
-        if (row.size() == 2 && row[0].IsText() && row[1].IsText()) (*dataTypes_)[row[0].AsText()] = row[1].AsText();
-    return *dataTypes_;
-}
+                       std::vector<std::string> columns, std::map<std::string, std::string> dataTypes)
+    : dbc_(dbc),
+      session_(std::move(session)),
+      table_(std::move(table)),
+      columns_(std::move(columns)),
+      dataTypes_(std::move(dataTypes)) {}
 
 bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used,
                       const std::vector<ValueKind>& kinds) {
     if (rows.empty() || !session_->Ready(dbc_)) return false;
-    // A transaction open on the copy connection is not this loader's to bypass.
-    const QueryResult open = RunQuery(dbc_, "SELECT @@in_transaction");
-    if (open.rows.empty() || open.rows[0][0].IsNull() || open.rows[0][0].Text() != "0") return false;
+    // A transaction open on the copy connection is not this loader's to bypass. It is asked
+    // once per table, at its first load, not once per load: an exchange each costs a far
+    // server's round trip.
+    if (!copyOutsideTransaction_) {
+        const QueryResult open = RunQuery(dbc_, "SELECT @@in_transaction");
+        copyOutsideTransaction_ = !open.rows.empty() && !open.rows[0][0].IsNull() && open.rows[0][0].Text() == "0";
+    }
+    if (!*copyOutsideTransaction_) return false;
 
     Mask everyRow(columns_.size(), 0);
     for (std::size_t c = 0; c < columns_.size(); ++c)
         everyRow[c] = std::all_of(assigned.begin(), assigned.end(), [c](const Mask& m) { return m[c] != 0; }) ? 1 : 0;
-    const auto plan = PlanLoad(columns_, DataTypes(), kinds, used, everyRow);
+    const auto plan = PlanLoad(columns_, dataTypes_, kinds, used, everyRow);
     if (!plan) return false;
 
     // The text is formatted a piece at a time while the session sends the pieces before.
@@ -86,7 +82,6 @@ bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& ass
         return true;
     };
     LoadTransaction transaction(*session_);
-    if (!transaction.Open()) return false;
     if (!session_->Load(LoadStatement(LoadSession::kFileName, QuoteIdentifier(table_), columns_, *plan), feed))
         return false;
     if (session_->AffectedRows() != rows.size() || !session_->OnlyNotes()) return false;

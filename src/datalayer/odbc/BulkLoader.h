@@ -25,8 +25,10 @@ class BulkLoader {
 public:
     using Mask = std::vector<char>;
 
-    // dbc: the copy connection, whose lock the caller holds for every Load.
-    BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::string table, std::vector<std::string> columns);
+    // dbc: the copy connection, whose lock the caller holds for every Load. dataTypes: the
+    // table's columns' DATA_TYPE by lower-case name.
+    BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::string table, std::vector<std::string> columns,
+               std::map<std::string, std::string> dataTypes);
 
     // Loads the rows; `used` names the columns any row assigns, a column a row leaves
     // unassigned takes its default; `kinds` the kind of each column's values. True when
@@ -36,14 +38,12 @@ public:
               const std::vector<ValueKind>& kinds);
 
 private:
-    // The table's column types by lower-case name, read once.
-    const std::map<std::string, std::string>& DataTypes();
-
     SQLHDBC dbc_;
     std::shared_ptr<LoadSession> session_;
     std::string table_;
     std::vector<std::string> columns_;
-    std::optional<std::map<std::string, std::string>> dataTypes_;
+    std::map<std::string, std::string> dataTypes_;
+    std::optional<bool> copyOutsideTransaction_;  // the copy connection at the first load
 };
 
 }  // namespace ado::odbc

@@ -137,17 +137,18 @@ bool LoadSession::Connect(SQLHDBC copy) {
     if (foreignKeys.find_first_not_of("01") != std::string::npos ||
         uniqueChecks.find_first_not_of("01") != std::string::npos)
         return false;
-    // Every condition a load raises is kept, so that all of them can be seen.
+    // Every condition a load raises is kept, so that all of them can be seen. Without
+    // autocommit each load opens its transaction itself, saving an exchange per load.
     if (mysql_query(record_, ("SET SESSION sql_mode = " + Quote(mode) + ", time_zone = " + Quote(zone) +
                               ", foreign_key_checks = " + foreignKeys + ", unique_checks = " + uniqueChecks +
-                              ", max_error_count = 65535")
+                              ", max_error_count = 65535, autocommit = 0")
                                  .c_str()) != 0)
         return false;
     const auto session = FirstRow(
         "SELECT CONCAT_WS(',', @@character_set_client, @@character_set_connection, @@character_set_results), "
-        "@@SESSION.sql_mode, DATABASE(), CURRENT_USER()");
+        "@@SESSION.sql_mode, DATABASE(), CURRENT_USER(), @@SESSION.autocommit");
     if (!session || (*session)[0] != "utf8mb4,utf8mb4,utf8mb4" || (*session)[1] != mode || (*session)[2] != database ||
-        (*session)[3] != account) {
+        (*session)[3] != account || (*session)[4] != "0") {
         End("LOAD DATA용 연결의 설정이 복사 연결과 다릅니다.", false);
         return false;
     }

@@ -19,6 +19,8 @@ public:
 
     // The server's limit in bytes, read once.
     std::int64_t Bytes();
+    // The limit, read with something else.
+    void Know(std::int64_t bytes) { bytes_ = bytes; }
     // Whether the assigned values of the row, with what a statement adds around them,
     // fit in one packet.
     bool Fits(const Row& values, const std::vector<char>& assigned);

@@ -58,16 +58,16 @@ void TableWriter::Insert(const Row& values, const std::vector<char>& assigned) {
 }
 
 void TableWriter::Queue(Row values, std::vector<char> assigned) {
+    if (!batch_) {
+        batch_.emplace(
+            dbc_, table_, columns_, BatchInserter::kMaxBytes,
+            [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); }, loads_);
+        // The packet limit comes with the table's facts, in the same exchange.
+        packet_.Know(batch_->PacketBytes());
+    }
     if (!packet_.Fits(values, assigned)) {
         Flush();
         packet_.Refuse(table_, columns_, KeyColumns(), values, assigned);
-    }
-    if (!batch_) {
-        // A batch stays well inside one packet too.
-        const auto packetHalf = static_cast<std::size_t>(packet_.Bytes() / 2);
-        batch_.emplace(
-            dbc_, table_, columns_, std::min(BatchInserter::kMaxBytes, packetHalf),
-            [this](const Row& row, const std::vector<char>& mask) { Insert(row, mask); }, loads_);
     }
     batch_->Add(std::move(values), std::move(assigned));
 }
