@@ -224,9 +224,10 @@ int main(int argc, char** argv) {
             // comparison adds.
             const bench::ConversionResult unverified = bench::ConvertAfresh(customers, false);
             near.verifyOverhead.Add(run.time.wall / unverified.time.wall - 1);
-            std::printf("%-33s copy alone %.1f s; verification %.1f s beside the copy, adding %.1f s (%.1f%%)\n", "",
-                        unverified.time.wall, run.verifySeconds, run.time.wall - unverified.time.wall,
-                        (run.time.wall / unverified.time.wall - 1) * 100);
+            std::printf(
+                "%-33s copy alone %.1f s, peak %.1f MB; verification %.1f s beside the copy, adding %.1f s (%.1f%%)\n",
+                "", unverified.time.wall, Mb(unverified.peakKiB), run.verifySeconds,
+                run.time.wall - unverified.time.wall, (run.time.wall / unverified.time.wall - 1) * 100);
             std::fflush(stdout);
 
             const bench::RemapResult remap = bench::TimeRemap(env, customers);

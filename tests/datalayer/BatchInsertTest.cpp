@@ -130,6 +130,14 @@ TEST(BatchInsert, UnassignedFieldsTakeTheirDefaultsRowByRowAndKeysMatch) {
                             "AND TABLE_NAME = 'lines_b'"),
                   ds.Scalar("SELECT AUTO_INCREMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
                             "AND TABLE_NAME = 'lines_r'"));
+        // A transaction the caller opened is not bypassed by a load: the rows go inside it
+        // and leave with its rollback.
+        connection->Execute("START TRANSACTION");
+        const std::size_t loadedOutside = ado::BulkLoadedRows("lines_b");
+        AddRows(ds, connection, "lines_b", ado::adLockBatchOptimistic, {rows[1], rows[2]}, "seq");
+        connection->Execute("ROLLBACK");
+        EXPECT_EQ(ado::BulkLoadedRows("lines_b"), loadedOutside);
+        EXPECT_EQ(ds.Scalar("SELECT COUNT(*) FROM lines_b"), "2600");
     }
 }
 
