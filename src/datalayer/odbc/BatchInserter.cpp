@@ -172,8 +172,7 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         "FIND_IN_SET('STRICT_TRANS_TABLES', @@SESSION.sql_mode) > 0 "
         "AND FIND_IN_SET('STRICT_ALL_TABLES', @@SESSION.sql_mode) = 0, "
         "FIND_IN_SET('NO_AUTO_VALUE_ON_ZERO', @@SESSION.sql_mode) > 0, VERSION(), @@SESSION.max_allowed_packet, "
-        "@@in_transaction, LOWER(c.COLUMN_NAME), LOWER(c.DATA_TYPE) FROM (SELECT 1) one LEFT JOIN "
-        "information_schema.COLUMNS c "
+        "LOWER(c.COLUMN_NAME), LOWER(c.DATA_TYPE) FROM (SELECT 1) one LEFT JOIN information_schema.COLUMNS c "
         "ON c.TABLE_SCHEMA = DATABASE() AND c.TABLE_NAME = ?",
         {&name, &name, &name, &name});
     if (!answer.rows.empty()) {
@@ -193,9 +192,8 @@ BatchInserter::Facts& BatchInserter::TableFacts() {
         if (version.find("MariaDB") == std::string::npos && std::atoi(version.c_str()) >= 8)
             RunQuery(dbc_, "SET SESSION information_schema_stats_expiry = 0");
         if (!row[6].IsNull()) facts.packetBytes = std::stoll(row[6].Text());
-        facts.copyInTransaction = row[7].IsNull() || row[7].Text() != "0";
         for (const Row& column : answer.rows)
-            if (column[8].IsText() && column[9].IsText()) facts.dataTypes[column[8].AsText()] = column[9].AsText();
+            if (column[7].IsText() && column[8].IsText()) facts.dataTypes[column[7].AsText()] = column[8].AsText();
     }
     // A batch stays well inside one packet.
     maxBytes_ = std::min(maxBytes_, static_cast<std::size_t>(facts.packetBytes / 2));

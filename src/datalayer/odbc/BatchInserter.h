@@ -112,9 +112,6 @@ private:
         // The session's max_allowed_packet; unread, the smallest a server has had by default.
         std::int64_t packetBytes = 1024 * 1024;
         std::map<std::string, std::string> dataTypes;  // DATA_TYPE by lower-case column name
-        // A transaction was open on the connection when the table's writing began: the
-        // load session would bypass it, so the table is not loaded.
-        bool copyInTransaction = false;
     };
     struct Outcome {
         bool ok = true;
@@ -123,7 +120,7 @@ private:
     };
 
     Facts& TableFacts();
-    bool Loads() { return loads_ && TableFacts().transactional && !TableFacts().copyInTransaction; }
+    bool Loads() { return loads_ && TableFacts().transactional; }
     // Hands the queue to a thread that writes it, once the batch before it is done.
     void Send();
     // Waits for the batch on its way; when it failed, drops the queue and raises its error.

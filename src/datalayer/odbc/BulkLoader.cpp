@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "datalayer/odbc/LoadFormat.h"
+#include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
 
 namespace ado::odbc {
@@ -48,6 +49,15 @@ BulkLoader::BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::s
 bool BulkLoader::Load(const std::vector<Row>& rows, const std::vector<Mask>& assigned, const Mask& used,
                       const std::vector<ValueKind>& kinds) {
     if (rows.empty() || !session_->Ready(dbc_)) return false;
+    // A transaction open on the copy connection is not this loader's to bypass. It is asked
+    // once per table, at its first load, not once per load: an exchange each costs a far
+    // server's round trip.
+    if (!copyOutsideTransaction_) {
+        const QueryResult open = RunQuery(dbc_, "SELECT @@in_transaction");
+        copyOutsideTransaction_ = !open.rows.empty() && !open.rows[0][0].IsNull() && open.rows[0][0].Text() == "0";
+    }
+    if (!*copyOutsideTransaction_) return false;
+
     Mask everyRow(columns_.size(), 0);
     for (std::size_t c = 0; c < columns_.size(); ++c)
         everyRow[c] = std::all_of(assigned.begin(), assigned.end(), [c](const Mask& m) { return m[c] != 0; }) ? 1 : 0;

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ private:
     std::string table_;
     std::vector<std::string> columns_;
     std::map<std::string, std::string> dataTypes_;
+    std::optional<bool> copyOutsideTransaction_;  // the copy connection at the first load
 };
 
 }  // namespace ado::odbc
