@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <map>
 
 #include "bench/Machine.h"
 #include "common/MsgBox.h"
@@ -24,14 +25,14 @@ public:
     void HostsLocated() override { form_.HostsLocated(); }
     void RunStarted(const std::vector<RunTable>& tables) override { form_.RunStarted(tables); }
     void TableStarted(const RunTable& table, std::int64_t rowTotal) override {
-        loadedBefore_ = ado::BulkLoadedRows(table.name);
+        loadedBefore_[table.name] = ado::BulkLoadedRows(table.name);
         form_.TableStarted(table, rowTotal);
     }
-    void RowCopied() override { form_.RowCopied(); }
+    void RowsCopied(const RunTable& table, std::int64_t rows) override { form_.RowsCopied(table, rows); }
     void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override {
         result_.tableSeconds.emplace_back(table.name, seconds);
-        result_.loadedRows.emplace_back(table.name,
-                                        static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore_));
+        result_.loadedRows.emplace_back(
+            table.name, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore_[table.name]));
         form_.TableFinished(table, rows, seconds);
     }
     void TableFailed(const RunTable& table, const std::string& error) override { form_.TableFailed(table, error); }
@@ -49,7 +50,7 @@ public:
 private:
     FrmMain& form_;
     ConversionResult& result_;
-    std::size_t loadedBefore_ = 0;
+    std::map<std::string, std::size_t> loadedBefore_;
 };
 
 }  // namespace

@@ -31,6 +31,7 @@ void FrmMain::Command1_Click() {
 
 RunRequest FrmMain::MakeRunRequest() {
     RunRequest request{*this, *this, stop_, {}};
+    request.tablesInFlight = tablesInFlight_;
     for (int i = 0; i < list_.ListCount(); ++i)
         if (list_.Selected(i)) request.tables.push_back({i, list_.List(i)});
     return request;
@@ -139,9 +140,9 @@ void FrmMain::SetProgressValue(int index, float value) {
     Notify(Change::Progress);
 }
 
-void FrmMain::AdvanceProgress(int index) {
+void FrmMain::AdvanceProgress(int index, std::int64_t by) {
     ProgressBar& bar = bars_.at(index);
-    bar.Value += 1;
+    bar.Value += static_cast<float>(by);
     float& notified = notifiedValue_.at(index);
     const float step = std::max(1.0f, bar.Max / 1000.0f);
     if (bar.Value - notified >= step || bar.Value >= bar.Max || bar.Value < notified) {

@@ -66,6 +66,8 @@ public:
     // What a run started from this window works with: the customers, this window's
     // connection set-up, its stop and the selected rows.
     RunRequest MakeRunRequest();
+    // How many tables a run copies at the same time: one per processor core, at most four.
+    void SetTablesInFlight(int tables) { tablesInFlight_ = tables; }
     // Who signed in, for the run records.
     void SetSignedInUser(std::string user) { signedInUser_ = std::move(user); }
     // The last run's account, and the path of its record ("" when it could not be saved).
@@ -91,7 +93,7 @@ public:
     void RowsEstimated(const std::vector<std::int64_t>& rows) override;
     void StepStarted(const RunTable& table, RunStep step) override;
     void TableStarted(const RunTable& table, std::int64_t rowTotal) override;
-    void RowCopied() override { AdvanceProgress(0); }
+    void RowsCopied(const RunTable& table, std::int64_t rows) override;
     void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override;
     void TableFailed(const RunTable& table, const std::string& error) override;
     void TableVerifying(const RunTable& table) override;
@@ -124,11 +126,11 @@ public:
     const ProgressBar& Progress(int index) const { return bars_.at(index); }
     void SetProgressMax(int index, float max);
     void SetProgressValue(int index, float value);
-    // Raises a bar's value by one, as the copy does for every row. Listeners hear of it
+    // Raises a bar's value (by one, or by the rows the copy reports). Listeners hear of it
     // when the bar has moved a visible step (a thousandth of its maximum, at least one)
     // since they last heard, and when it reaches its maximum: a table of a million rows
     // would otherwise notify a million times. Progress() always has the exact value.
-    void AdvanceProgress(int index);
+    void AdvanceProgress(int index, std::int64_t by = 1);
     void FocusIdBox(CustomerIndex index) override;
     // The control that the program last gave the focus, e.g. "txtID(1)"; empty if none.
     const std::string& FocusedControl() const { return focus_; }
@@ -145,6 +147,8 @@ public:
 private:
     void Notify(Change change) const;
     void SaveRunRecord(const RunEnd& end);
+    // The table bar over the tables in flight: their rows copied out of their rows to copy.
+    void ShowFlightsOnBar();
 
 public:
     // Who ran the last run, where, and between which databases (for records and saved logs).
@@ -169,6 +173,7 @@ private:
     RunStop stop_;
     RunLedger ledger_;
     bool copyRunActive_ = false;  // between a copy run's start and its end
+    int tablesInFlight_ = DefaultTablesInFlight();
     std::vector<RunTable> runTables_;
     std::string signedInUser_;
     std::string lastRecordPath_;

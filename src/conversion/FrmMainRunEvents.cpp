@@ -75,6 +75,7 @@ void FrmMain::RowsEstimated(const std::vector<std::int64_t>& rows) {
 void FrmMain::StepStarted(const RunTable& table, RunStep step) {
     if (!table.name.empty()) SetCurrentRow(table.row);
     ledger_.Step(table, step);
+    ShowFlightsOnBar();
     Notify(Change::Status);
 }
 
@@ -82,15 +83,25 @@ void FrmMain::TableStarted(const RunTable& table, std::int64_t rowTotal) {
     SetCurrentRow(table.row);
     ledger_.Copying(table, rowTotal);
     journal_.Note(table.name + " 복사 시작");
-    if (rowTotal > 0) {
-        SetProgressMax(0, static_cast<float>(rowTotal));
-        SetProgressValue(0, 0);
-    }
+    ShowFlightsOnBar();
     Notify(Change::Status);
+}
+
+void FrmMain::RowsCopied(const RunTable& table, std::int64_t rows) {
+    ledger_.Copied(table, rows);
+    AdvanceProgress(0, rows);
+}
+
+// A table that lands leaves the bar full until another is in flight.
+void FrmMain::ShowFlightsOnBar() {
+    if (!ledger_.InFlight() || ledger_.InFlightTotal() <= 0) return;
+    SetProgressMax(0, static_cast<float>(ledger_.InFlightTotal()));
+    SetProgressValue(0, static_cast<float>(ledger_.InFlightDone()));
 }
 
 void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double seconds) {
     ledger_.Done(table, rows, seconds);
+    ShowFlightsOnBar();
     journal_.Note(table.name + " 복사 끝 - 대상 " + std::to_string(rows) + "건");
     WriteLog(table.name + ": " + std::to_string(rows) + "건 복사");
     SetProgressValue(1, Progress(1).Value + 1);
@@ -104,6 +115,7 @@ void FrmMain::TableCarried(const RunTable& table, const std::string& path) {
 void FrmMain::TableFailed(const RunTable& table, const std::string& /*error*/) {
     SetCurrentRow(table.row);
     ledger_.Failed(table);
+    ShowFlightsOnBar();
     journal_.Note(table.name + " 복사 끝 - 실패");
     Notify(Change::Status);
 }

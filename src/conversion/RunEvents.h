@@ -33,7 +33,8 @@ enum class RunStep { Checking, Emptying, Counting, Remapping };
 struct RunEnd {
     RunOutcome outcome = RunOutcome::Completed;
     std::string error;           // the error report shown, for Failed; for NotConnected, why
-    std::string failedTable;     // the table being copied when it failed or stopped, if any
+    std::string failedTable;     // the table being copied when it failed or stopped, if any (the
+                                 // first in list order when several were in flight)
     bool targetTouched = false;  // that table had been emptied in the target already
     std::string declinedLabel;   // for Declined: the pre-check's label ("고객", "상품")
     std::int32_t declinedCount = 0;
@@ -41,13 +42,15 @@ struct RunEnd {
     std::vector<std::string> explanation;      // what went wrong and what to do, in plain Korean
     bool verifyOnly = false;                   // the verify command, which copies nothing
     std::string repairError;                   // the zero-date repair's report, when it failed
+    std::vector<std::string> stoppedTables;    // for Stopped: every table it left unfinished, in list order
     std::vector<std::string> outsideSnapshot;  // selected source tables the snapshot does not hold
     std::string loadRefusal;                   // why LOAD DATA stopped being tried during the run, if it did
 };
 
 // What a copy run or the repair command tells the one who started it. The window model
 // turns these into its bars, list, log and messages; the benchmark and tests listen too.
-// Called on the thread that runs the operation.
+// Tables copied side by side report from their own threads, one call at a time; message
+// boxes are asked on the thread that runs the operation.
 class RunEvents {
 public:
     virtual ~RunEvents() = default;
@@ -61,8 +64,8 @@ public:
     // A step besides the rows has begun (for Checking, `table` is empty).
     virtual void StepStarted(const RunTable& /*table*/, RunStep /*step*/) {}
     virtual void TableStarted(const RunTable& table, std::int64_t rowTotal) = 0;
-    // One more row went to the target (a million-row table calls this a million times).
-    virtual void RowCopied() = 0;
+    // More rows of the table went to the target: `rows` since its last call.
+    virtual void RowsCopied(const RunTable& table, std::int64_t rows) = 0;
     virtual void TableFinished(const RunTable& table, std::int64_t rows, double seconds) = 0;
     virtual void TableFailed(const RunTable& table, const std::string& error) = 0;
     // A table is being compared with its source, and what the comparison found.
@@ -97,4 +100,8 @@ struct RunRequest {
     RunStop& stop;
     std::vector<RunTable> tables;  // the selected rows, in list order
     bool verify = true;            // each copied table is compared with its source
+    int tablesInFlight = 1;        // the most tables copied at the same time
 };
+
+// One table in flight per processor core, at most four: more would only queue on the servers.
+int DefaultTablesInFlight();

@@ -60,6 +60,7 @@ void RunLedger::Begin(const std::vector<RunTable>& tables) {
         outcome.table = table;
         tables_.push_back(std::move(outcome));
     }
+    flights_.clear();
     status_ = RunStatus{};
     status_.begun = true;
     status_.started = SteadyClock::now();
@@ -89,8 +90,29 @@ void RunLedger::Step(const RunTable& table, RunStep step) {
                                              "원본 행 수 세는 중", "상위 연결 다시 잇는 중"};
     const std::string what = kSteps[static_cast<int>(step)];
     status_.step = table.name.empty() ? what : table.name + " " + what;
-    status_.table.clear();
+    Land(table);
     status_.rowsWaiting = WaitingRows();
+}
+
+// The table no longer copies rows: its name leaves the status line.
+void RunLedger::Land(const RunTable& table) {
+    std::erase_if(flights_, [&](const Flight& flight) { return flight.table.row == table.row; });
+    ShowFlights();
+}
+
+void RunLedger::ShowFlights() {
+    status_.table.clear();
+    status_.tableTotal = 0;
+    for (const Flight& flight : flights_) {
+        status_.table += (status_.table.empty() ? "" : ", ") + flight.table.name;
+        status_.tableTotal += flight.total;
+    }
+}
+
+std::int64_t RunLedger::InFlightDone() const {
+    std::int64_t done = 0;
+    for (const Flight& flight : flights_) done += flight.done;
+    return done;
 }
 
 std::int64_t RunLedger::WaitingRows() const {
@@ -104,8 +126,8 @@ void RunLedger::Copying(const RunTable& table, std::int64_t total) {
         outcome->state = TableState::Copying;
         outcome->rows = total;
     }
-    status_.table = table.name;
-    status_.tableTotal = total;
+    flights_.push_back({table, total, 0});
+    ShowFlights();
     status_.step.clear();
     status_.rowsWaiting = WaitingRows();
 }
@@ -117,8 +139,13 @@ void RunLedger::Done(const RunTable& table, std::int64_t rows, double seconds) {
         outcome->seconds = seconds;
     }
     status_.rowsBefore += rows;
-    status_.table.clear();
+    Land(table);
     status_.step.clear();
+}
+
+void RunLedger::Copied(const RunTable& table, std::int64_t rows) {
+    for (Flight& flight : flights_)
+        if (flight.table.row == table.row) flight.done += rows;
 }
 
 void RunLedger::Carried(const RunTable& table, const std::string& path) {
@@ -127,7 +154,7 @@ void RunLedger::Carried(const RunTable& table, const std::string& path) {
 
 void RunLedger::Failed(const RunTable& table) {
     if (TableOutcome* outcome = Find(table)) outcome->state = TableState::Failed;
-    status_.table.clear();
+    Land(table);
     status_.step.clear();
 }
 
@@ -150,18 +177,23 @@ void RunLedger::Verified(const RunTable& table, const TableCheck& check) {
 }
 
 void RunLedger::Finish(const RunEnd& end) {
-    // The table the run ended in may not have reached its first row yet.
+    // The table the run ended in may not have reached its first row yet. A stop ends every
+    // table in flight.
+    const bool stopped = end.outcome == RunOutcome::Stopped;
     bool endedIn = false;
     for (TableOutcome& outcome : tables_) {
         const bool busy = outcome.state == TableState::Copying || outcome.state == TableState::Verifying;
         const bool open = busy || outcome.state == TableState::Waiting;
-        if (open && !endedIn && (busy || outcome.table.name == end.failedTable)) {
+        const bool named = outcome.table.name == end.failedTable ||
+                           std::ranges::find(end.stoppedTables, outcome.table.name) != end.stoppedTables.end();
+        if (open && (stopped || !endedIn) && (busy || named)) {
             endedIn = true;
-            outcome.state = end.outcome == RunOutcome::Stopped ? TableState::Stopped : TableState::Failed;
+            outcome.state = stopped ? TableState::Stopped : TableState::Failed;
         } else if (open) {
             outcome.state = TableState::NotRun;
         }
     }
+    flights_.clear();
     status_.table.clear();
     status_.step.clear();
     status_.ended = true;
@@ -203,9 +235,11 @@ std::vector<std::string> RunLedger::SummaryLines(const RunEnd& end) const {
     const TableOutcome* failed = nullptr;
     for (const TableOutcome& outcome : tables_)
         if (outcome.table.name == end.failedTable && outcome.state == TableState::Mismatch) failed = &outcome;
+    std::string ended = end.failedTable;
+    for (std::size_t i = 1; i < end.stoppedTables.size(); ++i) ended += ", " + end.stoppedTables[i];
     if (!end.failedTable.empty())
-        lines.push_back((end.outcome == RunOutcome::Stopped ? "중지한 테이블: " : "실패한 테이블: ") + end.failedTable +
-                        " (" + (failed ? "원본과 다름 - " + DifferenceText(failed->check) : TableCondition(end)) + ")");
+        lines.push_back((end.outcome == RunOutcome::Stopped ? "중지한 테이블: " : "실패한 테이블: ") + ended + " (" +
+                        (failed ? "원본과 다름 - " + DifferenceText(failed->check) : TableCondition(end)) + ")");
     if (!end.error.empty()) lines.push_back("오류: " + OneLine(end.error));
     if (Count(TableState::Verified) + Count(TableState::Mismatch) > 0)
         lines.push_back("검증: " + std::to_string(Count(TableState::Verified)) + "/" + std::to_string(tables_.size()) +

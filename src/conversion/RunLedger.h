@@ -25,15 +25,15 @@ struct TableOutcome {
 struct RunStatus {
     bool begun = false;  // a run has started since the program started
     bool ended = false;
-    std::string table;  // being copied
-    std::int64_t tableTotal = 0;
+    std::string table;             // being copied: the names of the tables in flight, "customer, product_m"
+    std::int64_t tableTotal = 0;   // their rows to copy together
     std::int64_t rowsBefore = 0;   // rows of the tables already done
     std::int64_t rowsWaiting = 0;  // the estimated rows of the tables not begun yet
     std::string step;              // between tables: what the run does now ("cashbook 대상 테이블 비우는 중")
     std::chrono::steady_clock::time_point started, finished;
 
     // "customer 복사 중: 12,345 / 20,000건 · 경과 5.0초 · 초당 2,469건 · 남은 시간: 이 테이블
-    // 3.1초, 전체 약 40.2초", given the rows of the current table done by now. The time left
+    // 3.1초, 전체 약 40.2초", given the rows of the tables in flight done by now. The time left
     // comes from the rows still to copy at the run's pace so far.
     std::string Line(std::int64_t tableRowsDone, std::chrono::steady_clock::time_point now) const;
 };
@@ -46,19 +46,24 @@ public:
     void Estimated(const std::vector<std::int64_t>& rows);
     void Step(const RunTable& table, RunStep step);
     void Copying(const RunTable& table, std::int64_t total);
+    void Copied(const RunTable& table, std::int64_t rows);
     void Done(const RunTable& table, std::int64_t rows, double seconds);
     void Failed(const RunTable& table);
     void Verifying(const RunTable& table);
     // Verified or Mismatch; a table only verified takes the target's rows and the time.
     void Verified(const RunTable& table, const TableCheck& check);
     void Carried(const RunTable& table, const std::string& path);
-    // Settles every table still open: the one being copied failed or stopped, the rest not run.
+    // Settles every table still open: those being copied failed or stopped, the rest not run.
     void Finish(const RunEnd& end);
 
     const std::vector<TableOutcome>& Tables() const { return tables_; }
     // The outcome of a list row, or nullptr when the row is not part of the last run.
     const TableOutcome* OfRow(int row) const;
     const RunStatus& Status() const { return status_; }
+    // The tables whose rows are being copied now: their rows copied and to copy, together.
+    bool InFlight() const { return !flights_.empty(); }
+    std::int64_t InFlightDone() const;
+    std::int64_t InFlightTotal() const { return status_.tableTotal; }
     std::chrono::system_clock::time_point StartTime() const { return startTime_; }
 
     // The summary the work log ends with, in Korean, one line each.
@@ -69,8 +74,16 @@ private:
     int Count(TableState state) const;
     std::int64_t WaitingRows() const;
     std::vector<std::string> VerificationLines(const RunEnd& end) const;
+    void Land(const RunTable& table);
+    void ShowFlights();
+
+    struct Flight {
+        RunTable table;
+        std::int64_t total = 0, done = 0;
+    };
 
     std::vector<TableOutcome> tables_;
+    std::vector<Flight> flights_;
     RunStatus status_;
     std::chrono::system_clock::time_point startTime_, endTime_;
 };

@@ -37,8 +37,8 @@ std::vector<std::string> BeginSourceSnapshot(ado::Connection& source, const std:
     return Outside(sourceTables, tables);
 }
 
-std::vector<std::string> BeginTwinSnapshots(ado::Connection& locker, ado::Connection& first, ado::Connection& second,
-                                            const std::vector<RunTable>& tables) {
+std::vector<std::string> BeginSharedSnapshot(ado::Connection& locker, const std::vector<ado::Connection*>& readers,
+                                             const std::vector<RunTable>& tables) {
     const auto sourceTables = SourceTables(locker);
     std::string locks;
     for (const RunTable& table : tables)
@@ -47,8 +47,7 @@ std::vector<std::string> BeginTwinSnapshots(ado::Connection& locker, ado::Connec
     locker.Execute("SET SESSION lock_wait_timeout = 10");
     // Read locks wait for every transaction writing to these tables and keep new ones out.
     if (!locks.empty()) locker.Execute("LOCK TABLES " + locks);
-    first.Execute(kStartSnapshot);
-    second.Execute(kStartSnapshot);
+    for (ado::Connection* reader : readers) reader->Execute(kStartSnapshot);
     if (!locks.empty()) locker.Execute("UNLOCK TABLES");
     return Outside(sourceTables, tables);
 }

@@ -14,9 +14,9 @@ class Connection;
 // it; returns the selected tables that are not.
 std::vector<std::string> BeginSourceSnapshot(ado::Connection& source, const std::vector<RunTable>& tables);
 
-// Starts the same snapshot on two source connections: both begin while `locker` holds read
-// locks on the selected tables that exist, so no commit to them falls between the two.
-// Returns the selected tables the snapshot does not hold. Raises the server's error (no
-// right to lock tables, a lock not granted within 10 seconds) with no snapshot started.
-std::vector<std::string> BeginTwinSnapshots(ado::Connection& locker, ado::Connection& first, ado::Connection& second,
-                                            const std::vector<RunTable>& tables);
+// Starts the same snapshot on every one of `readers`: all begin while `locker` holds read
+// locks on the selected tables that exist, so no commit to them falls between. Returns the
+// selected tables the snapshot does not hold. Raises the server's error (no right to lock
+// tables, a lock not granted within 10 seconds) with no snapshot started.
+std::vector<std::string> BeginSharedSnapshot(ado::Connection& locker, const std::vector<ado::Connection*>& readers,
+                                             const std::vector<RunTable>& tables);

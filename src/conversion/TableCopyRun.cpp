@@ -1,9 +1,15 @@
 #include "conversion/TableCopyRun.h"
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <chrono>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "common/CloseIfOpen.h"
 #include "common/ErrorReport.h"
@@ -17,6 +23,7 @@
 #include "conversion/PreRunCheck.h"
 #include "conversion/RunPreparation.h"
 #include "conversion/RunStop.h"
+#include "conversion/SerialEvents.h"
 #include "conversion/SourceSnapshot.h"
 #include "conversion/TableVerification.h"
 #include "conversion/TargetLock.h"
@@ -48,6 +55,27 @@ std::int32_t Count(Recordset& recordset) {
 
 using Clock = std::chrono::steady_clock;
 
+// Rows are told to the listener this many at a time (and at the end of a table).
+constexpr std::int64_t kRowsPerReport = 256;
+
+// A pair of copy connections and the table it is copying.
+struct CopyLane {
+    std::shared_ptr<Connection> sourceConn, targetConn;
+    std::shared_ptr<Recordset> sourceRs = std::make_shared<Recordset>();
+    std::shared_ptr<Recordset> targetRs = std::make_shared<Recordset>();
+    RunTable current;            // the table being copied, until it has finished
+    bool targetTouched = false;  // that table has been emptied in the target
+};
+
+// A table that failed: raised an error, or differs from its source.
+struct TableFailure {
+    RunTable table;
+    std::exception_ptr error;    // null for a table that differs from its source
+    TableCheck check;            // for a table that differs
+    CopyLane* lane = nullptr;    // the lane that was copying it: it can tell where the copy stood
+    bool targetTouched = false;  // the table had been emptied in the target
+};
+
 class TableCopy {
 public:
     TableCopy(const RunRequest& request, RunEvents& events) : request_(request), events_(events), stop_(request.stop) {}
@@ -64,19 +92,19 @@ public:
             if (stop_.Requested())
                 ReportStopped();
             else
-                ReportFailure(std::current_exception());
+                ReportFailure(RunTable{}, std::current_exception());
         }
         // Tables compared beside a later one that failed still get their findings.
-        while (lane_ && lane_->Busy() && !stop_.Requested()) {
-            const RunTable table = lane_->Table();
+        while (verification_ && verification_->Busy() && !stop_.Requested()) {
+            const RunTable table = verification_->Table();
             try {
-                const TableCheck check = lane_->Collect();
+                const TableCheck check = verification_->Collect();
                 events_.TableVerified(table, check);
             } catch (const std::exception&) {
                 // The run's own failure is the one reported.
             }
         }
-        NoteLoadRefusal();
+        for (CopyLane& lane : lanes_) NoteLoadRefusal(lane);
         // The work ends here: its times and record do not wait for the last box's answer.
         if (confirmed_) events_.RunFinished(end_);
         if (!lastMessage_.empty()) events_.Question(lastMessage_, lastMessageStyle_);
@@ -98,10 +126,12 @@ private:
             return;
         }
 
-        sourceConn_ = std::make_shared<Connection>();
-        targetConn_ = std::make_shared<Connection>();
-        sourceRs_ = std::make_shared<Recordset>();
-        targetRs_ = std::make_shared<Recordset>();
+        CopyLane& first = lanes_.emplace_back();
+        first.sourceConn = std::make_shared<Connection>();
+        first.targetConn = std::make_shared<Connection>();
+        sourceConn_ = first.sourceConn;
+        targetConn_ = first.targetConn;
+        checkRs_ = first.targetRs;
         stop_.Watch(sourceConn_);
         stop_.Watch(targetConn_);
         const bool sourceOpened = request_.connections.OpenCustomer(sourceConn_, kSourceCustomer, true);
@@ -114,7 +144,7 @@ private:
         }
         // Nothing has changed yet: a run into the same target elsewhere stops this one here.
         if (const auto holder = TakeTargetLock(*targetConn_)) {
-            ReportFailure(TargetBusyMessage(request_.customers.DBName(kTargetCustomer), *holder));
+            ReportFailure(RunTable{}, TargetBusyMessage(request_.customers.DBName(kTargetCustomer), *holder));
             CloseAll();
             return;
         }
@@ -129,15 +159,15 @@ private:
         }
         ThrowIfStopped();
         end_.repairError = E_FAIL_Error_Solution(sourceConn_);
-        if (request_.verify) lane_ = OpenVerificationLane();
-        if (!lane_) end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
+        OpenLanesInOneSnapshot();
         sourceRows_ = CountSourceRows();
-        const TableVerifier verifier(sourceConn_, targetConn_);
-        for (const RunTable& table : request_.tables) {
-            ThrowIfStopped();
-            if (!CopyTable(table, verifier)) return;
+        CopyTables();
+        ThrowIfStopped();
+        if (!failures_.empty()) return ReportFailures();
+        if (verification_) {
+            CollectVerifications(true);
+            if (!failures_.empty()) return ReportFailures();
         }
-        if (lane_ && !CollectVerifications(true)) return;
         ThrowIfStopped();
         if (end_.repairError.empty()) {
             end_.outcome = RunOutcome::Completed;
@@ -145,7 +175,8 @@ private:
         } else {
             // Every table was copied, but the source kept zero dates the copy may have
             // carried over: the run did not do all it should.
-            ReportFailure("복사는 끝났지만 원본의 0000-00-00 날짜 고치기에 실패했습니다.\r\n" + end_.repairError);
+            ReportFailure(RunTable{},
+                          "복사는 끝났지만 원본의 0000-00-00 날짜 고치기에 실패했습니다.\r\n" + end_.repairError);
         }
         CloseAll();
     }
@@ -165,48 +196,172 @@ private:
         if (stop_.Requested()) throw RunStopped{};
     }
 
-    // A stopped run is never reported as complete: the log names the table it left
+    std::shared_ptr<Connection> OpenConnection(CustomerIndex index) {
+        auto connection = std::make_shared<Connection>();
+        stop_.Watch(connection);
+        return request_.connections.OpenCustomer(connection, index, index == kSourceCustomer) ? connection : nullptr;
+    }
+
+    // The copy lanes beyond the first and the verification lane get connections of their
+    // own, and every source connection begins one snapshot at the same moment. When that
+    // cannot be done (an account without the right to lock tables, a table a transaction
+    // keeps busy) the run copies one table at a time and compares each on its own
+    // connections, in a snapshot of the first source connection alone.
+    void OpenLanesInOneSnapshot() {
+        const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request_.tablesInFlight)),
+                                                         request_.tables.size());
+        std::vector<CopyLane> more;
+        std::shared_ptr<Connection> checkSource, checkTarget, locker;
+        try {
+            while (1 + more.size() < wanted) {
+                CopyLane lane;
+                lane.sourceConn = OpenConnection(kSourceCustomer);
+                lane.targetConn = lane.sourceConn ? OpenConnection(kTargetCustomer) : nullptr;
+                if (!lane.targetConn) break;
+                more.push_back(std::move(lane));
+            }
+            if (request_.verify) {
+                checkSource = OpenConnection(kSourceCustomer);
+                checkTarget = checkSource ? OpenConnection(kTargetCustomer) : nullptr;
+            }
+            std::vector<Connection*> readers{sourceConn_.get()};
+            for (const CopyLane& lane : more) readers.push_back(lane.sourceConn.get());
+            if (checkTarget) readers.push_back(checkSource.get());
+            if (readers.size() > 1 && (locker = OpenConnection(kSourceCustomer))) {
+                end_.outsideSnapshot = BeginSharedSnapshot(*locker, readers, request_.tables);
+                locker->Close();
+                for (CopyLane& lane : more) lanes_.push_back(std::move(lane));
+                if (checkTarget) verification_ = std::make_unique<VerificationLane>(checkSource, checkTarget);
+                return;
+            }
+        } catch (const VbError&) {
+            ThrowIfStopped();
+        }
+        CloseIfOpen(locker);
+        CloseIfOpen(checkSource);
+        CloseIfOpen(checkTarget);
+        for (CopyLane& lane : more) {
+            CloseIfOpen(lane.sourceConn);
+            CloseIfOpen(lane.targetConn);
+        }
+        ThrowIfStopped();
+        end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
+    }
+
+    // Copies the selected tables, as many at a time as there are lanes, each lane taking
+    // the next table in list order. After a failure no table starts; those in flight finish.
+    void CopyTables() {
+        const std::size_t working = std::min(lanes_.size(), request_.tables.size());
+        for (std::size_t i = 0; i < working; ++i) lanes_[i].current = request_.tables[i];
+        nextTable_ = working;
+        std::vector<std::thread> threads;
+        for (std::size_t i = 1; i < working; ++i) threads.emplace_back([this, i] { LaneWork(lanes_[i]); });
+        if (working > 0) LaneWork(lanes_.front());
+        for (std::thread& thread : threads) thread.join();
+    }
+
+    // One lane's tables, on its own thread; what ends it is kept for the run to report.
+    void LaneWork(CopyLane& lane) {
+        try {
+            do {
+                CopyTable(lane);
+            } while (TakeNextTable(lane));
+        } catch (const RunStopped&) {
+            // The run reports the tables a stop left unfinished.
+        } catch (const std::exception&) {
+            const std::lock_guard hold(mutex_);
+            if (!stop_.Requested()) AddFailure({lane.current, std::current_exception(), {}, &lane, lane.targetTouched});
+        }
+    }
+
+    bool TakeNextTable(CopyLane& lane) {
+        const std::lock_guard hold(mutex_);
+        if (!failures_.empty() || stop_.Requested() || nextTable_ >= request_.tables.size()) return false;
+        lane.current = request_.tables[nextTable_++];
+        return true;
+    }
+
+    void AddFailure(TableFailure failure) { failures_.push_back(std::move(failure)); }
+
+    // A stopped run is never reported as complete: the log names each table it left
     // unfinished (its target holds only part of its rows); later tables were not touched.
     void ReportStopped() {
         end_.outcome = RunOutcome::Stopped;
-        end_.failedTable = current_.name;
+        std::vector<const CopyLane*> unfinished;
+        for (const CopyLane& lane : lanes_)
+            if (!lane.current.name.empty()) unfinished.push_back(&lane);
+        std::sort(unfinished.begin(), unfinished.end(),
+                  [](const CopyLane* a, const CopyLane* b) { return a->current.row < b->current.row; });
         std::string message = "작업을 중지했습니다.";
-        if (!current_.name.empty()) {
-            events_.LogLine(current_.name + ": 중지됨 - 복사가 끝나지 않았습니다(미완료)");
-            message +=
-                "\r\n" + current_.name + " 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 다시 복사합니다.";
+        for (const CopyLane* lane : unfinished) {
+            const std::string& name = lane->current.name;
+            end_.stoppedTables.push_back(name);
+            events_.LogLine(name + ": 중지됨 - 복사가 끝나지 않았습니다(미완료)");
+            message += "\r\n" + name + " 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 다시 복사합니다.";
         }
         events_.LogLine("작업을 중지했습니다.");
-        if (!current_.name.empty()) end_.explanation = ExplainFailure(FactsOfFailure(nullptr));
+        if (!unfinished.empty()) {
+            const CopyLane& lane = *unfinished.front();
+            end_.failedTable = lane.current.name;
+            end_.targetTouched = lane.targetTouched;
+            end_.explanation = ExplainFailure(FactsOfFailure({lane.current, nullptr, {}, nullptr, lane.targetTouched}));
+        }
         lastMessage_ = message;
     }
 
-    void ReportFailure(const std::exception_ptr& failure) {
-        if (!current_.name.empty()) end_.explanation = ExplainFailure(FactsOfFailure(failure));
-        ReportFailure(ErrorReportText(AsVbError(failure), "cmdStart_Click", ReportOwner::Form, "Form1"));
+    // The first failure ends the run and is the one reported; a table that failed beside it
+    // is marked failed with its error in the log.
+    void ReportFailures() {
+        for (std::size_t i = 1; i < failures_.size(); ++i) {
+            // A table that differs is marked 불일치 already, and named in the log.
+            const TableFailure& also = failures_[i];
+            if (!also.error) continue;
+            const std::string report =
+                ErrorReportText(AsVbError(also.error), "cmdStart_Click", ReportOwner::Form, "Form1");
+            events_.TableFailed(also.table, report);
+            events_.LogLine(also.table.name + ": 실패 - " + report);
+        }
+        const TableFailure& first = failures_.front();
+        if (!first.error) return ReportMismatch(first.table, first.check);
+        end_.targetTouched = first.targetTouched;
+        end_.explanation = ExplainFailure(FactsOfFailure(first));
+        ReportFailure(first.table, first.error);
+        CloseAll();
     }
 
-    void ReportFailure(const std::string& report) {
+    void ReportFailure(const RunTable& table, const std::exception_ptr& failure) {
+        ReportFailure(table, ErrorReportText(AsVbError(failure), "cmdStart_Click", ReportOwner::Form, "Form1"));
+    }
+
+    void ReportFailure(const RunTable& table, const std::string& report) {
         end_.outcome = RunOutcome::Failed;
         end_.error = report;
-        end_.failedTable = current_.name;
-        if (!current_.name.empty()) events_.TableFailed(current_, report);
+        end_.failedTable = table.name;
+        if (!table.name.empty()) events_.TableFailed(table, report);
         lastMessage_ = report;
     }
 
-    // The failure of the current table (a stop when `failure` is null) and where its copy stood.
-    FailureFacts FactsOfFailure(const std::exception_ptr& failure) {
+    // A table that differs keeps its state, 불일치, and the run ends as failed in it.
+    void ReportMismatch(const RunTable& table, const TableCheck& check) {
+        end_.targetTouched = false;
+        ReportFailure(RunTable{}, "검증 결과 " + table.name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(check) +
+                                      "\r\n\r\n복사가 완료되지 않았습니다.");
+        end_.failedTable = table.name;
+    }
+
+    // A failed table's facts (a stop when the error is null) and where its copy stood.
+    FailureFacts FactsOfFailure(const TableFailure& failure) {
         FailureFacts facts;
-        facts.table = current_.name;
-        facts.stopped = !failure;
-        facts.targetTouched = end_.targetTouched;
+        facts.table = failure.table.name;
+        facts.stopped = !failure.error;
+        facts.targetTouched = failure.targetTouched;
         facts.targetDatabase = request_.customers.DBName(kTargetCustomer);
-        if (!failure) return facts;
-        TakeError(facts, failure);
-        if (facts.targetTouched) {
-            const auto key = sourceKeys_.find(current_.name);
+        if (!failure.error) return facts;
+        TakeError(facts, failure.error);
+        if (facts.targetTouched && failure.lane) {
+            const auto key = sourceKeys_.find(failure.table.name);
             const CopyPosition position =
-                FindCopyPosition(*sourceConn_, *targetConn_, current_.name,
+                FindCopyPosition(*failure.lane->sourceConn, *failure.lane->targetConn, failure.table.name,
                                  key == sourceKeys_.end() ? std::vector<std::string>{} : key->second);
             facts.rowsInTarget = position.rowsInTarget;
             end_.failedTableRows = position.rowsInTarget;
@@ -232,10 +387,10 @@ private:
 
     bool TargetMayBeOverwritten() {
         for (const PreCheck& check : kPreChecks) {
-            targetRs_->Open(std::string("SELECT COUNT(*) FROM ") + check.table, targetConn_, ado::adOpenForwardOnly,
-                            ado::adLockReadOnly, ado::adCmdText);
-            const std::int32_t count = Count(*targetRs_);
-            targetRs_->Close();
+            checkRs_->Open(std::string("SELECT COUNT(*) FROM ") + check.table, targetConn_, ado::adOpenForwardOnly,
+                           ado::adLockReadOnly, ado::adCmdText);
+            const std::int32_t count = Count(*checkRs_);
+            checkRs_->Close();
             if (count <= check.accepted) continue;
             const std::string question = std::string("복사될 곳의 Tarn DB [") + check.label +
                                          "] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?";
@@ -249,70 +404,80 @@ private:
         return true;
     }
 
-    // Copies one table, then compares it with its source; false when they differ (the run
-    // has then ended as failed).
-    bool CopyTable(const RunTable& table, const TableVerifier& verifier) {
+    // Copies the lane's table, then has it compared with its source.
+    void CopyTable(CopyLane& lane) {
+        const RunTable table = lane.current;
         const Clock::time_point started = Clock::now();
-        current_ = table;
-        end_.targetTouched = false;
+        lane.targetTouched = false;
         // The source is opened before the target is emptied, so a table the source
         // cannot give never costs the target its rows. Forward-only, it is read in the
         // order of its key a chunk at a time (a table without a unique key in one read).
-        sourceRs_->Open(table.name, sourceConn_, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+        lane.sourceRs->Open(table.name, lane.sourceConn, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
         events_.StepStarted(table, RunStep::Emptying);
-        targetConn_->Execute("DELETE FROM " + table.name);
-        end_.targetTouched = true;
+        lane.targetConn->Execute("DELETE FROM " + table.name);
+        lane.targetTouched = true;
         // Forward-only in batch mode, the target keeps none of the rows added to it and
         // sends them many per statement, with the outcome of one insert per row: a refused
         // row reports its own error, the rows before it stay, it and those after it do not.
-        targetRs_->Open(table.name, targetConn_, ado::adOpenForwardOnly, ado::adLockBatchOptimistic, ado::adCmdTable);
+        lane.targetRs->Open(table.name, lane.targetConn, ado::adOpenForwardOnly, ado::adLockBatchOptimistic,
+                            ado::adCmdTable);
 
         const std::size_t loadedBefore = ado::BulkLoadedRows(table.name);
-        std::int64_t copied = 0;
+        std::int64_t copied = 0, unreported = 0;
         events_.TableStarted(table, sourceRows_.at(table.name));
 
-        const ColumnMapping mapping(*sourceRs_, *targetRs_, table.name);
+        const ColumnMapping mapping(*lane.sourceRs, *lane.targetRs, table.name);
+        Recordset& source = *lane.sourceRs;
+        Recordset& target = *lane.targetRs;
         try {
-            while (!sourceRs_->Eof()) {
+            while (!source.Eof()) {
                 ThrowIfStopped();
-                targetRs_->AddNew();
-                mapping.CopyRow(*sourceRs_, *targetRs_);
-                targetRs_->Update();
-                sourceRs_->MoveNext();
+                target.AddNew();
+                mapping.CopyRow(source, target);
+                target.Update();
+                source.MoveNext();
                 ++copied;
-                events_.RowCopied();
+                if (++unreported == kRowsPerReport) {
+                    events_.RowsCopied(table, unreported);
+                    unreported = 0;
+                }
             }
-            targetRs_->UpdateBatch();
+            target.UpdateBatch();
         } catch (...) {
-            if (!stop_.Requested()) SendQueuedRows();
+            if (unreported > 0) events_.RowsCopied(table, unreported);
+            if (!stop_.Requested()) SendQueuedRows(target);
             throw;
         }
-        sourceRs_->Close();
-        targetRs_->Close();
-        NoteCarried(table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore));
+        if (unreported > 0) events_.RowsCopied(table, unreported);
+        source.Close();
+        target.Close();
+        NoteCarried(lane, table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore));
 
         if (table.name == kOrderDetailTable) {
             events_.StepStarted(table, RunStep::Remapping);
-            RemapSkippingMissingColumns();
+            RemapSkippingMissingColumns(lane.targetConn);
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-        if (!request_.verify || lane_) {
+        if (!request_.verify || verification_) {
             // The rows the target holds now.
-            events_.TableFinished(table, TargetRows(table), seconds);
-            current_ = RunTable{};
-            if (!lane_) return true;
+            events_.TableFinished(table, TargetRows(*lane.targetConn, table), seconds);
+            lane.current = RunTable{};
+            if (!verification_) return;
+            const std::lock_guard hold(mutex_);
             // Tables before this one were compared while it copied.
-            if (!CollectVerifications(false)) return false;
+            CollectVerifications(false);
             events_.TableVerifying(table);
-            lane_->Start(table);
-            return true;
+            verification_->Start(table);
+            return;
         }
         events_.TableVerifying(table);
-        const TableCheck check = verifier.Verify(table.name);
+        const TableCheck check = TableVerifier(lane.sourceConn, lane.targetConn).Verify(table.name);
         events_.TableFinished(table, check.targetRows, seconds);
         events_.TableVerified(table, check);
-        current_ = RunTable{};
-        return Matches(table, check);
+        lane.current = RunTable{};
+        if (check.match) return;
+        const std::lock_guard hold(mutex_);
+        AddFailure({table, nullptr, check, nullptr, false});
     }
 
     // Every selected source table's rows, counted in the snapshot the copy reads, in one
@@ -330,55 +495,30 @@ private:
         return rows;
     }
 
-    // A lane of its own compares each table while the next one copies; without one (the
-    // account may not lock tables) each table is compared on the run's connections.
-    std::unique_ptr<VerificationLane> OpenVerificationLane() {
-        const auto open = [this](CustomerIndex index) {
-            auto connection = std::make_shared<Connection>();
-            stop_.Watch(connection);
-            return request_.connections.OpenCustomer(connection, index, index == kSourceCustomer)
-                       ? connection
-                       : std::shared_ptr<Connection>();
-        };
-        return VerificationLane::Open(*sourceConn_, request_.tables, open, end_.outsideSnapshot);
-    }
-
-    // Takes the lane's findings in table order: those ready, or all of them (waiting);
-    // false when a table differs (the run has then ended as failed).
-    bool CollectVerifications(bool wait) {
-        while (lane_->Busy() && (wait || lane_->Ready())) {
-            const RunTable table = lane_->Table();
-            TableCheck check;
+    // Takes the verification lane's findings in table order: those ready, or all of them
+    // (waiting). A table that differs, or whose comparison failed, becomes a failure.
+    // Called under the run's lock once lanes copy side by side.
+    void CollectVerifications(bool wait) {
+        while (verification_->Busy() && (wait || verification_->Ready())) {
+            const RunTable table = verification_->Table();
             try {
-                check = lane_->Collect();
-            } catch (...) {
-                current_ = table;
-                throw;
+                const TableCheck check = verification_->Collect();
+                events_.TableVerified(table, check);
+                if (!check.match) AddFailure({table, nullptr, check, nullptr, false});
+            } catch (const std::exception&) {
+                AddFailure({table, std::current_exception(), {}, nullptr, true});
             }
-            events_.TableVerified(table, check);
-            if (!Matches(table, check)) return false;
         }
-        return true;
     }
 
-    // A table that differs keeps its state, 불일치, and the run ends as failed in it.
-    bool Matches(const RunTable& table, const TableCheck& check) {
-        if (check.match) return true;
-        end_.targetTouched = false;
-        ReportFailure("검증 결과 " + table.name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(check) +
-                      "\r\n\r\n복사가 완료되지 않았습니다.");
-        end_.failedTable = table.name;
-        return false;
-    }
-
-    std::int64_t TargetRows(const RunTable& table) {
-        auto count = targetConn_->Execute("SELECT COUNT(*) FROM " + table.name);
+    static std::int64_t TargetRows(Connection& target, const RunTable& table) {
+        auto count = target.Execute("SELECT COUNT(*) FROM " + table.name);
         return std::stoll(count->GetFields().Item(0).GetValue().Text());
     }
 
     // Which way the table's rows went, and why loads ended when they did.
-    void NoteCarried(const RunTable& table, std::int64_t copied, std::int64_t loaded) {
-        NoteLoadRefusal();
+    void NoteCarried(CopyLane& lane, const RunTable& table, std::int64_t copied, std::int64_t loaded) {
+        NoteLoadRefusal(lane);
         if (copied == 0) return;
         const std::string arrays = "배열 INSERT";
         if (loaded == 0) return events_.TableCarried(table, arrays);
@@ -387,11 +527,12 @@ private:
                                         std::to_string(copied - loaded) + "건");
     }
 
-    // The first time the target connection gives up LOAD DATA: said once in the log and
+    // The first time a target connection gives up LOAD DATA: said once in the log and
     // kept for the record. A stop cuts the load's session too: that is no refusal.
-    void NoteLoadRefusal() {
-        if (!end_.loadRefusal.empty() || !targetConn_ || stop_.Requested()) return;
-        end_.loadRefusal = targetConn_->BulkLoadRefusal();
+    void NoteLoadRefusal(CopyLane& lane) {
+        const std::lock_guard hold(mutex_);
+        if (!end_.loadRefusal.empty() || !lane.targetConn || stop_.Requested()) return;
+        end_.loadRefusal = lane.targetConn->BulkLoadRefusal();
         if (!end_.loadRefusal.empty())
             events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + end_.loadRefusal);
     }
@@ -400,46 +541,58 @@ private:
     // Update came before it still go into the target, as they would had each been written
     // at once; the row being built is dropped. Should one of them be refused, that refusal
     // came first and is the error to report.
-    void SendQueuedRows() {
-        if (targetRs_->State() != ado::adStateOpen) return;
-        targetRs_->CancelUpdate();
-        targetRs_->UpdateBatch();
+    static void SendQueuedRows(Recordset& target) {
+        if (target.State() != ado::adStateOpen) return;
+        target.CancelUpdate();
+        target.UpdateBatch();
     }
 
     // A target order-detail table without one of the link columns has no links to remap.
-    void RemapSkippingMissingColumns() {
+    static void RemapSkippingMissingColumns(const std::shared_ptr<Connection>& target) {
         try {
-            RemapParentLinks(targetConn_);
+            RemapParentLinks(target);
         } catch (const VbError& e) {
             if (e.number() != vberr::kItemNotFound) throw;
         }
     }
 
     void CloseAll() {
-        CloseIfOpen(sourceRs_);
-        CloseIfOpen(targetRs_);
-        CloseIfOpen(sourceConn_);
-        CloseIfOpen(targetConn_);
+        for (CopyLane& lane : lanes_) {
+            CloseIfOpen(lane.sourceRs);
+            CloseIfOpen(lane.targetRs);
+            CloseIfOpen(lane.sourceConn);
+            CloseIfOpen(lane.targetConn);
+        }
     }
 
     const RunRequest& request_;
-    RunEvents& events_;
+    SerialEvents events_;
     RunStop& stop_;
     bool confirmed_ = false;  // past the start question: the run ends with RunFinished
     RunEnd end_;
-    RunTable current_;                                            // the table being copied, until it has finished
     std::map<std::string, std::vector<std::string>> sourceKeys_;  // each table's primary key in the source
     std::map<std::string, std::int64_t> sourceRows_;              // each table's rows in the source snapshot
     std::string lastMessage_;  // the box that ends the run, shown once its work is over
     int lastMessageStyle_ = mb::kOkOnly;
-    std::shared_ptr<Connection> sourceConn_, targetConn_;
-    std::shared_ptr<Recordset> sourceRs_, targetRs_;
-    std::unique_ptr<VerificationLane> lane_;  // declared last: waits for its comparison before the rest goes
+    std::shared_ptr<Connection> sourceConn_, targetConn_;  // the first lane's: the run's checks use them
+    std::shared_ptr<Recordset> checkRs_;
+    std::deque<CopyLane> lanes_;  // a deque: a lane stays where it is while others are added
+    std::mutex mutex_;            // guards what lanes share: the next table, the failures, the verification lane
+    std::size_t nextTable_ = 0;
+    std::vector<TableFailure> failures_;              // in the order they happened
+    std::unique_ptr<VerificationLane> verification_;  // declared last: waits for its comparison before the rest goes
 };
 
 }  // namespace
 
+int DefaultTablesInFlight() {
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
+}
+
 void RunTableCopy(const RunRequest& request, RunEvents& events) {
+    // Every thread would otherwise get a malloc arena of its own whose freed chunks stay
+    // resident: with tables and comparisons side by side that came to nearly twice the memory.
+    mallopt(M_ARENA_MAX, 2);
     TableCopy(request, events).Run();
 }
 

@@ -2,27 +2,6 @@
 
 #include <chrono>
 
-#include "common/VbError.h"
-#include "conversion/SourceSnapshot.h"
-#include "datalayer/Connection.h"
-
-std::unique_ptr<VerificationLane> VerificationLane::Open(
-    ado::Connection& copySource, const std::vector<RunTable>& tables,
-    const std::function<std::shared_ptr<ado::Connection>(CustomerIndex)>& open, std::vector<std::string>& outside) {
-    std::shared_ptr<ado::Connection> locker, source, target;
-    try {
-        locker = open(kSourceCustomer);
-        source = open(kSourceCustomer);
-        target = open(kTargetCustomer);
-        if (!locker || !source || !target) return nullptr;
-        outside = BeginTwinSnapshots(*locker, copySource, *source, tables);
-    } catch (const VbError&) {
-        return nullptr;
-    }
-    locker->Close();
-    return std::make_unique<VerificationLane>(source, target);
-}
-
 VerificationLane::~VerificationLane() {
     for (auto& [table, finding] : pending_) finding.wait();
 }

@@ -231,8 +231,15 @@ void RefusedRowCase(const char* engine, bool duplicate, bool bulk = true) {
               "1499 1499 1 1499");
     EXPECT_EQ(Rows(f.targetDb, "qlty", "seq"), Rows(twin.name(), "qlty", "seq"));
     EXPECT_EQ(f.TargetScalar("SELECT MIN(seq) FROM qlty"), "40");
-    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "1");  // the later table untouched
-    EXPECT_TRUE(f.RunLines().empty());
+    // The other table was in flight beside it: it finished, and the run says so.
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM pclass"), "0");
+    EXPECT_EQ(f.RunLines(), std::vector<std::string>{"pclass: 0건 복사"});
+    EXPECT_EQ(f.SummaryLines().at(1), "테이블: 복사 1개, 실패 1개, 실행 안 함 0개");
+    EXPECT_EQ(f.form.RowStateText(7), "실패");
+    EXPECT_EQ(f.form.RowStateText(8).rfind("검증됨 0건 ", 0), 0u) << f.form.RowStateText(8);
+    const std::string record = f.RecordText();
+    EXPECT_NE(record.find("\n  qlty: 실패\n"), std::string::npos) << record;
+    EXPECT_NE(record.find("\n  pclass: 검증됨 0건 "), std::string::npos) << record;
     EXPECT_EQ(ado::BulkLoadedRows("qlty"), 0u);  // the one load held the refused row
 }
 
@@ -295,4 +302,39 @@ TEST(CopyRunEquivalence, RowsUpdatedBeforeASourceFailureReachTheTarget) {
     EXPECT_EQ(f.TargetScalar("SELECT MAX(code) FROM qlty"), copied);
     EXPECT_GE(std::stoi(copied), 500);
     EXPECT_LT(std::stoi(copied), 10000);
+}
+
+// 중지 while two tables are in flight: both are named unfinished, in the log, the list, the
+// summary and the record; each target keeps only rows of its own source.
+TEST(CopyRunEquivalence, StopWithTwoTablesInFlightNamesBoth) {
+    ConversionFixture f;
+    f.CreateZeroDateTables();
+    std::string rows;
+    for (int i = 1; i <= 10000; ++i) rows += std::string(rows.empty() ? "" : ",") + "(" + std::to_string(i) + ")";
+    f.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY); CREATE TABLE pclass (code INT PRIMARY KEY);"
+        "INSERT INTO qlty VALUES " +
+        rows + "; INSERT INTO pclass VALUES " + rows);
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY); CREATE TABLE pclass (code INT PRIMARY KEY);"
+        "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
+    f.form.SetChangeListener([&](FrmMain::Change change) {
+        if (change == FrmMain::Change::Progress && f.form.Progress(0).Value >= 500) f.form.cmdStop_Click();
+    });
+    f.Select({"qlty", "pclass"});
+    f.Start();
+    const std::vector<std::string> lines = f.LogLines();
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin(), lines.begin() + 5),
+        (std::vector<std::string>{"qlty: 중지됨 - 복사가 끝나지 않았습니다(미완료)",
+                                  "pclass: 중지됨 - 복사가 끝나지 않았습니다(미완료)", "작업을 중지했습니다.",
+                                  "[작업 요약] 결과: 중지", "테이블: 복사 0개, 실패 0개, 중지 2개, 실행 안 함 0개"}));
+    EXPECT_EQ(f.SummaryLines().at(4).rfind("중지한 테이블: qlty, pclass (", 0), 0u) << f.SummaryLines().at(4);
+    EXPECT_EQ(f.form.RowStateText(7), "중지됨");
+    EXPECT_EQ(f.form.RowStateText(8), "중지됨");
+    const std::string record = f.RecordText();
+    EXPECT_NE(record.find("\n  qlty: 중지됨\n  pclass: 중지됨\n"), std::string::npos) << record;
+    for (const char* table : {"qlty", "pclass"})
+        EXPECT_LT(std::stoi(f.TargetScalar(std::string("SELECT COUNT(*) FROM ") + table)), 10000) << table;
 }

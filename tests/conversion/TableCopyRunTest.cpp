@@ -72,6 +72,7 @@ TEST(TableCopyRun, FailedLocationOfTheSourceStopsBeforeTheTarget) {
 
 TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
     ConversionFixture f;
+    f.form.SetTablesInFlight(1);  // one table after the other: the log and the list in list order
     CreatePair(f);
     f.Select({"office", "storehouse"});
     std::set<std::string> steps;  // what the status line names between the rows
@@ -188,6 +189,7 @@ TEST(TableCopyRun, PreRunCheckListsEveryProblemAndEmptiesNothing) {
 
 TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     ConversionFixture f;
+    f.form.SetTablesInFlight(1);  // one table after the other: the log and the list in list order
     CreatePair(f);
     f.SourceSql(
         "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30));"
