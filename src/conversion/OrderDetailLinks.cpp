@@ -38,6 +38,35 @@ VbError NullError() {
     return VbError(vberr::kInvalidUseOfNull, "RemapParentLinks", vberr::kInvalidUseOfNullText);
 }
 
+// What resolving a line's parent takes: its new key, and the lookup key of its parent when
+// the parent is another line (empty when the line is its own parent), or the error its
+// resolution raises.
+struct Line {
+    std::int64_t seq = 0;
+    std::string parentKey;
+    int problem = 0;  // the error number, 0 when none
+};
+
+Line LineOf(const ado::Value& seq, const ado::Value& ordno, const ado::Value& unit, const ado::Value& parent) {
+    Line line;
+    try {
+        line.seq = KeyOf(seq);
+        if (unit.IsNull() || parent.IsNull()) throw NullError();
+        if (LeadingNumber(unit.Text()) != LeadingNumber(parent.Text())) {
+            if (ordno.IsNull()) throw NullError();
+            line.parentKey = LookupKey(ordno.Text(), parent.Text());
+        }
+    } catch (const VbError& e) {
+        line.problem = e.number();
+    }
+    return line;
+}
+
+[[noreturn]] void Raise(int problem) {
+    if (problem == vberr::kInvalidUseOfNull) throw NullError();
+    throw VbError(vberr::kTypeMismatch, "RemapParentLinks", vberr::kTypeMismatchText);
+}
+
 // The new links wait in a temporary table of this session until all are known; one
 // UPDATE then writes them all.
 constexpr const char* kLinksTable = "nutv_parent_links";
@@ -117,48 +146,52 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
         for (const char* column : {"seq", "ordno", "unit", "parentseq"}) shape->GetFields().Item(column);
     }
 
-    // The rows in the table's natural order, twice: first to learn every line's new key by
-    // its order and old key (the first row with a given pair is the one a lookup would
-    // find), then to resolve each line's parent. Between the two only the map is kept.
+    // The rows in the table's natural order, read once. Each line's new key is learnt by its
+    // order and old key (the first row with a given pair is the one a lookup would find), so
+    // a parent that came before its line is known at once; the other lines wait, in row
+    // order, with their parent's lookup key or the error their resolution raises.
     auto rows = target->Execute("SELECT seq, ordno, unit, parentseq FROM ordbook_d");
     if (rows->Eof()) return;
     std::unordered_map<std::string, std::int64_t> newKeyByOldKey;
+    std::vector<std::pair<std::int64_t, std::int64_t>> links;  // each line's new key and its parent's
+    std::vector<std::pair<std::size_t, Line>> waiting;
     for (; !rows->Eof(); rows->MoveNext()) {
         const auto& f = rows->GetFields();
+        const ado::Value& seq = f.Item(0).GetValue();
         const ado::Value& ordno = f.Item(1).GetValue();
         const ado::Value& unit = f.Item(2).GetValue();
         // A line whose order is Null can never be a lookup's answer: a lookup needs an order.
         if (!ordno.IsNull() && !unit.IsNull())
-            newKeyByOldKey.try_emplace(LookupKey(ordno.Text(), unit.Text()), KeyOf(f.Item(0).GetValue()));
+            newKeyByOldKey.try_emplace(LookupKey(ordno.Text(), unit.Text()), KeyOf(seq));
+        Line line = LineOf(seq, ordno, unit, f.Item(3).GetValue());
+        std::int64_t parent = line.seq;
+        if (line.problem == 0 && !line.parentKey.empty()) {
+            const auto found = newKeyByOldKey.find(line.parentKey);
+            if (found != newKeyByOldKey.end()) line.parentKey.clear();
+            parent = found != newKeyByOldKey.end() ? found->second : 0;
+        }
+        links.emplace_back(line.seq, parent);
+        if (line.problem != 0 || !line.parentKey.empty()) waiting.emplace_back(links.size() - 1, std::move(line));
+    }
+    rows->Close();
+    // A Null cell or a missing parent fails only when its line is resolved, in row order, as
+    // a lookup row by row would; nothing reaches ordbook_d before every line is resolved.
+    for (auto& [index, line] : waiting) {
+        if (line.problem != 0) Raise(line.problem);
+        const auto found = newKeyByOldKey.find(line.parentKey);
+        if (found == newKeyByOldKey.end())
+            throw VbError(vberr::kNoCurrentRecord, "RemapParentLinks", vberr::kNoCurrentRecordText);
+        links[index].second = found->second;
     }
 
     DropLinksTable(*target);
     target->Execute(std::string("CREATE TEMPORARY TABLE ") + kLinksTable +
                     " (seq BIGINT NOT NULL, parentseq BIGINT NOT NULL)");
     try {
-        LinkWriter links(*target);
-        // Null cells fail only when their line is resolved, in row order, as a lookup
-        // row by row would; nothing reaches ordbook_d before every line is resolved.
-        for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
-            const auto& f = rows->GetFields();
-            const ado::Value& ordno = f.Item(1).GetValue();
-            const ado::Value& unit = f.Item(2).GetValue();
-            const ado::Value& parent = f.Item(3).GetValue();
-            const std::int64_t seq = KeyOf(f.Item(0).GetValue());
-            if (unit.IsNull() || parent.IsNull()) throw NullError();
-            std::int64_t newParent = seq;
-            if (LeadingNumber(unit.Text()) != LeadingNumber(parent.Text())) {
-                if (ordno.IsNull()) throw NullError();
-                auto found = newKeyByOldKey.find(LookupKey(ordno.Text(), parent.Text()));
-                if (found == newKeyByOldKey.end())
-                    throw VbError(vberr::kNoCurrentRecord, "RemapParentLinks", vberr::kNoCurrentRecordText);
-                newParent = found->second;
-            }
-            links.Add(seq, newParent);
-        }
+        LinkWriter writer(*target);
+        for (const auto& [seq, parent] : links) writer.Add(seq, parent);
         // Every link is stored before anything else happens on the connection.
-        links.Flush();
-        rows->Close();
+        writer.Flush();
         // One statement: on InnoDB every link changes or none does.
         target->Execute(std::string("UPDATE ordbook_d o JOIN ") + kLinksTable +
                         " l ON l.seq = o.seq SET o.parentseq = l.parentseq");
