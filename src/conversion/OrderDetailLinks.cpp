@@ -185,8 +185,9 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
     }
 
     DropLinksTable(*target);
+    // Keyed by the line's key, as ordbook_d is: the UPDATE matches the two by key.
     target->Execute(std::string("CREATE TEMPORARY TABLE ") + kLinksTable +
-                    " (seq BIGINT NOT NULL, parentseq BIGINT NOT NULL)");
+                    " (seq BIGINT NOT NULL PRIMARY KEY, parentseq BIGINT NOT NULL)");
     try {
         LinkWriter writer(*target);
         for (const auto& [seq, parent] : links) writer.Add(seq, parent);

@@ -249,10 +249,17 @@ private:
     }
 
     // Copies the selected tables, as many at a time as there are lanes, each lane taking
-    // the next table in list order. After a failure no table starts; those in flight finish.
+    // the next table. After a failure no table starts; those in flight finish.
     void CopyTables() {
-        const std::size_t working = std::min(lanes_.size(), request_.tables.size());
-        for (std::size_t i = 0; i < working; ++i) lanes_[i].current = request_.tables[i];
+        order_ = request_.tables;
+        // Side by side, the biggest tables go first: a big table taken last would leave the
+        // other lanes idle while it copies alone.
+        if (lanes_.size() > 1)
+            std::stable_sort(order_.begin(), order_.end(), [this](const RunTable& a, const RunTable& b) {
+                return sourceRows_.at(a.name) > sourceRows_.at(b.name);
+            });
+        const std::size_t working = std::min(lanes_.size(), order_.size());
+        for (std::size_t i = 0; i < working; ++i) lanes_[i].current = order_[i];
         nextTable_ = working;
         std::vector<std::thread> threads;
         for (std::size_t i = 1; i < working; ++i) threads.emplace_back([this, i] { LaneWork(lanes_[i]); });
@@ -276,8 +283,8 @@ private:
 
     bool TakeNextTable(CopyLane& lane) {
         const std::lock_guard hold(mutex_);
-        if (!failures_.empty() || stop_.Requested() || nextTable_ >= request_.tables.size()) return false;
-        lane.current = request_.tables[nextTable_++];
+        if (!failures_.empty() || stop_.Requested() || nextTable_ >= order_.size()) return false;
+        lane.current = order_[nextTable_++];
         return true;
     }
 
@@ -576,9 +583,10 @@ private:
     int lastMessageStyle_ = mb::kOkOnly;
     std::shared_ptr<Connection> sourceConn_, targetConn_;  // the first lane's: the run's checks use them
     std::shared_ptr<Recordset> checkRs_;
-    std::deque<CopyLane> lanes_;  // a deque: a lane stays where it is while others are added
-    std::mutex mutex_;            // guards what lanes share: the next table, the failures, the verification lane
-    std::size_t nextTable_ = 0;
+    std::deque<CopyLane> lanes_;   // a deque: a lane stays where it is while others are added
+    std::mutex mutex_;             // guards what lanes share: the next table, the failures, the verification lane
+    std::vector<RunTable> order_;  // the tables in the order the lanes take them
+    std::size_t nextTable_ = 0;    // the next of them to take
     std::vector<TableFailure> failures_;              // in the order they happened
     std::unique_ptr<VerificationLane> verification_;  // declared last: waits for its comparison before the rest goes
 };

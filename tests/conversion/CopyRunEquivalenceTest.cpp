@@ -304,8 +304,9 @@ TEST(CopyRunEquivalence, RowsUpdatedBeforeASourceFailureReachTheTarget) {
     EXPECT_LT(std::stoi(copied), 10000);
 }
 
-// 중지 while two tables are in flight: both are named unfinished, in the log, the list, the
-// summary and the record; each target keeps only rows of its own source.
+// 중지 while two tables are in flight: the two biggest went first (qlty, first in the list but
+// small, waits); both are named unfinished, in the log, the list, the summary and the
+// record, qlty is not run; each target keeps only rows of its own source.
 TEST(CopyRunEquivalence, StopWithTwoTablesInFlightNamesBoth) {
     ConversionFixture f;
     f.CreateZeroDateTables();
@@ -313,28 +314,32 @@ TEST(CopyRunEquivalence, StopWithTwoTablesInFlightNamesBoth) {
     for (int i = 1; i <= 10000; ++i) rows += std::string(rows.empty() ? "" : ",") + "(" + std::to_string(i) + ")";
     f.SourceSql(
         "CREATE TABLE qlty (code INT PRIMARY KEY); CREATE TABLE pclass (code INT PRIMARY KEY);"
-        "INSERT INTO qlty VALUES " +
-        rows + "; INSERT INTO pclass VALUES " + rows);
+        "CREATE TABLE product_d (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1), (2), (3);"
+        "INSERT INTO pclass VALUES " +
+        rows + "; INSERT INTO product_d VALUES " + rows);
     f.TargetSql(
         "CREATE TABLE qlty (code INT PRIMARY KEY); CREATE TABLE pclass (code INT PRIMARY KEY);"
-        "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
+        "CREATE TABLE product_d (code INT PRIMARY KEY); CREATE TABLE customer (code INT PRIMARY KEY);"
+        "CREATE TABLE product_m (code INT PRIMARY KEY)");
     f.form.SetChangeListener([&](FrmMain::Change change) {
         if (change == FrmMain::Change::Progress && f.form.Progress(0).Value >= 500) f.form.cmdStop_Click();
     });
-    f.Select({"qlty", "pclass"});
+    f.Select({"qlty", "pclass", "product_d"});
     f.Start();
     const std::vector<std::string> lines = f.LogLines();
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(
         std::vector<std::string>(lines.begin(), lines.begin() + 5),
-        (std::vector<std::string>{"qlty: 중지됨 - 복사가 끝나지 않았습니다(미완료)",
-                                  "pclass: 중지됨 - 복사가 끝나지 않았습니다(미완료)", "작업을 중지했습니다.",
-                                  "[작업 요약] 결과: 중지", "테이블: 복사 0개, 실패 0개, 중지 2개, 실행 안 함 0개"}));
-    EXPECT_EQ(f.SummaryLines().at(4).rfind("중지한 테이블: qlty, pclass (", 0), 0u) << f.SummaryLines().at(4);
-    EXPECT_EQ(f.form.RowStateText(7), "중지됨");
+        (std::vector<std::string>{"pclass: 중지됨 - 복사가 끝나지 않았습니다(미완료)",
+                                  "product_d: 중지됨 - 복사가 끝나지 않았습니다(미완료)", "작업을 중지했습니다.",
+                                  "[작업 요약] 결과: 중지", "테이블: 복사 0개, 실패 0개, 중지 2개, 실행 안 함 1개"}));
+    EXPECT_EQ(f.SummaryLines().at(4).rfind("중지한 테이블: pclass, product_d (", 0), 0u) << f.SummaryLines().at(4);
+    EXPECT_EQ(f.form.RowStateText(7), "실행 안 함");
     EXPECT_EQ(f.form.RowStateText(8), "중지됨");
+    EXPECT_EQ(f.form.RowStateText(10), "중지됨");
     const std::string record = f.RecordText();
-    EXPECT_NE(record.find("\n  qlty: 중지됨\n  pclass: 중지됨\n"), std::string::npos) << record;
-    for (const char* table : {"qlty", "pclass"})
+    EXPECT_NE(record.find("\n  pclass: 중지됨\n  product_d: 중지됨\n"), std::string::npos) << record;
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM qlty"), "0");
+    for (const char* table : {"pclass", "product_d"})
         EXPECT_LT(std::stoi(f.TargetScalar(std::string("SELECT COUNT(*) FROM ") + table)), 10000) << table;
 }
