@@ -75,11 +75,9 @@ PeerResult RowAtATime(const testsupport::IsolatedEnvironment& env, const Custome
                       std::int64_t rows) {
     MakeScratch(kScratchVelm, testdata::Edition::Velm, {table});
     env.WriteDataSource("bench_source", testsupport::kCustomerHostA, customers.SourceDb(), customers.sourceId);
-    env.WriteDataSource("bench_scratch", testsupport::kCentralHost, kScratchVelm, "root");
     auto source = std::make_shared<ado::Connection>();
     source->Open("DSN=bench_source;PWD=" + std::string(testsupport::kCustomerPassword));
-    auto target = std::make_shared<ado::Connection>();
-    target->Open("DSN=bench_scratch;PWD=" + std::string(testsupport::kRootPassword));
+    const auto target = OpenAsAdministrator(env, "bench_scratch", kScratchVelm);
 
     PeerResult result;
     const Stopwatch watch;

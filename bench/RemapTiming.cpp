@@ -1,6 +1,7 @@
 #include "bench/RemapTiming.h"
 
 #include "bench/Machine.h"
+#include "bench/Scratch.h"
 #include "conversion/OrderDetailLinks.h"
 #include "datalayer/Connection.h"
 #include "support/TestEnvironment.h"
@@ -20,9 +21,7 @@ RemapResult TimeRemap(const testsupport::IsolatedEnvironment& env, const Custome
              " CHARACTER SET utf8mb4; CREATE TABLE " + scratch + ".ordbook_d LIKE " + converted + "; INSERT INTO " +
              scratch + ".ordbook_d SELECT * FROM " + converted + "; UPDATE " + scratch + ".ordbook_d c JOIN " +
              converted + " p ON p.seq = c.parentseq SET c.parentseq = p.unit");
-    env.WriteDataSource("bench_remap", testsupport::kCentralHost, scratch, "root");
-    auto connection = std::make_shared<ado::Connection>();
-    connection->Open("DSN=bench_remap;PWD=" + std::string(testsupport::kRootPassword));
+    const auto connection = OpenAsAdministrator(env, "bench_remap", scratch);
 
     RemapResult result;
     result.lines = std::stoll(AdminScalar("SELECT COUNT(*) FROM ordbook_d", scratch));

@@ -1,6 +1,8 @@
 #include "bench/Scratch.h"
 
 #include "bench/Customers.h"
+#include "datalayer/Connection.h"
+#include "support/TestEnvironment.h"
 #include "support/TestServer.h"
 
 namespace bench {
@@ -29,6 +31,14 @@ std::string ShellWord(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+std::shared_ptr<ado::Connection> OpenAsAdministrator(const testsupport::IsolatedEnvironment& env,
+                                                     const std::string& dsn, const std::string& database) {
+    env.WriteDataSource(dsn, testsupport::kCentralHost, database, "root");
+    auto connection = std::make_shared<ado::Connection>();
+    connection->Open("DSN=" + dsn + ";PWD=" + std::string(testsupport::kRootPassword));
+    return connection;
 }
 
 std::string AdminLogin() {

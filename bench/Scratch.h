@@ -2,10 +2,18 @@
 // What the peers share: scratch databases to load into, their row counts, and the words
 // of a shell command that logs in as the test server's administrator.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "testdata/Schema.h"
+
+namespace ado {
+class Connection;
+}
+namespace testsupport {
+class IsolatedEnvironment;
+}
 
 namespace bench {
 
@@ -20,6 +28,11 @@ std::int64_t Count(const std::string& database, const std::string& table);
 
 // A single-quoted shell word.
 std::string ShellWord(const std::string& text);
+
+// An ODBC connection to `database` on the central server as its administrator, through the
+// data source `dsn` (written afresh).
+std::shared_ptr<ado::Connection> OpenAsAdministrator(const testsupport::IsolatedEnvironment& env,
+                                                     const std::string& dsn, const std::string& database);
 
 // " --host=... --user=root --password=..." for the central server (where every
 // customer's database lives in the benchmark), as command-line options.

@@ -2,24 +2,15 @@
 
 #include <memory>
 
+#include "bench/Scratch.h"
 #include "conversion/TableVerification.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
-#include "support/TestEnvironment.h"
-#include "support/TestServer.h"
 #include "testdata/Schema.h"
 
 namespace bench {
 
 namespace {
-
-std::shared_ptr<ado::Connection> OpenDatabase(const testsupport::IsolatedEnvironment& env, const std::string& dsn,
-                                              const std::string& database) {
-    env.WriteDataSource(dsn, testsupport::kCentralHost, database, "root");
-    auto connection = std::make_shared<ado::Connection>();
-    connection->Open("DSN=" + dsn + ";PWD=" + std::string(testsupport::kRootPassword));
-    return connection;
-}
 
 // Every row of every table, each value taken as the copy takes it.
 void ReadEveryTable(const std::shared_ptr<ado::Connection>& source) {
@@ -38,8 +29,8 @@ void ReadEveryTable(const std::shared_ptr<ado::Connection>& source) {
 StepCosts MeasureSteps(const testsupport::IsolatedEnvironment& env, const Customers& customers) {
     StepCosts costs;
     try {
-        const auto source = OpenDatabase(env, "bench_steps_source", customers.SourceDb());
-        const auto target = OpenDatabase(env, "bench_steps_target", customers.TargetDb());
+        const auto source = OpenAsAdministrator(env, "bench_steps_source", customers.SourceDb());
+        const auto target = OpenAsAdministrator(env, "bench_steps_target", customers.TargetDb());
         const Stopwatch reading;
         ReadEveryTable(source);
         costs.read = reading.Elapsed();

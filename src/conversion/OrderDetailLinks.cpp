@@ -164,11 +164,13 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
         if (!ordno.IsNull() && !unit.IsNull())
             newKeyByOldKey.try_emplace(LookupKey(ordno.Text(), unit.Text()), KeyOf(seq));
         Line line = LineOf(seq, ordno, unit, f.Item(3).GetValue());
-        std::int64_t parent = line.seq;
+        std::int64_t parent = line.seq;  // a waiting line's parent is set once it is resolved
         if (line.problem == 0 && !line.parentKey.empty()) {
             const auto found = newKeyByOldKey.find(line.parentKey);
-            if (found != newKeyByOldKey.end()) line.parentKey.clear();
-            parent = found != newKeyByOldKey.end() ? found->second : 0;
+            if (found != newKeyByOldKey.end()) {
+                parent = found->second;
+                line.parentKey.clear();
+            }
         }
         links.emplace_back(line.seq, parent);
         if (line.problem != 0 || !line.parentKey.empty()) waiting.emplace_back(links.size() - 1, std::move(line));

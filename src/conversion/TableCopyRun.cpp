@@ -131,7 +131,6 @@ private:
         first.targetConn = std::make_shared<Connection>();
         sourceConn_ = first.sourceConn;
         targetConn_ = first.targetConn;
-        checkRs_ = first.targetRs;
         stop_.Watch(sourceConn_);
         stop_.Watch(targetConn_);
         const bool sourceOpened = request_.connections.OpenCustomer(sourceConn_, kSourceCustomer, true);
@@ -394,10 +393,11 @@ private:
 
     bool TargetMayBeOverwritten() {
         for (const PreCheck& check : kPreChecks) {
-            checkRs_->Open(std::string("SELECT COUNT(*) FROM ") + check.table, targetConn_, ado::adOpenForwardOnly,
-                           ado::adLockReadOnly, ado::adCmdText);
-            const std::int32_t count = Count(*checkRs_);
-            checkRs_->Close();
+            Recordset counted;
+            counted.Open(std::string("SELECT COUNT(*) FROM ") + check.table, targetConn_, ado::adOpenForwardOnly,
+                         ado::adLockReadOnly, ado::adCmdText);
+            const std::int32_t count = Count(counted);
+            counted.Close();
             if (count <= check.accepted) continue;
             const std::string question = std::string("복사될 곳의 Tarn DB [") + check.label +
                                          "] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?";
@@ -582,8 +582,7 @@ private:
     std::string lastMessage_;  // the box that ends the run, shown once its work is over
     int lastMessageStyle_ = mb::kOkOnly;
     std::shared_ptr<Connection> sourceConn_, targetConn_;  // the first lane's: the run's checks use them
-    std::shared_ptr<Recordset> checkRs_;
-    std::deque<CopyLane> lanes_;   // a deque: a lane stays where it is while others are added
+    std::deque<CopyLane> lanes_;                           // a deque: a lane stays where it is while others are added
     std::mutex mutex_;             // guards what lanes share: the next table, the failures, the verification lane
     std::vector<RunTable> order_;  // the tables in the order the lanes take them
     std::size_t nextTable_ = 0;    // the next of them to take
