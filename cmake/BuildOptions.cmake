@@ -6,6 +6,7 @@
 option(NUTV_WERROR "Treat warnings as errors" OFF)
 set(NUTV_SANITIZE OFF CACHE STRING "Sanitizers: OFF, ON or address (AddressSanitizer + UBSan), thread")
 option(NUTV_BUILD_TESTS "Build the tests" ON)
+option(NUTV_BUILD_BENCH "Build the benchmark (with the tests)" ON)
 
 add_compile_options(-Wall -Wextra)
 if(NUTV_WERROR)
