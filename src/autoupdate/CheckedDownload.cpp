@@ -116,12 +116,16 @@ mode_t ModeFor(const std::string& destination) {
     return 0666 & ~CurrentUmask();
 }
 
-void ApplyLimits(CURL* h, const UpdateLimits& limits, std::int64_t maxBytes) {
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, limits.minBytesPerSecond);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.slowWindow.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(limits.wholeDownload.count()));
-    // Refused at once when the server announces more; a body without a length is counted.
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
+// The limits and where the body goes; false when libcurl refuses any of it.
+template <typename Sink>
+bool SetUp(CURL* h, const UpdateLimits& limits, std::int64_t maxBytes,
+           std::size_t (*write)(char*, std::size_t, std::size_t, void*), Sink& sink) {
+    return SetOption(h, CURLOPT_LOW_SPEED_LIMIT, limits.minBytesPerSecond) &&
+           SetOption(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.slowWindow.count())) &&
+           SetOption(h, CURLOPT_TIMEOUT, static_cast<long>(limits.wholeDownload.count())) &&
+           // Refused at once when the server announces more; a body without a length is counted.
+           SetOption(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes)) &&
+           SetOption(h, CURLOPT_WRITEFUNCTION, write) && SetOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&sink));
 }
 
 // A success status, and exactly the announced length when there was one.
@@ -147,29 +151,25 @@ DownloadResult DownloadChecked(const std::string& url, const std::string& destin
     if (!temporary.ok()) return DownloadResult::Failed;
 
     auto request = NewRequest(url);
-    if (!request) return DownloadResult::Failed;
-    CURL* h = request.get();
     FileSink sink{temporary, limits.maxBytes};
-    ApplyLimits(h, limits, limits.maxBytes);
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    if (!request || !SetUp(request.get(), limits, limits.maxBytes, WriteToFile, sink)) return DownloadResult::NotSetUp;
+    CURL* h = request.get();
     if (curl_easy_perform(h) != CURLE_OK || sink.failed || !EndedWhole(h, sink.received)) return DownloadResult::Failed;
     if (!temporary.Finish(ModeFor(destination))) return DownloadResult::Failed;
     if (check && !check(temporary.path())) return DownloadResult::Refused;
     return temporary.MoveTo(destination) ? DownloadResult::Done : DownloadResult::Failed;
 }
 
-std::optional<std::string> FetchSmall(const std::string& url, std::size_t maxBytes, const UpdateLimits& limits) {
+DownloadResult FetchSmall(const std::string& url, std::size_t maxBytes, const UpdateLimits& limits, std::string& body) {
     auto request = NewRequest(url);
-    if (!request) return std::nullopt;
-    CURL* h = request.get();
     MemorySink sink{{}, maxBytes};
-    ApplyLimits(h, limits, static_cast<std::int64_t>(maxBytes));
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, KeepInMemory);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    if (!request || !SetUp(request.get(), limits, static_cast<std::int64_t>(maxBytes), KeepInMemory, sink))
+        return DownloadResult::NotSetUp;
+    CURL* h = request.get();
     if (curl_easy_perform(h) != CURLE_OK || !EndedWhole(h, static_cast<std::int64_t>(sink.text.size())))
-        return std::nullopt;
-    return sink.text;
+        return DownloadResult::Failed;
+    body = std::move(sink.text);
+    return DownloadResult::Done;
 }
 
 bool IsTemporaryDownloadName(const std::string& name) {

@@ -15,9 +15,10 @@ namespace update {
 using DownloadCheck = std::function<bool(const std::string& temporaryPath)>;
 
 enum class DownloadResult {
-    Done,     // the destination now holds the checked download
-    Failed,   // the transfer or the file system failed; nothing changed
-    Refused,  // the download was complete but the check refused it; nothing changed
+    Done,      // the destination now holds the checked download
+    Failed,    // the transfer or the file system failed; nothing changed
+    Refused,   // the download was complete but the check refused it; nothing changed
+    NotSetUp,  // libcurl refused a setting the download needs: nothing was fetched
 };
 
 // Saves the body at the URL as the destination, through a hidden temporary file in the
@@ -26,9 +27,10 @@ enum class DownloadResult {
 DownloadResult DownloadChecked(const std::string& url, const std::string& destination, const UpdateLimits& limits,
                                const DownloadCheck& check = {});
 
-// The whole body of a small resource (a signature file), kept in memory: nothing when the
-// transfer failed, the status was not a success or the body exceeds maxBytes.
-std::optional<std::string> FetchSmall(const std::string& url, std::size_t maxBytes, const UpdateLimits& limits);
+// The whole body of a small resource (a signature file), kept in memory: Done with the
+// body, or Failed when the transfer failed, the status was not a success or the body
+// exceeds maxBytes (NotSetUp as above).
+DownloadResult FetchSmall(const std::string& url, std::size_t maxBytes, const UpdateLimits& limits, std::string& body);
 
 // True for the name of one of our temporary download files (".<name>.download-XXXXXX").
 bool IsTemporaryDownloadName(const std::string& name);

@@ -7,26 +7,27 @@ namespace update {
 namespace {
 // libcurl's global set-up, once per process, before the first handle.
 struct CurlGlobal {
-    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    ~CurlGlobal() { curl_global_cleanup(); }
+    CurlGlobal() : ready(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+    ~CurlGlobal() {
+        if (ready) curl_global_cleanup();
+    }
+    const bool ready;
 };
 }  // namespace
 
 CurlEasyHandle NewRequest(const std::string& url) {
-    static CurlGlobal global;
+    static const CurlGlobal global;
+    if (!global.ready) return nullptr;
     CurlEasyHandle handle(curl_easy_init());
     if (!handle) return handle;
     CURL* h = handle.get();
     const std::string wire = WireUrl(url);
-    if (curl_easy_setopt(h, CURLOPT_URL, wire.c_str()) != CURLE_OK) return nullptr;
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+    const bool set = SetOption(h, CURLOPT_URL, wire.c_str()) && SetOption(h, CURLOPT_PROTOCOLS_STR, "http,https") &&
+                     SetOption(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") &&
+                     SetOption(h, CURLOPT_FOLLOWLOCATION, 1L) && SetOption(h, CURLOPT_MAXREDIRS, 10L) &&
+                     SetOption(h, CURLOPT_NOSIGNAL, 1L) && SetOption(h, CURLOPT_CONNECTTIMEOUT, 60L) &&
+                     SetOption(h, CURLOPT_LOW_SPEED_LIMIT, 1L) && SetOption(h, CURLOPT_LOW_SPEED_TIME, 60L);
+    if (!set) return nullptr;
     return handle;
 }
 

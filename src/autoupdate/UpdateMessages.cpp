@@ -32,6 +32,11 @@ std::string RefusedMessage(const std::string& fileName, Verdict verdict) {
     return "업데이트: " + fileName + why + kGoOn;
 }
 
+std::string NotSetUpMessage(const std::string& fileName) {
+    return "업데이트: " + fileName +
+           " 파일을 내려받을 설정(HTTP와 HTTPS만 허용, 시간과 크기 제한)을 적용하지 못해 내려받지 않았습니다." + kGoOn;
+}
+
 std::string CheckerTooSlowMessage() {
     return std::string("업데이트 확인이 너무 오래 걸려 중단했습니다.") + kGoOn;
 }
@@ -55,6 +60,10 @@ std::string FolderNotWritableMessage(const std::string& folder) {
 
 int ProbeExitCode(Verdict verdict) {
     return kFirstRefusalCode + static_cast<int>(verdict) - 1;
+}
+
+int ProbeNotSetUpExitCode() {
+    return ProbeExitCode(Verdict::BadSignature) + 1;
 }
 
 std::optional<Verdict> VerdictOfProbeExit(int exitCode) {

@@ -12,6 +12,10 @@ namespace update {
 // A downloaded program or tool was refused and not installed.
 std::string RefusedMessage(const std::string& fileName, Verdict verdict);
 
+// A program or tool was not downloaded: the download could not be set up with the rules
+// every update download keeps (HTTP and HTTPS only, its time and size limits).
+std::string NotSetUpMessage(const std::string& fileName);
+
 // The version checker took longer than the start-up waits for it.
 std::string CheckerTooSlowMessage();
 
@@ -31,5 +35,7 @@ std::string FolderNotWritableMessage(const std::string& folder);
 // Accepted, so the start-up can say why.
 int ProbeExitCode(Verdict verdict);
 std::optional<Verdict> VerdictOfProbeExit(int exitCode);
+// The version checker's exit code when its download could not be set up (after the above).
+int ProbeNotSetUpExitCode();
 
 }  // namespace update

@@ -10,13 +10,13 @@ VerifiedDownload DownloadVerified(const std::string& url, const std::string& des
                                   const UpdateLimits& limits) {
     VerifiedDownload outcome;
     if (!expected.publicKey.empty()) {
-        expected.signature = FetchSmall(SignatureName(url), kMaxSignatureBytes, limits);
-        if (!expected.signature) {
-            outcome.result = DownloadResult::Refused;
+        const DownloadResult fetched = FetchSmall(SignatureName(url), kMaxSignatureBytes, limits, outcome.signature);
+        if (fetched != DownloadResult::Done) {
+            outcome.result = fetched == DownloadResult::NotSetUp ? fetched : DownloadResult::Refused;
             outcome.verdict = Verdict::MissingSignature;
             return outcome;
         }
-        outcome.signature = *expected.signature;
+        expected.signature = outcome.signature;
     }
     outcome.result = DownloadChecked(url, destination, limits, [&](const std::string& temporaryPath) {
         outcome.verdict = CheckExecutable(temporaryPath, expected);

@@ -35,11 +35,12 @@ std::string OpenUrl(const std::string& url) {
     // Always ask the server itself: version files change without their address changing.
     auto headers = update::HeaderList({"Cache-Control: no-cache", "Pragma: no-cache"});
     FirstBytes first;
-    curl_easy_setopt(h, CURLOPT_USERAGENT, "VB OpenUrl");
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, KeepFirstBytes);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &first);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, 60L);  // a version file is a few bytes: no reason to wait longer
+    // A version file is a few bytes: no reason to wait longer than a minute.
+    using update::SetOption;
+    const bool set = SetOption(h, CURLOPT_USERAGENT, "VB OpenUrl") && SetOption(h, CURLOPT_HTTPHEADER, headers.get()) &&
+                     SetOption(h, CURLOPT_WRITEFUNCTION, KeepFirstBytes) &&
+                     SetOption(h, CURLOPT_WRITEDATA, static_cast<void*>(&first)) && SetOption(h, CURLOPT_TIMEOUT, 60L);
+    if (!set) return {};
     const CURLcode rc = curl_easy_perform(h);
     if (rc == CURLE_OK || (rc == CURLE_WRITE_ERROR && first.full)) return first.text;
     return {};

@@ -52,6 +52,7 @@ bool DownloadTool(const UpdateSite& site, const std::string& name, std::int64_t 
     expected.publicKey = site.publicKey;
     const auto outcome = update::DownloadVerified(site.downloadBaseUrl + name, path, expected, site.limits);
     if (outcome.result == update::DownloadResult::Refused) MsgBox(update::RefusedMessage(name, outcome.verdict));
+    if (outcome.result == update::DownloadResult::NotSetUp) MsgBox(update::NotSetUpMessage(name));
     return outcome.result == update::DownloadResult::Done && platform::MakeExecutable(path);
 }
 
@@ -182,6 +183,10 @@ UpdateOutcome RunAutoUpdate(bool skipSelfUpdate, const UpdateSite& site) {
     if (checker.exitCode) {
         if (const auto refused = update::VerdictOfProbeExit(*checker.exitCode)) {
             MsgBox(update::RefusedMessage(programFile, *refused));
+            return UpdateOutcome::Continue;
+        }
+        if (*checker.exitCode == update::ProbeNotSetUpExitCode()) {
+            MsgBox(update::NotSetUpMessage(programFile));
             return UpdateOutcome::Continue;
         }
     }

@@ -34,7 +34,7 @@ struct RunEnd {
     RunOutcome outcome = RunOutcome::Completed;
     std::string error;           // the error report shown, for Failed; for NotConnected, why
     std::string failedTable;     // the table being copied when it failed or stopped, if any (the
-                                 // first in list order when several were in flight)
+                                 // first to fail when several were in flight)
     bool targetTouched = false;  // that table had been emptied in the target already
     std::string declinedLabel;   // for Declined: the pre-check's label ("고객", "상품")
     std::int32_t declinedCount = 0;

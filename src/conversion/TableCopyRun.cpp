@@ -32,11 +32,13 @@
 #include "datalayer/BulkLoad.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
+#include "datalayer/odbc/SqlText.h"
 
 namespace {
 
 using ado::Connection;
 using ado::Recordset;
+using ado::odbc::QuoteIdentifier;
 
 // The tables checked before a run, with the most rows accepted without asking.
 struct PreCheck {
@@ -421,7 +423,7 @@ private:
         // order of its key a chunk at a time (a table without a unique key in one read).
         lane.sourceRs->Open(table.name, lane.sourceConn, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
         events_.StepStarted(table, RunStep::Emptying);
-        lane.targetConn->Execute("DELETE FROM " + table.name);
+        lane.targetConn->Execute("DELETE FROM " + QuoteIdentifier(table.name));
         lane.targetTouched = true;
         // Forward-only in batch mode, the target keeps none of the rows added to it and
         // sends them many per statement, with the outcome of one insert per row: a refused
@@ -519,7 +521,7 @@ private:
     }
 
     static std::int64_t TargetRows(Connection& target, const RunTable& table) {
-        auto count = target.Execute("SELECT COUNT(*) FROM " + table.name);
+        auto count = target.Execute("SELECT COUNT(*) FROM " + QuoteIdentifier(table.name));
         return std::stoll(count->GetFields().Item(0).GetValue().Text());
     }
 

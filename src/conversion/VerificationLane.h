@@ -10,8 +10,9 @@
 
 // Compares each copied table with its source on connections of its own while the copy goes
 // on with the next tables, so that the comparison costs the run little time. Its source
-// connection must read the same snapshot as the copy's (see BeginSharedSnapshot). Not
-// shared between threads: the run calls it under its own lock.
+// connection must read the same snapshot as the copy's (see BeginSharedSnapshot). Shared
+// by the copy lanes, which call it only under the run's lock; its comparisons run one
+// after another on threads of their own, over its two connections alone.
 class VerificationLane {
 public:
     VerificationLane(std::shared_ptr<ado::Connection> source, std::shared_ptr<ado::Connection> target)

@@ -9,7 +9,6 @@
 #include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/RecordsetImpl.h"
-#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
@@ -39,7 +38,7 @@ constexpr int kReadWriteTimeout = 3600;
 //   server's error on MyISAM as on InnoDB, however the server or its data source is set.
 //   Only STRICT_ALL_TABLES is added: zero dates the source holds are still accepted.
 // Returns the client port the server saw for this session (0 over a local socket).
-int PrepareSession(SQLHDBC dbc) {
+int PrepareSession(const odbc::Dbc& dbc) {
     odbc::RunQuery(dbc, "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES')");
     const odbc::QueryResult session = odbc::RunQuery(
         dbc,
@@ -95,6 +94,8 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     odbc::Check(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
                 SQL_HANDLE_ENV, env.get(), kSource);
     odbc::DbcHandle dbc(env.get());
+    // Nothing else runs on the connection until its session is set up.
+    const odbc::ConnectionGuard hold(*s.lock);
     if (connectionTimeout_ > 0)
         odbc::CheckDbc(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
                                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0),
@@ -105,7 +106,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     if (!SQL_SUCCEEDED(rc)) s.socket.Forget();
     odbc::CheckDbc(rc, dbc.get(), kSource);
     try {
-        if (!s.socket.EndConnect(PrepareSession(dbc.get())))
+        if (!s.socket.EndConnect(PrepareSession({dbc.get(), s.lock})))
             Raise(vberr::kProviderError, kSource,
                   "데이터베이스 연결의 소켓을 확인하지 못했습니다. 중지할 수 없는 연결이라 쓰지 않습니다.");
     } catch (...) {
@@ -116,7 +117,6 @@ void Connection::Open(const std::string& connectionString, const std::string& us
     s.loads->Prepare(s.socket.Peer(),
                      password.empty() ? odbc::ConnectionStringAttribute(connectionString, "PWD") : password,
                      connectionTimeout_, kReadWriteTimeout);
-    odbc::AdoptLock(dbc.get());
     s.env = std::move(env);
     s.dbc = std::move(dbc);
     s.connected = true;
@@ -125,7 +125,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
 std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, std::int64_t* recordsAffected, int /*options*/) {
     if (!impl_->connected) Raise(err::kConnectionUnusable, kSource, err::kConnectionUnusableText);
     auto recordset = std::make_shared<Recordset>();
-    odbc::Statement statement(impl_->dbc.get());
+    odbc::Statement statement(impl_->Dbc());
     statement.ExecDirect(sql);
     if (statement.ResultColumns() == 0) {
         // A statement without rows: the recordset stays closed, as ADO hands it back.
@@ -174,8 +174,8 @@ void Connection::Disconnect() noexcept {
     s.connected = false;
     s.socket.Forget();
     s.loads->Close();
+    const odbc::ConnectionGuard hold(*s.lock);
     SQLDisconnect(s.dbc.get());
-    odbc::ForgetLock(s.dbc.get());
     s.dbc.Reset();
     s.env.Reset();
 }

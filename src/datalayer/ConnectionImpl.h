@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "datalayer/Connection.h"
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Handle.h"
 #include "datalayer/odbc/LoadSession.h"
 #include "datalayer/odbc/SessionSocket.h"
@@ -17,12 +18,17 @@ namespace ado {
 struct Connection::Impl {
     odbc::EnvHandle env;
     odbc::DbcHandle dbc;
+    // The connection's lock (see ConnectionLock), made once: every statement on the
+    // connection takes it, from the session's set-up to the disconnect.
+    const std::shared_ptr<odbc::ConnectionMutex> lock = std::make_shared<odbc::ConnectionMutex>();
     bool connected = false;
     odbc::SessionSocket socket;
     // The session that carries this connection's loads; made once, so Abort on another
     // thread always finds it.
     const std::shared_ptr<odbc::LoadSession> loads = std::make_shared<odbc::LoadSession>();
     std::vector<Recordset*> recordsets;
+
+    odbc::Dbc Dbc() const { return {dbc.get(), lock}; }
 
     void Attach(Recordset* recordset) { recordsets.push_back(recordset); }
     void Detach(Recordset* recordset) {

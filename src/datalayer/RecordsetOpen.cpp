@@ -36,7 +36,7 @@ void Recordset::Open(const std::string& source, const std::shared_ptr<Connection
     // Keyset and dynamic cursors are served as static ones, as ADO does when a provider
     // cannot supply a combination.
     const bool forwardOnly = cursorType == adOpenUnspecified || cursorType == adOpenForwardOnly;
-    const SQLHDBC dbc = connection->impl().dbc.get();
+    const odbc::Dbc dbc = connection->impl().Dbc();
 
     // A forward-only table is read in key order a chunk at a time when it has a key to
     // order by: the driver would otherwise hold the whole table in memory.

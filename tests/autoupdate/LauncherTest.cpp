@@ -153,6 +153,19 @@ TEST_F(Launcher, FailedDownloadSkipsTheCheckSilently) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
+TEST_F(Launcher, ADownloadSettingRefusedByLibcurlEndsThatDownloadWithAMessage) {
+    LocalChecker("1.0.0.1");
+    const std::string before = ReadFile(App("UpdProbeV1.exe"));
+    Serve("UpdProbeV1_lastver.txt", "5");
+    ServeTools("1.0.0.5");
+    UpdateSite site = Site();
+    site.limits.minBytesPerSecond = -1;  // libcurl takes no negative rate
+    EXPECT_FALSE(AutoUpdaterSelfUpdate(site));
+    EXPECT_TRUE(ReadFile(App("UpdProbeV1.exe")) == before);
+    EXPECT_EQ(Downloads("UpdProbeV1.exe"), 0);
+    EXPECT_EQ(boxes_.Prompts(), std::vector<std::string>{update::NotSetUpMessage("UpdProbeV1.exe")});
+}
+
 TEST_F(Launcher, OverflowingRevisionIsReportedAndTheCheckGoesOn) {
     Serve("UpdProbeV1_lastver.txt", "99999999999");
     Serve("UpdProbeV1.exe", "checker");

@@ -11,6 +11,7 @@
 #include "CustomerDataSource.h"
 #include "datalayer/BulkLoad.h"
 #include "datalayer/Connection.h"
+#include "datalayer/ConnectionImpl.h"
 #include "datalayer/Recordset.h"
 #include "support/PrivateServer.h"
 
@@ -477,4 +478,36 @@ TEST(BatchInsert, ALoadKilledHalfwayLeavesNothingOnDisk) {
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
     // What the server holds is whole loads only.
     EXPECT_EQ(std::stoi(ds.Scalar("SELECT COUNT(*) FROM dst")) % 4092, 0);
+}
+
+TEST(BatchInsert, AnErrorOfTheRowFeedDuringALoadIsRaisedAsItselfAndLoadsGoOn) {
+    CustomerDataSource ds;
+    ds.Sql("CREATE TABLE t (code INT PRIMARY KEY) ENGINE=InnoDB");
+    auto connection = ds.Open();
+    ado::Connection::Impl& impl = connection->impl();
+    ado::odbc::LoadSession& loads = *impl.loads;
+    const ado::odbc::ConnectionGuard hold(*impl.lock);
+    ASSERT_TRUE(loads.Ready(impl.Dbc())) << loads.Refusal();
+    const std::string load = "LOAD DATA LOCAL INFILE 'nutv-rows' INTO TABLE t";
+    int pieces = 0;
+    const auto failing = [&](std::string& piece) {
+        if (++pieces == 2) throw std::length_error("a row too long to format");
+        piece = "1\n";
+        return true;
+    };
+    try {
+        loads.Load(load, failing);
+        ADD_FAILURE() << "the feed's error was not raised";
+    } catch (const std::length_error& e) {
+        EXPECT_STREQ(e.what(), "a row too long to format");
+    }
+    EXPECT_EQ(loads.Refusal(), "");
+    EXPECT_TRUE(loads.Run("ROLLBACK"));
+    bool sent = false;
+    EXPECT_TRUE(loads.Load(load, [&](std::string& piece) {
+        piece = "2\n";
+        return !std::exchange(sent, true);
+    }));
+    EXPECT_TRUE(loads.Run("COMMIT"));
+    EXPECT_EQ(ds.Scalar("SELECT GROUP_CONCAT(code) FROM t"), "2");
 }

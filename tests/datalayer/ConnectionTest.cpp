@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include "CustomerDataSource.h"
 #include "common/CloseIfOpen.h"
 #include "datalayer/Connection.h"
 #include "datalayer/OdbcError.h"
 #include "datalayer/Recordset.h"
+#include "support/OwnServer.h"
 
 using dltest::CustomerDataSource;
 using dltest::ErrorOf;
@@ -201,4 +207,26 @@ TEST(Connection, AmongColumnsOfEqualNameTheFirstIsFound) {
     for (const char* name : {"ID", "id", "Id", "iD"})
         EXPECT_EQ(rs->GetFields().Item(name).GetValue().ToLong(), 1) << name;
     EXPECT_EQ(rs->GetFields().Item(1).Name(), "id");
+}
+
+TEST(Connection, CuttingAConnectionStillConnectingCutsItAloneAndAtOnce) {
+    // Its server is frozen (SIGSTOP), so the connect waits; a healthy connection opened
+    // meanwhile to another server keeps working after the cut.
+    testsupport::OwnServer frozen("127.0.0.7");
+    CustomerDataSource ds;
+    ds.env().WriteDataSource("dl_frozen", frozen.address, ds.database(), ds.id());
+    ::kill(frozen.pid, SIGSTOP);
+    auto hanging = std::make_shared<ado::Connection>();
+    auto connecting = std::async(std::launch::async, [&] {
+        return ErrorOf([&] { hanging->Open("DSN=dl_frozen;PWD=" + std::string(testsupport::kCustomerPassword)); });
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto healthy = ds.Open();
+    const auto cutAt = std::chrono::steady_clock::now();
+    hanging->Abort();
+    ASSERT_EQ(connecting.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_LT(std::chrono::steady_clock::now() - cutAt, std::chrono::seconds(5));  // not the login timeout
+    EXPECT_NE(connecting.get().number, 0);
+    EXPECT_EQ(hanging->State(), ado::adStateClosed);
+    EXPECT_EQ(healthy->Execute("SELECT 7")->GetFields().Item(0).GetValue().Text(), "7");
 }

@@ -29,6 +29,7 @@ int ProbeForNewProgram(const std::string& ownRevision, const std::string& progra
     const std::string pending = InFolder(site.programFolder, kPendingPrefix + programFile);
     const auto outcome = DownloadVerified(site.downloadBaseUrl + programFile, pending, expected, site.limits);
     if (outcome.result == DownloadResult::Refused) return ProbeExitCode(outcome.verdict);
+    if (outcome.result == DownloadResult::NotSetUp) return ProbeNotSetUpExitCode();
     if (outcome.result != DownloadResult::Done || !platform::MakeExecutable(pending)) return kProbeDownloadFailed;
     if (!site.publicKey.empty()) {
         std::ofstream signature(SignatureName(pending), std::ios::binary | std::ios::trunc);

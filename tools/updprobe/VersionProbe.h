@@ -8,7 +8,8 @@
 // verified as the announced revision of the program (and signed, when a key is set).
 namespace update {
 
-// The checker's exit codes; a refused download exits with ProbeExitCode(verdict) (5 and up).
+// The checker's exit codes; a refused download exits with ProbeExitCode(verdict) (5 and up),
+// one that could not be set up with ProbeNotSetUpExitCode().
 enum ProbeResult { kProbeDone = 0, kProbeBadArguments = 2, kProbeNoVersionInfo = 3, kProbeDownloadFailed = 4 };
 
 struct ProbeSite {

@@ -48,7 +48,7 @@ struct BatchInserter::ColumnArray {
     std::vector<double> doubles;
 };
 
-BatchInserter::BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
+BatchInserter::BatchInserter(const Dbc& dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
                              SingleInsert single, std::shared_ptr<LoadSession> loads)
     : dbc_(dbc),
       table_(std::move(table)),
@@ -57,7 +57,7 @@ BatchInserter::BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::st
       maxBytes_(maxBytes),
       single_(std::move(single)),
       loads_(std::move(loads)),
-      lock_(LockOf(dbc)),
+      lock_(dbc.lock),
       queue_(columns_.size()) {}
 
 BatchInserter::~BatchInserter() {
@@ -414,7 +414,11 @@ void BatchInserter::WriteArraySlice(Batch& batch) {
         try {
             outcome = Execute(batch);
         } catch (...) {
-            RunQuery(dbc_, "SET SESSION sql_mode = @nutv_sql_mode");
+            // The batch's own error is the one to raise, whether or not the mode comes back.
+            try {
+                RunQuery(dbc_, "SET SESSION sql_mode = @nutv_sql_mode");
+            } catch (...) {
+            }
             throw;
         }
         RunQuery(dbc_, "SET SESSION sql_mode = @nutv_sql_mode");

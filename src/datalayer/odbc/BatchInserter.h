@@ -65,7 +65,7 @@ public:
     // more than half the server's packet.
     // loads: the connection's load session when transactional tables may be loaded with
     // LOAD DATA, otherwise null.
-    BatchInserter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
+    BatchInserter(const Dbc& dbc, std::string table, std::vector<std::string> columns, std::size_t maxBytes,
                   SingleInsert single, std::shared_ptr<LoadSession> loads);
     // Waits for the batch on its way; its failure, if any, was never asked for.
     ~BatchInserter();
@@ -151,7 +151,7 @@ private:
     std::size_t RowsThatStayed(const Batch& batch, const Outcome& outcome);
     std::int64_t Scalar(const std::string& sql);
 
-    SQLHDBC dbc_;
+    Dbc dbc_;
     std::string table_;
     std::string quotedTable_;
     std::vector<std::string> columns_;

@@ -26,9 +26,11 @@ public:
     LoadTransaction(const LoadTransaction&) = delete;
     LoadTransaction& operator=(const LoadTransaction&) = delete;
 
+    // A COMMIT the server refused leaves the transaction to the destructor's ROLLBACK.
     bool Commit() {
+        if (!session_.Run("COMMIT")) return false;
         open_ = false;
-        return session_.Run("COMMIT");
+        return true;
     }
 
 private:
@@ -38,7 +40,7 @@ private:
 
 }  // namespace
 
-BulkLoader::BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::string table,
+BulkLoader::BulkLoader(const Dbc& dbc, std::shared_ptr<LoadSession> session, std::string table,
                        std::vector<std::string> columns, std::map<std::string, std::string> dataTypes)
     : dbc_(dbc),
       session_(std::move(session)),

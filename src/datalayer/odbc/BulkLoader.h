@@ -27,8 +27,8 @@ public:
 
     // dbc: the copy connection, whose lock the caller holds for every Load. dataTypes: the
     // table's columns' DATA_TYPE by lower-case name.
-    BulkLoader(SQLHDBC dbc, std::shared_ptr<LoadSession> session, std::string table, std::vector<std::string> columns,
-               std::map<std::string, std::string> dataTypes);
+    BulkLoader(const Dbc& dbc, std::shared_ptr<LoadSession> session, std::string table,
+               std::vector<std::string> columns, std::map<std::string, std::string> dataTypes);
 
     // Loads the rows; `used` names the columns any row assigns, a column a row leaves
     // unassigned takes its default; `kinds` the kind of each column's values. True when
@@ -38,7 +38,7 @@ public:
               const std::vector<ValueKind>& kinds);
 
 private:
-    SQLHDBC dbc_;
+    Dbc dbc_;
     std::shared_ptr<LoadSession> session_;
     std::string table_;
     std::vector<std::string> columns_;

@@ -22,8 +22,8 @@ std::size_t Footprint(const Row& row) {
 
 }  // namespace
 
-ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKey& key)
-    : lock_(LockOf(dbc)), first_(dbc), next_(dbc) {
+ChunkedRows::ChunkedRows(const Dbc& dbc, const std::string& table, const OrderingKey& key)
+    : lock_(dbc.lock), first_(dbc), next_(dbc) {
     // FORCE INDEX: without it the optimizer may scan and sort the whole table for each
     // chunk (a MyISAM table does for the first one). The bound on a composite key is
     // spelled out as "a > ? OR (a = ? AND b > ?)": this server does not use the row
@@ -40,7 +40,7 @@ ChunkedRows::ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKe
     nextSql_ = from + " WHERE " + after + " ORDER BY " + order + " LIMIT ?";
 }
 
-std::unique_ptr<ChunkedRows> ChunkedRows::Open(SQLHDBC dbc, const std::string& table, const OrderingKey& key,
+std::unique_ptr<ChunkedRows> ChunkedRows::Open(const Dbc& dbc, const std::string& table, const OrderingKey& key,
                                                bool updatable) {
     auto rows = std::make_unique<ChunkedRows>(dbc, table, key);
     const ConnectionGuard hold(*rows->lock_);

@@ -36,7 +36,7 @@ public:
 
     // Reads the first chunk of the table in the order of `key`; null when the key's
     // columns turn out not to carry an order (see KeyColumnCarriesOrder).
-    static std::unique_ptr<ChunkedRows> Open(SQLHDBC dbc, const std::string& table, const OrderingKey& key,
+    static std::unique_ptr<ChunkedRows> Open(const Dbc& dbc, const std::string& table, const OrderingKey& key,
                                              bool updatable);
     ~ChunkedRows() override;
     ChunkedRows(const ChunkedRows&) = delete;
@@ -47,7 +47,7 @@ public:
     void Restart() override;
 
     // Builds the queries only; Open runs the first.
-    ChunkedRows(SQLHDBC dbc, const std::string& table, const OrderingKey& key);
+    ChunkedRows(const Dbc& dbc, const std::string& table, const OrderingKey& key);
 
 private:
     struct Chunk {

@@ -1,10 +1,15 @@
 #pragma once
-// Internal: the one lock of each data-layer connection. The driver runs one exchange at a
-// time on a connection, but the connection has three users in a copy: the caller's
-// statements, the batch sender and the chunk prefetch. Each takes this lock for the whole
-// of what must not be split: a statement, a batch with the statements around it, a
-// chunk's query with the reading of its result. It is recursive, since a batch that falls
-// back to single rows runs statements of its own while holding it.
+// Internal: a driver connection as the data layer's parts reach it, its handle with its
+// one lock. The driver runs one exchange at a time on a connection, but the connection
+// has three users in a copy: the caller's statements, the batch sender and the chunk
+// prefetch. Each takes the lock for the whole of what must not be split: a statement, a
+// batch with the statements around it, a chunk's query with the reading of its result.
+// It is recursive, since a batch that falls back to single rows runs statements of its
+// own while holding it.
+//
+// The lock belongs to the connection (ado::Connection makes it with itself and holds it
+// while it sets the session up and while it disconnects); every part that runs a
+// statement is handed the connection as a Dbc and so takes that same lock.
 #include <sql.h>
 
 #include <memory>
@@ -15,10 +20,9 @@ namespace ado::odbc {
 using ConnectionMutex = std::recursive_mutex;
 using ConnectionGuard = std::lock_guard<ConnectionMutex>;
 
-// The lock of the connection `dbc`, made when the connection opens and forgotten when it
-// closes. A handle without one (not a data-layer connection) gets a lock of its own.
-std::shared_ptr<ConnectionMutex> LockOf(SQLHDBC dbc);
-void AdoptLock(SQLHDBC dbc);
-void ForgetLock(SQLHDBC dbc);
+struct Dbc {
+    SQLHDBC handle = SQL_NULL_HDBC;
+    std::shared_ptr<ConnectionMutex> lock;
+};
 
 }  // namespace ado::odbc

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iterator>
 #include <vector>
 
@@ -39,6 +40,7 @@ struct LoadSession::FileRequest {
     std::string piece;
     std::size_t sent = 0;
     std::optional<std::string> otherName;  // the name asked for instead of ours
+    std::exception_ptr failure;            // what the feed raised: the load's own error
 };
 
 LoadSession::LoadSession() : request_(std::make_unique<FileRequest>()) {}
@@ -83,7 +85,7 @@ void LoadSession::End(const std::string& reason, bool withServerText) {
     if (refusal_.empty()) refusal_ = text;
 }
 
-bool LoadSession::Ready(SQLHDBC copy) {
+bool LoadSession::Ready(const Dbc& copy) {
     if (!Refusal().empty()) return false;
     if (connected_) return true;
     const bool connected = Connect(copy);
@@ -94,7 +96,7 @@ bool LoadSession::Ready(SQLHDBC copy) {
     return connected;
 }
 
-bool LoadSession::Connect(SQLHDBC copy) {
+bool LoadSession::Connect(const Dbc& copy) {
     // Who the copy session is, and the settings that decide how values are stored.
     const QueryResult copySession =
         RunQuery(copy,
@@ -191,6 +193,8 @@ bool LoadSession::Load(const std::string& sql, const Feed& feed) {
     request_->feed = &feed;
     const bool ran = mysql_real_query(record_, sql.data(), sql.size()) == 0;
     request_->feed = nullptr;
+    // The library heard only that the file could not be read; the session itself is fine.
+    if (request_->failure) std::rethrow_exception(request_->failure);
     if (request_->otherName) {
         // Nothing was sent: the request was refused before a byte was read.
         std::string name = *request_->otherName;
@@ -250,6 +254,7 @@ int LoadSession::ReadFile(void* request, char* buffer, unsigned int length) {
             if (!(*r.feed)(r.piece)) return 0;
         }
     } catch (...) {
+        r.failure = std::current_exception();  // raised again once the library returns
         return -1;
     }
     const std::size_t n = std::min<std::size_t>(length, r.piece.size() - r.sent);

@@ -14,7 +14,6 @@
 // A refusal that would come again for every load (local infile off on the server, a
 // statement it cannot parse, a request for another file, a session that cannot be made
 // or checked) ends loads for the rest of the connection's life; Refusal says why, once.
-#include <sql.h>
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +22,7 @@
 #include <optional>
 #include <string>
 
+#include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/SessionSocket.h"
 
 struct st_mysql;
@@ -53,10 +53,11 @@ public:
 
     // Under the copy connection's lock. Connects and checks the session on first use;
     // false when loads have ended.
-    bool Ready(SQLHDBC copy);
+    bool Ready(const Dbc& copy);
     // Runs a statement; false when the server refused it (a repeating refusal ends loads).
     bool Run(const std::string& sql);
     // Runs a LOAD DATA LOCAL statement naming kFileName, answered with the feed's text.
+    // What the feed raises is raised here once the statement has ended; loads go on.
     bool Load(const std::string& sql, const Feed& feed);
     std::uint64_t AffectedRows();
     // Whether the last statement raised nothing but notes (what INSERTs of the same
@@ -70,7 +71,7 @@ private:
     static void CloseFile(void* request);
     static int FileError(void* request, char* message, unsigned int length);
 
-    bool Connect(SQLHDBC copy);
+    bool Connect(const Dbc& copy);
     // The first row of a query's result, each column as text (Null as nullopt).
     std::optional<std::vector<std::optional<std::string>>> FirstRow(const std::string& sql);
     std::string Quote(const std::string& text);

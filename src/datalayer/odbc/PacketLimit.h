@@ -2,7 +2,6 @@
 // Internal: the largest statement the server takes (its max_allowed_packet). A row that
 // cannot fit is refused here by name, before it is sent: the server would end the
 // connection on it, and the driver would report only that the server has gone away.
-#include <sql.h>
 
 #include <cstdint>
 #include <optional>
@@ -10,12 +9,13 @@
 #include <vector>
 
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/ConnectionLock.h"
 
 namespace ado::odbc {
 
 class PacketLimit {
 public:
-    explicit PacketLimit(SQLHDBC dbc) : dbc_(dbc) {}
+    explicit PacketLimit(const Dbc& dbc) : dbc_(dbc) {}
 
     // The server's limit in bytes, read once.
     std::int64_t Bytes();
@@ -31,7 +31,7 @@ public:
                              const std::vector<char>& assigned);
 
 private:
-    SQLHDBC dbc_;
+    Dbc dbc_;
     std::optional<std::int64_t> bytes_;
 };
 

@@ -12,7 +12,7 @@ int QueryResult::Column(const std::string& name) const {
     return -1;
 }
 
-QueryResult RunQuery(SQLHDBC dbc, const std::string& sql, const std::vector<const Value*>& parameters) {
+QueryResult RunQuery(const Dbc& dbc, const std::string& sql, const std::vector<const Value*>& parameters) {
     Statement statement(dbc);
     statement.ExecDirect(sql, parameters);
     QueryResult result;

@@ -1,13 +1,13 @@
 #pragma once
 // Internal: small questions to the server (SHOW output, information_schema, session
 // variables), answered as whole results with their column names.
-#include <sql.h>
 
 #include <string>
 #include <vector>
 
 #include "datalayer/ColumnName.h"
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/odbc/ConnectionLock.h"
 
 namespace ado::odbc {
 
@@ -19,6 +19,6 @@ struct QueryResult {
 };
 
 // Runs one query, with these values for its markers, and reads its whole result.
-QueryResult RunQuery(SQLHDBC dbc, const std::string& sql, const std::vector<const Value*>& parameters = {});
+QueryResult RunQuery(const Dbc& dbc, const std::string& sql, const std::vector<const Value*>& parameters = {});
 
 }  // namespace ado::odbc

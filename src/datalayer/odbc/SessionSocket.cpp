@@ -3,13 +3,19 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <map>
+#include <thread>
 #include <vector>
 
 namespace ado::odbc {
@@ -44,6 +50,38 @@ int LocalPort(int fd) {
     return 0;
 }
 
+// The descriptor the thread `tid` of this process is blocked on, when it waits in a call
+// on one descriptor: a read, a write, a connect, or a poll of one descriptor (how the
+// client library waits for the server). From /proc: "<call> <arg1> <arg2> ...", or
+// "running" while it is not in a call.
+std::optional<int> WaitedOnDescriptor(pid_t tid) {
+    std::ifstream file("/proc/self/task/" + std::to_string(tid) + "/syscall");
+    long call = -1;
+    std::string first, second;
+    if (!(file >> call >> first >> second)) return std::nullopt;
+    const unsigned long long argument = std::strtoull(first.c_str(), nullptr, 0);
+    const unsigned long long count = std::strtoull(second.c_str(), nullptr, 0);
+    switch (call) {
+        case SYS_read:
+        case SYS_write:
+        case SYS_recvfrom:
+        case SYS_sendto:
+        case SYS_recvmsg:
+        case SYS_sendmsg:
+        case SYS_connect:
+            return static_cast<int>(argument);
+#ifdef SYS_poll
+        case SYS_poll:
+#endif
+        case SYS_ppoll:
+            // The thread's own array, unchanged while it waits in the call.
+            if (count == 1) return reinterpret_cast<const pollfd*>(argument)->fd;
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
 bool SessionSocket::BeginConnect() {
@@ -52,6 +90,7 @@ bool SessionSocket::BeginConnect() {
     std::lock_guard lock(mutex_);
     if (cut_) return false;
     before_ = std::move(before);
+    connectingThread_ = static_cast<pid_t>(::syscall(SYS_gettid));
     connecting_ = true;
     fd_ = -1;
     return true;
@@ -76,6 +115,7 @@ bool SessionSocket::EndConnect(int serverSeenPort) {
     const bool certain =
         opened.size() == 1 || (serverSeenPort > 0 && !opened.empty() && LocalPort(opened.front()) == serverSeenPort);
     fd_ = certain ? opened.front() : -1;
+    if (cut_ && fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);  // cut while it connected
     return fd_ >= 0;
 }
 
@@ -84,6 +124,7 @@ void SessionSocket::EndConnectWith(int fd) {
     connecting_ = false;
     before_.clear();
     fd_ = fd;
+    if (cut_ && fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);  // cut while it connected
 }
 
 void SessionSocket::Forget() {
@@ -94,14 +135,29 @@ void SessionSocket::Forget() {
 }
 
 void SessionSocket::Cut() {
-    std::lock_guard lock(mutex_);
-    cut_ = true;
-    if (fd_ >= 0) {
-        ::shutdown(fd_, SHUT_RDWR);
-    } else if (connecting_) {
-        // The driver is still connecting on another thread: whatever it opened since.
-        for (const auto& [fd, inode] : OpenSockets())
-            if (!before_.count(inode)) ::shutdown(fd, SHUT_RDWR);
+    // While the driver is still connecting on another thread, its socket is the one that
+    // thread waits on, if that is a socket opened since the connect began; any other
+    // socket the process opened meanwhile belongs to someone else. A thread not waiting
+    // is looked at again for a moment; should its connect still go through, EndConnect
+    // cuts the socket it takes.
+    for (int look = 0; look < kCutLooks; ++look) {
+        {
+            std::lock_guard lock(mutex_);
+            cut_ = true;
+            if (fd_ >= 0) {
+                ::shutdown(fd_, SHUT_RDWR);
+                return;
+            }
+            if (!connecting_) return;
+            if (const auto fd = WaitedOnDescriptor(connectingThread_)) {
+                struct stat st {};
+                if (::fstat(*fd, &st) == 0 && S_ISSOCK(st.st_mode) && !before_.count(st.st_ino)) {
+                    ::shutdown(*fd, SHUT_RDWR);
+                    return;
+                }
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 

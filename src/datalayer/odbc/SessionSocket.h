@@ -32,15 +32,18 @@ public:
     void EndConnectWith(int fd);
     // Call before the driver closes the connection: the descriptor is no longer ours to cut.
     void Forget();
-    // From any thread: shuts the connection's socket down (during connecting, every
-    // socket opened since it began). Later calls on the connection fail at once.
+    // From any thread: shuts the connection's socket down (during connecting, the one the
+    // connecting thread waits on). Later calls on the connection fail at once.
     void Cut();
     bool WasCut() const;
     std::optional<SocketPeer> Peer() const;
 
 private:
+    static constexpr int kCutLooks = 20;  // 5 ms apart
+
     mutable std::mutex mutex_;
     bool connecting_ = false;
+    pid_t connectingThread_ = 0;
     bool cut_ = false;
     std::set<ino_t> before_;
     int fd_ = -1;

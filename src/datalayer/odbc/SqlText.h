@@ -1,6 +1,6 @@
 #pragma once
-// Internal: the only places where names and values become part of a text sent to the
-// driver.
+// Internal: how names and values become part of a text sent to the driver. Every name
+// in an SQL text goes through QuoteIdentifier (the conversion's SqlIdentifier likewise).
 #include <string>
 
 namespace ado::odbc {

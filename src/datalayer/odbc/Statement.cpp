@@ -14,7 +14,7 @@ SQLCHAR* SqlText(const std::string& sql) {
 }
 }  // namespace
 
-Statement::Statement(SQLHDBC dbc) : lock_(LockOf(dbc)), handle_(Allocate(dbc, *lock_)) {}
+Statement::Statement(const Dbc& dbc) : lock_(dbc.lock), handle_(Allocate(dbc.handle, *lock_)) {}
 
 Statement::~Statement() {
     if (!lock_) return;  // moved from

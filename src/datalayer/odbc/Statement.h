@@ -18,7 +18,7 @@ namespace ado::odbc {
 
 class Statement {
 public:
-    explicit Statement(SQLHDBC dbc);
+    explicit Statement(const Dbc& dbc);
     // Allocating and freeing a statement changes the driver's connection too: both take
     // the connection's lock.
     ~Statement();

@@ -9,7 +9,7 @@
 
 namespace ado::odbc {
 
-OrderingKey FindOrderingKey(SQLHDBC dbc, const std::string& table) {
+OrderingKey FindOrderingKey(const Dbc& dbc, const std::string& table) {
     // SHOW KEYS lists the primary key first, and each key's columns in key order. A table
     // it cannot show has no key here; the SELECT that follows reports what is wrong.
     QueryResult keys;

@@ -3,12 +3,12 @@
 // key, or else its first unique key, when every column of it is whole (no prefix), NOT
 // NULL and in a B-tree. Whether the key's values read back comparing exactly as the
 // columns do is told by their types (KeyColumnCarriesOrder), once the rows are described.
-#include <sql.h>
 
 #include <string>
 #include <vector>
 
 #include "datalayer/odbc/Columns.h"
+#include "datalayer/odbc/ConnectionLock.h"
 
 namespace ado::odbc {
 
@@ -19,7 +19,7 @@ struct OrderingKey {
 };
 
 // From SHOW KEYS (one exchange with the server); empty when the table has no such key.
-OrderingKey FindOrderingKey(SQLHDBC dbc, const std::string& table);
+OrderingKey FindOrderingKey(const Dbc& dbc, const std::string& table);
 
 // Integers (but BIGINT UNSIGNED, read as text the server would compare as a double),
 // VARCHAR, VARBINARY, dates and times. Not DECIMAL or the floating types (their text may

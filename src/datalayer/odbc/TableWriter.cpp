@@ -26,7 +26,7 @@ Statement& TableWriter::Prepared(std::map<Mask, Statement>& cache, const Mask& m
     return cache.emplace(mask, std::move(statement)).first->second;
 }
 
-TableWriter::TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns,
+TableWriter::TableWriter(const Dbc& dbc, std::string table, std::vector<std::string> columns,
                          std::shared_ptr<LoadSession> loads)
     : dbc_(dbc),
       table_(std::move(table)),

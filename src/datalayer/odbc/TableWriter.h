@@ -21,7 +21,8 @@ class TableWriter : public RowWriter {
 public:
     // loads: the connection's load session when queued rows may go to a transactional
     // table with LOAD DATA, otherwise null.
-    TableWriter(SQLHDBC dbc, std::string table, std::vector<std::string> columns, std::shared_ptr<LoadSession> loads);
+    TableWriter(const Dbc& dbc, std::string table, std::vector<std::string> columns,
+                std::shared_ptr<LoadSession> loads);
 
     // A row too big for the server's packet is refused with the table, the column and the
     // row's key before anything of it is sent.
@@ -43,7 +44,7 @@ private:
     Statement& Prepared(std::map<Mask, Statement>& cache, const Mask& mask, BuildSql buildSql);
     std::string KeyCondition();
 
-    SQLHDBC dbc_;
+    Dbc dbc_;
     std::string table_;
     std::string quotedTable_;
     std::vector<std::string> columns_;
