@@ -63,8 +63,8 @@ private:
         if (forms) {
             Push(t, forms->source, forms->target);
         } else {
-            forms_.uncompared.push_back(t.name + (t.computed ? std::string(" (") + ado::kComputedReason + ")"
-                                                             : std::string(" (기본값이 식)")));
+            forms_.uncompared.push_back(
+                t.name + (t.computed ? std::string(" (") + ado::kComputedReason + ")" : std::string(" (기본값이 식)")));
         }
     }
 

@@ -43,9 +43,10 @@ constexpr int kReadWriteTimeout = 3600;
 //   and both sides of a verification read what is stored alike.
 // Returns the client port the server saw for this session (0 over a local socket).
 int PrepareSession(SQLHDBC dbc) {
-    odbc::RunQuery(dbc,
-                   "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES'), "
-                   "time_zone = '" + std::string(kSessionTimeZone) + "'");
+    const std::string setUp =
+        std::string("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES'), ") +
+        "time_zone = '" + kSessionTimeZone + "'";
+    odbc::RunQuery(dbc, setUp);
     const odbc::QueryResult session = odbc::RunQuery(
         dbc,
         "SELECT CONCAT_WS(',', @@character_set_client, @@character_set_connection, @@character_set_results), "
@@ -56,7 +57,7 @@ int PrepareSession(SQLHDBC dbc) {
     const std::string charsets = session.rows[0][0].Text();
     const std::string mode = session.rows[0][1].Text();
     const std::string host = session.rows[0][2].Text();
-    const std::string zone = session.rows[0][3].Text();
+    const std::string sessionZone = session.rows[0][3].Text();
     if (charsets != "utf8mb4,utf8mb4,utf8mb4")
         Raise(vberr::kProviderError, kSource,
               "데이터베이스 연결의 문자 집합이 utf8mb4가 아닙니다(" + charsets +
@@ -65,10 +66,10 @@ int PrepareSession(SQLHDBC dbc) {
         Raise(vberr::kProviderError, kSource,
               "데이터베이스 연결을 엄격 모드(STRICT_ALL_TABLES)로 설정하지 못했습니다(sql_mode: " + mode +
                   "). 값이 잘리거나 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
-    if (zone != kSessionTimeZone)
+    if (sessionZone != kSessionTimeZone)
         Raise(vberr::kProviderError, kSource,
               "데이터베이스 연결의 시간대를 " + std::string(kSessionTimeZone) + "(으)로 맞추지 못했습니다(time_zone: " +
-                  zone + "). 날짜와 시각이 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
+                  sessionZone + "). 날짜와 시각이 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
     // "address:port" over TCP, "localhost" over a local socket.
     const std::size_t colon = host.rfind(':');
     return colon == std::string::npos ? 0 : std::atoi(host.c_str() + colon + 1);
