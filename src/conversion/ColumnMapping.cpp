@@ -1,19 +1,21 @@
 #include "conversion/ColumnMapping.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "conversion/OrderDetailLinks.h"
+#include "datalayer/ColumnName.h"
 #include "datalayer/Recordset.h"
 
 namespace {
-ColumnMapping::Write WriteFor(int targetType) {
-    if (targetType == ado::adVarWChar) return ColumnMapping::Write::AsText;
-    if (targetType == ado::adDBDate) return ColumnMapping::Write::DateUnlessEmpty;
-    return ColumnMapping::Write::AsIs;
+bool IsComputed(const std::vector<std::string>& computed, const std::string& name) {
+    return std::any_of(computed.begin(), computed.end(),
+                       [&name](const std::string& c) { return ado::SameColumnName(c, name); });
 }
 }  // namespace
 
-ColumnMapping::ColumnMapping(const ado::Recordset& source, const ado::Recordset& target, const std::string& table) {
+ColumnMapping::ColumnMapping(const ado::Recordset& source, const ado::Recordset& target, const std::string& table,
+                             const std::vector<std::string>& computed) {
     const ado::Fields& from = source.GetFields();
     const ado::Fields& to = target.GetFields();
     const bool orderDetail = table == kOrderDetailTable;
@@ -27,7 +29,8 @@ ColumnMapping::ColumnMapping(const ado::Recordset& source, const ado::Recordset&
             column.write = column.target < 0 ? Write::Skip : Write::AsText;
         } else if (rule == OrderDetailColumn::General) {
             column.target = to.IndexOf(name);
-            if (column.target >= 0) column.write = WriteFor(to.Item(column.target).Type());
+            if (column.target >= 0 && !IsComputed(computed, to.Item(column.target).Name()))
+                column.write = ado::CopyWriteInto(to.Item(column.target).Type());
         }
         columns_.push_back(column);
     }

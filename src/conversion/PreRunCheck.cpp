@@ -2,6 +2,7 @@
 
 #include "conversion/OrderDetailLinks.h"
 #include "datalayer/ColumnName.h"
+#include "datalayer/ColumnRules.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
 
@@ -13,7 +14,7 @@ namespace {
 constexpr const char* kShapesQuery =
     "SELECT c.TABLE_NAME, c.COLUMN_NAME, "
     "c.IS_NULLABLE = 'NO' AND c.COLUMN_DEFAULT IS NULL AND c.EXTRA NOT LIKE '%auto_increment%' "
-    "AND c.IS_GENERATED = 'NEVER', s.SEQ_IN_INDEX, t.TABLE_ROWS "
+    "AND c.IS_GENERATED = 'NEVER', s.SEQ_IN_INDEX, t.TABLE_ROWS, c.IS_GENERATED <> 'NEVER' "
     "FROM information_schema.COLUMNS c "
     "JOIN information_schema.TABLES t ON t.TABLE_SCHEMA = c.TABLE_SCHEMA AND t.TABLE_NAME = c.TABLE_NAME "
     "LEFT JOIN information_schema.STATISTICS s ON s.TABLE_SCHEMA = c.TABLE_SCHEMA AND s.TABLE_NAME = c.TABLE_NAME "
@@ -52,7 +53,7 @@ SchemaShapes ReadSchemaShapes(ado::Connection& connection) {
         ado::Fields& f = rows->GetFields();
         TableShape& shape = shapes[f.Item(0).GetValue().Text()];
         const std::string column = f.Item(1).GetValue().Text();
-        shape.columns.push_back({column, f.Item(2).GetValue().ToLong() != 0});
+        shape.columns.push_back({column, f.Item(2).GetValue().ToLong() != 0, f.Item(5).GetValue().ToLong() != 0});
         if (!f.Item(3).GetValue().IsNull()) shape.key.push_back(column);
         if (!f.Item(4).GetValue().IsNull()) shape.estimatedRows = std::stoll(f.Item(4).GetValue().Text());
     }
@@ -84,6 +85,11 @@ TablesChecked CheckTables(ado::Connection& source, ado::Connection& target, cons
         const auto shape = from.find(table.name);
         checked.estimatedRows.push_back(shape == from.end() ? 0 : shape->second.estimatedRows);
         if (shape != from.end()) checked.sourceKeys[table.name] = shape->second.key;
+        if (const auto computed = to.find(table.name); computed != to.end())
+            for (const TableShape::Column& column : computed->second.columns)
+                if (column.computed)
+                    checked.notes.push_back(table.name + "." + column.name + ": " + ado::kComputedReason +
+                                            "이라 복사하지 않고 원본과 비교하지 않습니다");
     }
     checked.problems = StructureProblems(tables, from, to);
     return checked;

@@ -15,6 +15,7 @@ struct TableShape {
     struct Column {
         std::string name;
         bool mustBeGiven = false;  // NOT NULL without a default, not filled by the server itself
+        bool computed = false;     // the server computes it (GENERATED ALWAYS AS)
     };
     std::vector<Column> columns;     // in table order
     std::vector<std::string> key;    // the primary key's columns, in key order
@@ -27,9 +28,12 @@ SchemaShapes ReadSchemaShapes(ado::Connection& connection);
 
 // The check of the selected tables before a run changes anything: one exchange with each
 // server. Besides the problems, what the run uses later: each table's estimated rows (in the
-// order of the tables) and its primary key in the source.
+// order of the tables) and its primary key in the source; and notes that stop nothing, one
+// Korean line each: the target columns the server computes, which are neither written nor
+// compared with the source.
 struct TablesChecked {
     std::vector<std::string> problems;
+    std::vector<std::string> notes;
     std::vector<std::int64_t> estimatedRows;
     std::map<std::string, std::vector<std::string>> sourceKeys;
 };

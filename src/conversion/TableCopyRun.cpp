@@ -385,6 +385,7 @@ private:
         TablesChecked checked = CheckTables(*sourceConn_, *targetConn_, request_.tables);
         events_.RowsEstimated(checked.estimatedRows);
         sourceKeys_ = std::move(checked.sourceKeys);
+        for (const std::string& note : checked.notes) events_.LogLine(note);
         if (checked.problems.empty()) return true;
         end_.outcome = RunOutcome::Failed;
         end_.error = lastMessage_ = CheckProblemsMessage(checked.problems);
@@ -425,6 +426,7 @@ private:
         events_.StepStarted(table, RunStep::Emptying);
         lane.targetConn->Execute("DELETE FROM " + QuoteIdentifier(table.name));
         lane.targetTouched = true;
+        const std::vector<std::string> computed = ado::ComputedColumns(*lane.targetConn, table.name);
         // Forward-only in batch mode, the target keeps none of the rows added to it and
         // sends them many per statement, with the outcome of one insert per row: a refused
         // row reports its own error, the rows before it stay, it and those after it do not.
@@ -435,7 +437,7 @@ private:
         std::int64_t copied = 0, unreported = 0;
         events_.TableStarted(table, sourceRows_.at(table.name));
 
-        const ColumnMapping mapping(*lane.sourceRs, *lane.targetRs, table.name);
+        const ColumnMapping mapping(*lane.sourceRs, *lane.targetRs, table.name, computed);
         Recordset& source = *lane.sourceRs;
         Recordset& target = *lane.targetRs;
         try {

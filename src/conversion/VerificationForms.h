@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "datalayer/ColumnRules.h"
+
 namespace ado {
 class Connection;
 }
@@ -19,15 +21,12 @@ struct VerificationForms {
     std::vector<std::string> uncompared;                  // columns left out, with the reason
 };
 
-// Reads both tables' columns from the servers and pairs them by the copy's rules: columns
-// both editions have hold the source's value as the target column takes it (a Null, or an
-// empty text into a date, gives the target's default); columns only the target has hold
-// their default; the order lines are paired by their old key (kept in "unit") and their
-// parent links compared through it. Throws VbError when either side lacks the table.
+// Reads both tables' columns from the servers and pairs them by the column rules
+// (datalayer/ColumnRules.h): columns both editions have, and columns only the target has,
+// except those the target computes; the order lines are paired by their old key (kept in
+// "unit") and their parent links compared through it. Throws VbError when either side
+// lacks the table.
 VerificationForms PairColumns(ado::Connection& source, ado::Connection& target, const std::string& table);
 
-// A name in backticks, backticks inside doubled.
-std::string SqlIdentifier(const std::string& name);
-
-// An SQL text literal of any bytes (as hexadecimal, whatever the session's escaping rules).
-std::string SqlTextLiteral(const std::string& text);
+using ado::SqlIdentifier;
+using ado::SqlTextLiteral;

@@ -36,19 +36,27 @@ constexpr int kReadWriteTimeout = 3600;
 // - strict for every engine, so a value the target cannot hold as it is (too long, out of
 //   range, a character its column set lacks, Null into NOT NULL) is refused with the
 //   server's error on MyISAM as on InnoDB, however the server or its data source is set.
-//   Only STRICT_ALL_TABLES is added: zero dates the source holds are still accepted.
+//   Only STRICT_ALL_TABLES is added: zero dates the source holds are still accepted;
+// - in one time zone on every connection (kSessionTimeZone), whatever each server's
+//   default: a TIMESTAMP read from one server and written to another keeps its instant,
+//   and both sides of a verification read what is stored alike.
 // Returns the client port the server saw for this session (0 over a local socket).
 int PrepareSession(const odbc::Dbc& dbc) {
-    odbc::RunQuery(dbc, "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES')");
+    const std::string setUp =
+        std::string("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES'), ") +
+        "time_zone = '" + kSessionTimeZone + "'";
+    odbc::RunQuery(dbc, setUp);
     const odbc::QueryResult session = odbc::RunQuery(
         dbc,
         "SELECT CONCAT_WS(',', @@character_set_client, @@character_set_connection, @@character_set_results), "
-        "@@SESSION.sql_mode, (SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = CONNECTION_ID())");
-    if (session.rows.size() != 1 || session.rows[0].size() != 3)
+        "@@SESSION.sql_mode, (SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = CONNECTION_ID()), "
+        "@@SESSION.time_zone");
+    if (session.rows.size() != 1 || session.rows[0].size() != 4)
         Raise(vberr::kProviderError, kSource, "데이터베이스 연결의 설정을 읽을 수 없습니다.");
     const std::string charsets = session.rows[0][0].Text();
     const std::string mode = session.rows[0][1].Text();
     const std::string host = session.rows[0][2].Text();
+    const std::string sessionZone = session.rows[0][3].Text();
     if (charsets != "utf8mb4,utf8mb4,utf8mb4")
         Raise(vberr::kProviderError, kSource,
               "데이터베이스 연결의 문자 집합이 utf8mb4가 아닙니다(" + charsets +
@@ -57,6 +65,10 @@ int PrepareSession(const odbc::Dbc& dbc) {
         Raise(vberr::kProviderError, kSource,
               "데이터베이스 연결을 엄격 모드(STRICT_ALL_TABLES)로 설정하지 못했습니다(sql_mode: " + mode +
                   "). 값이 잘리거나 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
+    if (sessionZone != kSessionTimeZone)
+        Raise(vberr::kProviderError, kSource,
+              "데이터베이스 연결의 시간대를 " + std::string(kSessionTimeZone) + "(으)로 맞추지 못했습니다(time_zone: " +
+                  sessionZone + "). 날짜와 시각이 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
     // "address:port" over TCP, "localhost" over a local socket.
     const std::size_t colon = host.rfind(':');
     return colon == std::string::npos ? 0 : std::atoi(host.c_str() + colon + 1);

@@ -10,10 +10,13 @@ namespace ado {
 
 class Recordset;
 
+// The time zone of every session: values of TIMESTAMP columns are read and written in it.
+inline constexpr const char* kSessionTimeZone = "+00:00";
+
 // A connection to a database through an ODBC data source, in the manner of an ADO
 // connection. Failures reported by the driver raise OdbcError (a VbError numbered
 // -2147467259 with the driver's diagnostic text). Sessions speak utf8mb4 in strict mode
-// for every engine, and no wait for the server is unbounded. Recordsets
+// for every engine, in the time zone kSessionTimeZone, and no wait for the server is unbounded. Recordsets
 // opened over a connection keep it alive while they are open (when it is held by a
 // shared_ptr) and are closed with it.
 class Connection : public std::enable_shared_from_this<Connection> {

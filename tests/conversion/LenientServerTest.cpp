@@ -53,6 +53,38 @@ TEST(LenientServer, TargetSessionRefusesWhatTheTargetCannotHold) {
     }
 }
 
+// The target's server in another time zone than the source's (each its default): every
+// TIMESTAMP keeps its instant and every DATETIME its text; one shifted is found.
+TEST(LenientServer, TimestampsKeepTheirInstantBetweenServersInOtherTimeZones) {
+    OwnServer server("127.0.0.11", "NUTV_DB_TIME_ZONE=+09:00");
+    ConversionFixture f;
+    CreateCustomerDatabase(f.targetId, f.targetDb, server.address);
+    RegisterCustomer(f.targetId, f.targetDb, server.address);
+    const std::string table = "CREATE TABLE qlty (code INT PRIMARY KEY, at TIMESTAMP NULL, wall DATETIME)";
+    f.CreateZeroDateTables();
+    f.SourceSql(table +
+                "; INSERT INTO qlty SELECT seq, FROM_UNIXTIME(seq * 86413), "
+                "'2024-03-31 02:30:00' + INTERVAL seq HOUR FROM seq_1_to_80");
+    AdminSql(table + "; CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)",
+             f.targetDb, server.address);
+    ASSERT_NE(AdminScalar("SELECT @@time_zone", {}, server.address), AdminScalar("SELECT @@time_zone"));
+    f.Select({"qlty"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    const std::string rows = "SELECT code, UNIX_TIMESTAMP(at), wall FROM qlty ORDER BY code";
+    const std::vector<Row> source = AdminQuery(rows, f.sourceDb);
+    EXPECT_EQ(source.size(), 80u);
+    EXPECT_EQ(AdminQuery(rows, f.targetDb, server.address), source);
+    EXPECT_EQ(f.SummaryLines().at(4), "검증: 1/1 일치");
+
+    AdminSql("UPDATE qlty SET at = at + INTERVAL 1 HOUR WHERE code = 3", f.targetDb, server.address);
+    f.boxes.Clear();
+    f.form.cmdVerify_Click();
+    ASSERT_EQ(f.boxes.Prompts().size(), 1u);
+    EXPECT_NE(f.boxes.Prompts()[0].find("qlty: 원본 80행, 대상 80행, 다른 행의 키: code=3"), std::string::npos)
+        << f.boxes.Prompts()[0];
+}
+
 namespace {
 
 // The record's line that begins with `start` (empty when there is none).

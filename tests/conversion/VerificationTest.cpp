@@ -3,6 +3,8 @@
 // target afterwards, and rows the customer changes during a copy stay out of it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ConversionFixture.h"
 
 using namespace testsupport;
@@ -116,4 +118,49 @@ TEST_F(Verification, RowsChangedDuringTheCopyStayOutOfItAndRaiseNoMismatch) {
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM sale WHERE memo = '나중'"), "0");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM ordbook_d WHERE ordno = 9"), "0");
     EXPECT_EQ(f.SummaryLines()[4], "검증: 2/2 일치");
+}
+
+// Values a faithful copy stores in another type: a YEAR 0000, a BIT(1) widened, DOUBLE
+// halves and FLOATs into integers, DOUBLEs into text, and columns the target computes
+// (never written, never compared, named before the run and in its record).
+TEST_F(Verification, ConvertedValuesVerifyAndAChangedCellInEachIsFound) {
+    f.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, yr YEAR, flag BIT(1), half DOUBLE, whole DOUBLE, f FLOAT, "
+        "  big FLOAT, note DOUBLE, total INT, kept INT);"
+        "INSERT INTO qlty SELECT seq, IF(seq % 5 = 0, 0, 1990 + seq % 60), seq % 2, seq + 0.5, -seq - 0.5, seq / 3, "
+        "  seq * 1.5, seq / 7, seq, seq FROM seq_1_to_200");
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, yr YEAR NOT NULL DEFAULT 1999, flag BIT(8), "
+        "  half INT NOT NULL DEFAULT 0, whole INT, "
+        "  f BIGINT, big BIGINT NOT NULL DEFAULT 0, note TEXT, total INT AS (code * 2) VIRTUAL, "
+        "  kept INT AS (code + 1) STORED)");
+    f.form.SetChkAll(true);  // so that Select's unticking clears the fixture's choice
+    f.Select({"qlty"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(States(), std::vector<std::string>{"qlty 검증됨"});
+    EXPECT_EQ(f.SummaryLines().at(4), "검증: 1/1 일치");
+    EXPECT_EQ(f.TargetScalar("SELECT CONCAT(SUM(total = code * 2), ' ', SUM(kept = code + 1), ' ', SUM(yr = 0), ' ', "
+                             "SUM(half % 2 = 0)) FROM qlty"),
+              "200 200 40 200");  // halves to even, as the server stores them
+    const std::vector<std::string> lines = f.LogLines();
+    for (const char* column : {"total", "kept"}) {
+        const std::string named =
+            std::string("qlty.") + column + ": 대상 서버가 계산하는 열이라 복사하지 않고 원본과 비교하지 않습니다";
+        EXPECT_NE(std::find(lines.begin(), lines.end(), named), lines.end()) << named;
+        EXPECT_TRUE(Has(f.RecordText(), std::string("비교하지 않은 열: ") + column + " (대상 서버가 계산하는 열)"))
+            << f.RecordText();
+    }
+
+    f.TargetSql(
+        "UPDATE qlty SET yr = 2000 WHERE code = 5; UPDATE qlty SET flag = 3 WHERE code = 7;"
+        "UPDATE qlty SET half = half + 1 WHERE code = 9; UPDATE qlty SET whole = 0 WHERE code = 11;"
+        "UPDATE qlty SET f = f + 1 WHERE code = 13; UPDATE qlty SET big = big - 1 WHERE code = 15;"
+        "UPDATE qlty SET note = CONCAT(note, '1') WHERE code = 17");
+    Verify();
+    ASSERT_EQ(f.boxes.Prompts().size(), 1u);
+    EXPECT_TRUE(Has(f.boxes.Prompts()[0],
+                    "qlty: 원본 200행, 대상 200행, 다른 행의 키: code=11; code=13; code=15; code=17; code=5; code=7; "
+                    "code=9"))
+        << f.boxes.Prompts()[0];
 }

@@ -6,6 +6,7 @@
 
 #include "CustomerDataSource.h"
 #include "datalayer/BulkLoad.h"
+#include "datalayer/ColumnRules.h"
 #include "datalayer/Recordset.h"
 
 using ado::Recordset;
@@ -51,7 +52,8 @@ const std::vector<TypeCase>& Cases() {
          {"0", "0.5", "-0.5", "2.5", "99999999999999.999999", "-0.000001"},
          {"DECIMAL(20,6)", "DECIMAL(10,2)", "INT", "DOUBLE", "VARCHAR(40)"}},
         {"FLOAT",
-         {"0", "0.5", "-0.5", "4.5", "3.4028234663852886e38", "-3.4028234663852886e38", "1.17549435e-38", "16777216"},
+         {"0", "0.5", "-0.5", "4.5", "3.4028234663852886e38", "-3.4028234663852886e38", "1.17549435e-38", "16777216",
+          "3.3", "1e-45"},
          {"FLOAT", "DOUBLE", "BIGINT", "DECIMAL(60,10)"}},
         {"DOUBLE",
          {"0", "2.5", "-0.5", "0.1", "0.30000000000000004", "1e308", "-1.7976931348623157e308", "4.9e-324"},
@@ -106,6 +108,28 @@ std::string Copy(const std::shared_ptr<ado::Connection>& connection, const std::
     return "";
 }
 
+// Verification forms the source and a faithful copy alike, value for value; a cell changed
+// to another row's value no longer matches its source.
+void ExpectVerifiedAlike(const CustomerDataSource& ds, ado::Connection& connection, const std::string& copy,
+                         const std::vector<int>& taken, const std::vector<Row>& stored) {
+    const auto column = [&](const std::string& table) { return ado::ReadColumnTypes(connection, table).at(1); };
+    const std::optional<ado::ValueForms> forms = ado::CopiedValueForms(column("s"), column(copy));
+    ASSERT_TRUE(forms);
+    std::string ids;
+    for (int id : taken) ids += (ids.empty() ? "" : ",") + std::to_string(id);
+    const auto formed = [&](const std::string& table, const std::string& form) {
+        return ds.Query("SELECT id, ISNULL(" + form + "), " + form + " FROM " + table + " t WHERE id IN (" + ids +
+                        ") ORDER BY id");
+    };
+    const std::vector<Row> source = formed("s", forms->source);
+    EXPECT_EQ(formed(copy, forms->target), source);
+    const auto other = std::find_if(stored.begin(), stored.end(), [&](const Row& r) { return r[1] != stored[0][1]; });
+    if (other == stored.end()) return;
+    ds.Sql("UPDATE " + copy + " c JOIN r" + copy.substr(1) + " r ON r.id = " + *(*other)[0] +
+           " SET c.v = r.v WHERE c.id = " + *stored[0][0]);
+    EXPECT_NE(formed(copy, forms->target).at(0), source.at(0));
+}
+
 }  // namespace
 
 TEST(LoadEquivalence, LoadArraysAndTheServersCopyStoreTheSameBytes) {
@@ -155,6 +179,7 @@ TEST(LoadEquivalence, LoadArraysAndTheServersCopyStoreTheSameBytes) {
             EXPECT_EQ(reference.size(), taken.size());
             EXPECT_EQ(rows("b"), reference);
             EXPECT_EQ(rows("a"), reference);
+            if (!taken.empty()) ExpectVerifiedAlike(ds, *bulk, "b" + n, taken, reference);
         }
     }
     EXPECT_TRUE(bulk->BulkLoadRefusal().empty()) << bulk->BulkLoadRefusal();

@@ -13,8 +13,9 @@ namespace testsupport {
 // loopback address, with the shared server's accounts: for faults no other test may
 // meet (SIGSTOP, a global setting). Resumed and stopped when it goes.
 struct OwnServer {
-    explicit OwnServer(std::string address_) : address(std::move(address_)) {
-        if (Script("NUTV_DB_ADDRESSES=" + address, "start", "--tmpfs") != 0)
+    // `environment`: more settings for the script, such as "NUTV_DB_TIME_ZONE=+09:00".
+    explicit OwnServer(std::string address_, const std::string& environment = {}) : address(std::move(address_)) {
+        if (Script("NUTV_DB_ADDRESSES=" + address + " " + environment, "start", "--tmpfs") != 0)
             throw std::runtime_error("could not start a server on " + address);
         pid = std::stoi(ReadFile(dir / "mysqld.pid"));
     }

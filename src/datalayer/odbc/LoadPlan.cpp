@@ -2,64 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <initializer_list>
 
+#include "datalayer/ColumnRules.h"
 #include "datalayer/odbc/SqlText.h"
 
 namespace ado::odbc {
 
 namespace {
-
-bool OneOf(const std::string& type, std::initializer_list<const char*> names) {
-    return std::any_of(names.begin(), names.end(), [&type](const char* name) { return type == name; });
-}
-
-bool IntegerColumn(const std::string& type) {
-    return OneOf(type, {"tinyint", "smallint", "mediumint", "int", "bigint", "decimal"});
-}
-bool FloatingColumn(const std::string& type) {
-    return OneOf(type, {"float", "double"});
-}
-bool StringColumn(const std::string& type) {
-    return OneOf(type, {"char", "varchar", "tinytext", "text", "mediumtext", "longtext", "binary", "varbinary",
-                        "tinyblob", "blob", "mediumblob", "longblob"});
-}
-
-LoadForm FormFor(ValueKind kind, const std::string& type) {
-    switch (kind) {
-        case ValueKind::Integer:
-            // Digits read as text give the same integer as the bound one only where the
-            // column is a number (YEAR, BIT, ENUM, SET and dates read digits otherwise).
-            return IntegerColumn(type) ? LoadForm::Text : LoadForm::Integer;
-        case ValueKind::Double:
-            // The shortest text reads back as the same double; only a DOUBLE stores it as such.
-            return type == "double" ? LoadForm::Text : LoadForm::Double;
-        case ValueKind::Bytes:
-            // Bytes read as utf8mb4 text could be taken for parts of characters.
-            return LoadForm::Hex;
-        case ValueKind::Text:
-        case ValueKind::None:
-        default:
-            // Text is turned into the column's value by the same rules a bound text meets.
-            return LoadForm::Text;
-    }
-}
-
-// Whether IF(flag, converted, DEFAULT(column)) stores the converted value unchanged: the
-// IF takes one type for both of its branches, which must be the conversion's own.
-bool DefaultBeside(LoadForm form, const std::string& type) {
-    switch (form) {
-        case LoadForm::Text:
-            return true;
-        case LoadForm::Double:
-            return FloatingColumn(type);
-        case LoadForm::Hex:
-            return StringColumn(type);
-        case LoadForm::Integer:
-        default:
-            return false;
-    }
-}
 
 std::string Converted(LoadForm form, const std::string& variable) {
     switch (form) {
@@ -91,8 +40,8 @@ std::optional<std::vector<LoadColumn>> PlanLoad(const std::vector<std::string>& 
         if (!used[c]) continue;
         const auto type = dataTypes.find(Lower(columns[c]));
         if (type == dataTypes.end()) return std::nullopt;
-        const LoadForm form = FormFor(kinds[c], type->second);
-        if (!everyRow[c] && !DefaultBeside(form, type->second)) return std::nullopt;
+        const LoadForm form = LoadFormFor(kinds[c], type->second);
+        if (!everyRow[c] && !LoadDefaultBeside(form, type->second)) return std::nullopt;
         plan.push_back({c, form, everyRow[c] != 0});
     }
     if (plan.empty()) return std::nullopt;

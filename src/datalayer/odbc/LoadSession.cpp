@@ -148,9 +148,9 @@ bool LoadSession::Connect(const Dbc& copy) {
         return false;
     const auto session = FirstRow(
         "SELECT CONCAT_WS(',', @@character_set_client, @@character_set_connection, @@character_set_results), "
-        "@@SESSION.sql_mode, DATABASE(), CURRENT_USER(), @@SESSION.autocommit");
+        "@@SESSION.sql_mode, DATABASE(), CURRENT_USER(), @@SESSION.autocommit, @@SESSION.time_zone");
     if (!session || (*session)[0] != "utf8mb4,utf8mb4,utf8mb4" || (*session)[1] != mode || (*session)[2] != database ||
-        (*session)[3] != account || (*session)[4] != "0") {
+        (*session)[3] != account || (*session)[4] != "0" || (*session)[5] != zone) {
         End("LOAD DATA용 연결의 설정이 복사 연결과 다릅니다.", false);
         return false;
     }
