@@ -28,14 +28,6 @@ void Store(const std::string& key, const std::string& value) {
     SaveSetting(kApp, "Config", key, value);
 }
 
-// The settings folder, every file in it read whole.
-std::string EverythingUnder(const std::string& folder) {
-    std::string all;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        if (entry.is_regular_file()) all += testsupport::ReadFile(entry.path());
-    return all;
-}
-
 // The test's own settings folder and keyring, with the program's keyring installed.
 struct Desktop {
     std::optional<std::string> Remembered() const { return secrets.Lookup(kApp, "passwd"); }
@@ -132,7 +124,7 @@ TEST(LoginDialog, CheckBoxWritesAtOnce) {
     EXPECT_EQ(d.chkpwdSave().Value, 1);
     EXPECT_EQ(Stored("issave_passwd"), "1");
     EXPECT_EQ(desktop.Remembered(), "pw1-기억");
-    EXPECT_EQ(EverythingUnder(desktop.env.ConfigHome()).find("pw1"), std::string::npos);
+    EXPECT_EQ(testsupport::EverythingUnder(desktop.env.ConfigHome()).find("pw1"), std::string::npos);
     EXPECT_EQ(std::filesystem::status(SettingsFilePath(kApp)).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
@@ -153,7 +145,7 @@ TEST(LoginDialog, APasswordLeftInTheSettingsFileMovesIntoTheKeyring) {
     EXPECT_EQ(desktop.Remembered(), "옛 암호=1");
     EXPECT_EQ(Stored("passwd"), "<none>");
     EXPECT_EQ(Stored("issave_passwd"), "1");
-    EXPECT_EQ(EverythingUnder(desktop.env.ConfigHome()).find("암호"), std::string::npos);
+    EXPECT_EQ(testsupport::EverythingUnder(desktop.env.ConfigHome()).find("암호"), std::string::npos);
 }
 
 TEST(LoginDialog, WithoutAKeyringTheDialogSaysSoAndKeepsNoPassword) {
@@ -174,7 +166,7 @@ TEST(LoginDialog, WithoutAKeyringTheDialogSaysSoAndKeepsNoPassword) {
     d.SetFocus(Control::txtPassword);
     d.SetPasswordText("새암호");
     d.SetFocus(Control::cmdOK);
-    const std::string all = EverythingUnder(env.ConfigHome());
+    const std::string all = testsupport::EverythingUnder(env.ConfigHome());
     EXPECT_EQ(all.find("암호"), std::string::npos) << all;
     EXPECT_EQ(Stored("passwd"), "<none>");
 }

@@ -97,13 +97,7 @@ protected:
         });
     }
 
-    // Everything in the settings folder, read whole.
-    std::string Settings() const {
-        std::string all;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(env->ConfigHome()))
-            if (entry.is_regular_file()) all += testsupport::ReadFile(entry.path());
-        return all;
-    }
+    std::string Settings() const { return testsupport::EverythingUnder(env->ConfigHome()); }
 
     std::string user = UniqueUserId();
     std::string mac = UniqueMac();

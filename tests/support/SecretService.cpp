@@ -106,6 +106,13 @@ std::optional<std::string> SecretService::Lookup(const std::string& service, con
     return ReadFile(out);
 }
 
+std::string EverythingUnder(const std::string& folder) {
+    std::string all;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) all += ReadFile(entry.path());
+    return all;
+}
+
 NoSessionBus::NoSessionBus() : oldAddress_(SwapAddress("unix:path=/nonexistent/nutv-no-bus")) {}
 
 NoSessionBus::~NoSessionBus() {

@@ -29,6 +29,9 @@ private:
     std::optional<platform::ChildProcess> keyring_;
 };
 
+// Every file under a folder, read whole one after another: where no secret may be found.
+std::string EverythingUnder(const std::string& folder);
+
 // While it lives, no session bus answers: a desktop without a keyring.
 class NoSessionBus {
 public:
