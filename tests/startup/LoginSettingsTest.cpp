@@ -135,42 +135,6 @@ TEST(LoginDialog, CheckBoxWritesAtOnce) {
     EXPECT_EQ(Stored("passwd"), "<none>");
 }
 
-TEST(LoginDialog, APasswordLeftInTheSettingsFileMovesIntoTheKeyring) {
-    Desktop desktop;
-    Store("issave_passwd", "1");
-    Store("passwd", "옛 암호=1");
-    ShownDialog shown;
-    EXPECT_EQ(shown.dialog.txtPassword().Text, "옛 암호=1");
-    EXPECT_EQ(shown.dialog.chkpwdSave().Value, 1);
-    EXPECT_EQ(desktop.Remembered(), "옛 암호=1");
-    EXPECT_EQ(Stored("passwd"), "<none>");
-    EXPECT_EQ(Stored("issave_passwd"), "1");
-    EXPECT_EQ(testsupport::EverythingUnder(desktop.env.ConfigHome()).find("암호"), std::string::npos);
-}
-
-TEST(LoginDialog, WithoutAKeyringTheDialogSaysSoAndKeepsNoPassword) {
-    testsupport::IsolatedEnvironment env;
-    testsupport::NoSessionBus noKeyring;
-    testsupport::QtKeyringInstalled keyring;
-    Store("issave_passwd", "1");
-    Store("passwd", "옛암호");
-    ShownDialog shown;
-    frmLogin& d = shown.dialog;
-    // The old password still serves this sign-in, but leaves the file.
-    EXPECT_EQ(d.txtPassword().Text, "옛암호");
-    EXPECT_EQ(d.lblNote().Caption, "이 컴퓨터에서는 암호를 저장할 수 없습니다.");
-    EXPECT_EQ(d.chkpwdSave().Value, 0);
-    EXPECT_FALSE(d.chkpwdSave().Enabled);
-    d.ClickCheckBox();
-    EXPECT_EQ(d.chkpwdSave().Value, 0);
-    d.SetFocus(Control::txtPassword);
-    d.SetPasswordText("새암호");
-    d.SetFocus(Control::cmdOK);
-    const std::string all = testsupport::EverythingUnder(env.ConfigHome());
-    EXPECT_EQ(all.find("암호"), std::string::npos) << all;
-    EXPECT_EQ(Stored("passwd"), "<none>");
-}
-
 TEST(LoginDialog, LeavingTheEditedPasswordSavesItOnlyWhenChecked) {
     Desktop desktop;
     Store("issave_passwd", "1");

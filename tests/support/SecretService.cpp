@@ -3,11 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -68,25 +66,12 @@ SecretService::SecretService() {
          dir_ / "unlock"},
         own);
     if (!keyring_) throw std::runtime_error("gnome-keyring-daemon cannot be started");
-    // Ready once the keyring answers on the bus.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (!std::filesystem::exists(socket) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const std::vector<std::string> ping{"dbus-send",
-                                        "--bus=" + address_,
-                                        "--print-reply",
-                                        "--dest=org.freedesktop.secrets",
-                                        "/org/freedesktop/secrets",
-                                        "org.freedesktop.DBus.Peer.Ping"};
-    const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    while (RunToEnd(ping, Options({}, quiet)) != 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::close(quiet);
-            throw std::runtime_error("the keyring daemon did not come up on its bus");
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ::close(quiet);
+    // Ready once the keyring answers on its bus.
+    const std::string ping = "dbus-send --bus=" + address_ +
+                             " --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets"
+                             " org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1";
+    if (RunToEnd({"timeout", "15", "sh", "-c", "until " + ping + "; do sleep 0.05; done"}, own) != 0)
+        throw std::runtime_error("the keyring daemon did not come up on its bus");
     oldAddress_ = SwapAddress(address_);
 }
 
