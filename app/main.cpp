@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "gui/AppIcon.h"
 #include "gui/KoreanUi.h"
 #include "gui/MessageBoxes.h"
+#include "gui/QtKeyring.h"
 #include "gui/QtStartupUi.h"
 #include "startup/AccountCopy.h"
 #include "startup/ProgramStart.h"
@@ -67,6 +69,7 @@ int main(int argc, char** argv) {
     KoreanTranslation korean;
     UseKoreanUiFont();
     SetMsgBoxHandler(QtMsgBoxHandler());
+    SetPasswordKeyring(std::make_unique<QtKeyring>());
     if (refusal) {
         MsgBox(*refusal, mb::kOkOnly | mb::kCritical);
         return 1;

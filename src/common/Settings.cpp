@@ -168,3 +168,13 @@ void SaveSetting(const std::string& appName, const std::string& section, const s
     target->entries.emplace_back(key, value);
     Store(path, ini);
 }
+
+void DeleteSetting(const std::string& appName, const std::string& section, const std::string& key) {
+    const std::string path = SettingsFilePath(appName);
+    IniFile ini = Load(path);
+    for (auto& s : ini) {
+        if (s.name != section) continue;
+        const auto removed = std::erase_if(s.entries, [&key](const auto& entry) { return entry.first == key; });
+        if (removed > 0) return Store(path, ini);
+    }
+}

@@ -11,5 +11,9 @@ std::string GetSetting(const std::string& appName, const std::string& section, c
 void SaveSetting(const std::string& appName, const std::string& section, const std::string& key,
                  const std::string& value);
 
+// Removes one value; a file without it is left as it is. Raises VbError 75 when the
+// file cannot be written.
+void DeleteSetting(const std::string& appName, const std::string& section, const std::string& key);
+
 // Where the values of an application name are kept.
 std::string SettingsFilePath(const std::string& appName);

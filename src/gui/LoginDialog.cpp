@@ -36,6 +36,9 @@ LoginDialog::LoginDialog(frmLogin& model, std::function<void()> activated, QWidg
         lblLabels_[i].setObjectName(QStringLiteral("lblLabels_%1").arg(i));
         lblLabels_[i].setTextFormat(Qt::PlainText);
     }
+    lblNote_.setObjectName(QStringLiteral("lblNote"));
+    lblNote_.setTextFormat(Qt::PlainText);
+    lblNote_.setWordWrap(true);
     txtUserName_.setObjectName(QStringLiteral("txtUserName"));
     txtPassword_.setObjectName(QStringLiteral("txtPassword"));
     txtPassword_.setEchoMode(QLineEdit::Password);
@@ -52,10 +55,11 @@ LoginDialog::LoginDialog(frmLogin& model, std::function<void()> activated, QWidg
     grid_.addWidget(&lblLabels_[1], 1, 0);
     grid_.addWidget(&txtPassword_, 1, 1);
     grid_.addWidget(&chkpwdSave_, 1, 2);
+    grid_.addWidget(&lblNote_, 2, 0, 1, 3);
     buttons_.addStretch(1);
     buttons_.addWidget(&cmdOK_);
     buttons_.addWidget(&cmdCancel_);
-    grid_.addLayout(&buttons_, 2, 0, 1, 3);
+    grid_.addLayout(&buttons_, 3, 0, 1, 3);
     grid_.setColumnMinimumWidth(1, 180);
     setLayout(&grid_);
     setTabOrder(&txtUserName_, &txtPassword_);
@@ -179,6 +183,8 @@ void LoginDialog::Refresh() {
     syncing_ = true;
     setWindowTitle(ToQ(model_.Caption()));
     for (int i = 0; i < 2; ++i) lblLabels_[i].setText(ToQ(model_.lblLabels(i).Caption));
+    lblNote_.setText(ToQ(model_.lblNote().Caption));
+    lblNote_.setVisible(!model_.lblNote().Caption.empty());
 
     const login::TextBox& user = model_.txtUserName();
     if (txtUserName_.text() != ToQ(user.Text)) txtUserName_.setText(ToQ(user.Text));
@@ -199,6 +205,7 @@ void LoginDialog::Refresh() {
 
     chkpwdSave_.setText(ToQ(model_.chkpwdSave().Caption));
     chkpwdSave_.setChecked(model_.chkpwdSave().Value == 1);
+    chkpwdSave_.setEnabled(model_.chkpwdSave().Enabled);
     cmdOK_.setText(ToQ(model_.cmdOK().Caption));
     cmdOK_.setDefault(model_.cmdOK().Default);
     cmdCancel_.setText(ToQ(model_.cmdCancel().Caption));

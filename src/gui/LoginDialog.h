@@ -56,6 +56,7 @@ private:
     std::function<void()> activated_;
 
     std::array<QLabel, 2> lblLabels_;
+    QLabel lblNote_;
     QLineEdit txtUserName_;
     QLineEdit txtPassword_;
     QCheckBox chkpwdSave_;

@@ -21,6 +21,7 @@ struct TextBox {
 struct CheckBox {
     std::string Caption;
     int Value = 0;  // 0 unchecked, 1 checked
+    bool Enabled = true;
 };
 
 struct CommandButton {

@@ -12,6 +12,7 @@
 #include "mysqlclient/cMySQL.h"
 #include "startup/EndProcess.h"
 #include "startup/InhouseAccount.h"
+#include "startup/PasswordKeyring.h"
 #include "startup/modVarokDBConsts.h"
 
 namespace {
@@ -19,7 +20,10 @@ namespace {
 constexpr const char* kSettingsApp = "바록 업무관리";
 constexpr const char* kSettingsSection = "Config";
 constexpr const char* kIsSavePasswd = "issave_passwd";
+// The key under which an earlier version kept the password in clear; in the keyring the
+// password keeps the same name, with the settings' application name as its service.
 constexpr const char* kPasswd = "passwd";
+constexpr const char* kNoKeyringNote = "이 컴퓨터에서는 암호를 저장할 수 없습니다.";
 
 // A typed text up to its first NUL: what follows a NUL takes no part in the sign-in.
 std::string BeforeNul(const std::string& text) {
@@ -44,10 +48,49 @@ frmLogin::~frmLogin() = default;
 
 void frmLogin::Form_Load() {
     LoginSucceeded_ = false;
-    SetPasswordText(GetSetting(kSettingsApp, kSettingsSection, kPasswd, txtPassword_.Text));
+    SetPasswordText(LoadRememberedPassword());
     // The click event this fires saves nothing: the dialog is not visible yet.
-    SetCheckBoxValue(CheckBoxValueOf(GetSetting(kSettingsApp, kSettingsSection, kIsSavePasswd, "0")));
+    if (keyringAnswers_)
+        SetCheckBoxValue(CheckBoxValueOf(GetSetting(kSettingsApp, kSettingsSection, kIsSavePasswd, "0")));
     FirstActivate_ = true;
+}
+
+std::string frmLogin::LoadRememberedPassword() {
+    std::string password = txtPassword_.Text;
+    const PasswordKeyring::Secret stored = InstalledPasswordKeyring().Read(kSettingsApp, kPasswd);
+    if (stored.answer == PasswordKeyring::Answer::Done) password = remembered_ = stored.text;
+    if (stored.answer == PasswordKeyring::Answer::Unavailable) KeyringUnavailable();
+
+    const std::string inClear = GetSetting(kSettingsApp, kSettingsSection, kPasswd);
+    if (!inClear.empty()) {
+        password = inClear;
+        RememberPassword(inClear);
+    }
+    try {
+        DeleteSetting(kSettingsApp, kSettingsSection, kPasswd);
+    } catch (const VbError& error) {
+        MsgBox(ErrorReportText(error, "Form_Load", ReportOwner::Form, "frmLogin"), mb::kOkOnly);
+    }
+    return password;
+}
+
+void frmLogin::RememberPassword(const std::string& password) {
+    if (!keyringAnswers_ || password == remembered_) return;
+    PasswordKeyring& keyring = InstalledPasswordKeyring();
+    const PasswordKeyring::Answer answer =
+        password.empty() ? keyring.Delete(kSettingsApp, kPasswd) : keyring.Write(kSettingsApp, kPasswd, password);
+    if (answer == PasswordKeyring::Answer::Done)
+        remembered_ = password;
+    else
+        KeyringUnavailable();
+}
+
+void frmLogin::KeyringUnavailable() {
+    keyringAnswers_ = false;
+    lblNote_.Caption = kNoKeyringNote;
+    chkpwdSave_.Enabled = false;
+    SetCheckBoxValue(0);
+    Changed();
 }
 
 void frmLogin::Form_Activate() {
@@ -90,6 +133,8 @@ void frmLogin::cmdOK_Click() {
     auto [rs, count] = LoginQuery(sql);
     // A failed statement counts -1: a wrong password like no match.
     if (count >= 1) {
+        // The password that signed in is the one to remember.
+        if (chkpwdSave_.Value == 1) RememberPassword(txtPassword_.Text);
         LoginSucceeded_ = true;
         Hide();
     } else {
@@ -108,7 +153,7 @@ void frmLogin::chkpwdSave_Click() {
     // Form_Load sets the box before the dialog is shown: that is no click of the user's.
     if (!visible_) return;
     SaveLoginSetting(kIsSavePasswd, std::to_string(chkpwdSave_.Value), "chkpwdSave_Click");
-    SaveLoginSetting(kPasswd, chkpwdSave_.Value == 1 ? txtPassword_.Text : std::string(), "chkpwdSave_Click");
+    RememberPassword(chkpwdSave_.Value == 1 ? txtPassword_.Text : std::string());
 }
 
 void frmLogin::txtPassword_Change() {
@@ -120,8 +165,7 @@ void frmLogin::txtPassword_GotFocus() {
 }
 
 void frmLogin::txtPassword_LostFocus() {
-    if (chkpwdSave_.Value == 1 && PasswordEdited_)
-        SaveLoginSetting(kPasswd, txtPassword_.Text, "txtPassword_LostFocus");
+    if (chkpwdSave_.Value == 1 && PasswordEdited_) RememberPassword(txtPassword_.Text);
 }
 
 void frmLogin::Form_Unload() {

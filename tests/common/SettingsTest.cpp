@@ -29,6 +29,16 @@ TEST(Settings, KoreanNamesAndAwkwardValuesRoundTrip) {
     EXPECT_EQ(GetSetting("누리Tarn_To_누리Velm", "Config", "passwd", "none"), "none");
     SaveSetting("바록 업무관리", "Config", "passwd", "");
     EXPECT_EQ(GetSetting("바록 업무관리", "Config", "passwd", "default"), "");
+    // A deleted value is gone from its section only; the file keeps no trace of it.
+    SaveSetting("바록 업무관리", "Config", "passwd", tricky);
+    DeleteSetting("바록 업무관리", "Config", "passwd");
+    EXPECT_EQ(GetSetting("바록 업무관리", "Config", "passwd", "default"), "default");
+    EXPECT_EQ(GetSetting("바록 업무관리", "Config", "issave_passwd"), "1");
+    EXPECT_EQ(GetSetting("바록 업무관리", "다른 절", "passwd"), "other");
+    EXPECT_EQ(testsupport::ReadFile(SettingsFilePath("바록 업무관리")).find("앞뒤"), std::string::npos);
+    DeleteSetting("누리Tarn_To_누리Velm", "Config", "passwd");  // nothing to delete: no file made
+    struct stat st {};
+    EXPECT_NE(::stat(SettingsFilePath("누리Tarn_To_누리Velm").c_str(), &st), 0);
 }
 
 TEST(Settings, FileIsReadableByItsOwnerOnly) {

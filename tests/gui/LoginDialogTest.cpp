@@ -19,6 +19,8 @@
 #include "gui/LoginDialog.h"
 #include "gui/MessageBoxes.h"
 #include "startup/frmLogin.h"
+#include "support/QtKeyringInstalled.h"
+#include "support/SecretService.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -56,6 +58,8 @@ protected:
     }
 
     testsupport::IsolatedEnvironment env;
+    testsupport::SecretService secrets;
+    testsupport::QtKeyringInstalled keyring;
     guitest::MessageBoxAnswerer answerer;
     frmLogin model;
     std::optional<LoginDialog> dialog;
@@ -92,6 +96,9 @@ TEST_F(LoginDialogTest, ShowsTheRememberedPasswordMasked) {
     SaveSetting(kLoginApp, "Config", "passwd", "기억된암호");
     Load();
     EXPECT_TRUE(Get<QCheckBox>("chkpwdSave").isChecked());
+    EXPECT_TRUE(Get<QCheckBox>("chkpwdSave").isEnabled());
+    EXPECT_TRUE(Get<QLabel>("lblNote").isHidden());
+    EXPECT_EQ(secrets.Lookup(kLoginApp, "passwd"), "기억된암호");  // moved out of the settings file
     EXPECT_EQ(Get<QLineEdit>("txtPassword").text(), QStringLiteral("기억된암호"));
     EXPECT_EQ(Get<QLineEdit>("txtPassword").displayText(), QStringLiteral("*****"));
 }
@@ -134,13 +141,27 @@ TEST_F(LoginDialogTest, CheckBoxClickRemembersThePassword) {
         QTest::keyClicks(&password, QStringLiteral("pw1"));
         QTest::mouseClick(&Get<QCheckBox>("chkpwdSave"), Qt::LeftButton);
         EXPECT_EQ(GetSetting(kLoginApp, "Config", "issave_passwd"), "1");
-        EXPECT_EQ(GetSetting(kLoginApp, "Config", "passwd"), "pw1");
+        EXPECT_EQ(secrets.Lookup(kLoginApp, "passwd"), "pw1");
         QTest::mouseClick(&Get<QCheckBox>("chkpwdSave"), Qt::LeftButton);
-        EXPECT_EQ(GetSetting(kLoginApp, "Config", "passwd", "missing"), "");
+        EXPECT_EQ(secrets.Lookup(kLoginApp, "passwd"), std::nullopt);
+        EXPECT_EQ(GetSetting(kLoginApp, "Config", "passwd", "missing"), "missing");
         QTest::mouseClick(&Get<QPushButton>("cmdCancel"), Qt::LeftButton);
     });
     EXPECT_TRUE(scriptDone);
     EXPECT_FALSE(model.LoginSucceeded());
+}
+
+TEST_F(LoginDialogTest, WithoutAKeyringTheDialogSaysSo) {
+    testsupport::NoSessionBus noKeyring;
+    Load();
+    model.Show();
+    const QLabel& note = Get<QLabel>("lblNote");
+    EXPECT_FALSE(note.isHidden());
+    EXPECT_EQ(note.text(), QStringLiteral("이 컴퓨터에서는 암호를 저장할 수 없습니다."));
+    EXPECT_FALSE(Get<QCheckBox>("chkpwdSave").isEnabled());
+    EXPECT_FALSE(Get<QCheckBox>("chkpwdSave").isChecked());
+    dialog->show();
+    guitest::SaveScreenshot(*dialog, "frmLogin-no-keyring");
 }
 
 TEST_F(LoginDialogTest, CloseBoxEndsTheDialogNotSignedIn) {

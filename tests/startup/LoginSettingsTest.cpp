@@ -1,14 +1,19 @@
 // The login dialog without a database: its controls, loading the remembered values and
-// the rules for writing them.
+// the rules for writing them: the password in a Secret Service of the test's own, never
+// in the settings file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "common/MsgBox.h"
 #include "common/Settings.h"
+#include "startup/PasswordKeyring.h"
 #include "startup/frmLogin.h"
+#include "support/QtKeyringInstalled.h"
 #include "support/ScriptedMsgBox.h"
+#include "support/SecretService.h"
 #include "support/TestEnvironment.h"
 
 using login::Control;
@@ -22,6 +27,14 @@ std::string Stored(const std::string& key) {
 void Store(const std::string& key, const std::string& value) {
     SaveSetting(kApp, "Config", key, value);
 }
+
+// The test's own settings folder and keyring, with the program's keyring installed.
+struct Desktop {
+    std::optional<std::string> Remembered() const { return secrets.Lookup(kApp, "passwd"); }
+    testsupport::IsolatedEnvironment env;
+    testsupport::SecretService secrets;
+    testsupport::QtKeyringInstalled keyring;
+};
 
 struct FileStamp {
     std::string content;
@@ -63,7 +76,7 @@ TEST(LoginDialog, ControlsCarryTheirCaptions) {
 }
 
 TEST(LoginDialog, LoadShowsTheRememberedValuesAndWritesNothing) {
-    testsupport::IsolatedEnvironment env;
+    Desktop desktop;
     const std::string file = SettingsFilePath(kApp);
     {
         frmLogin d;
@@ -75,13 +88,15 @@ TEST(LoginDialog, LoadShowsTheRememberedValuesAndWritesNothing) {
         EXPECT_FALSE(d.LoginSucceeded());
     }
     Store("issave_passwd", "1");
-    Store("passwd", "비밀'pw");
+    ASSERT_EQ(InstalledPasswordKeyring().Write(kApp, "passwd", "비밀'pw"), PasswordKeyring::Answer::Done);
     const FileStamp before = Stamp(file);
     {
         frmLogin d;
         d.Form_Load();
         EXPECT_EQ(d.txtPassword().Text, "비밀'pw");
         EXPECT_EQ(d.chkpwdSave().Value, 1);
+        EXPECT_TRUE(d.chkpwdSave().Enabled);
+        EXPECT_EQ(d.lblNote().Caption, "");
         EXPECT_FALSE(d.Visible());
     }
     EXPECT_TRUE(Stamp(file) == before) << "loading rewrote the settings file";
@@ -96,33 +111,34 @@ TEST(LoginDialog, LoadShowsTheRememberedValuesAndWritesNothing) {
 }
 
 TEST(LoginDialog, CheckBoxWritesAtOnce) {
-    testsupport::IsolatedEnvironment env;
+    Desktop desktop;
     ShownDialog shown;
     frmLogin& d = shown.dialog;
     d.SetFocus(Control::txtPassword);
-    d.SetPasswordText("pw1");
+    d.SetPasswordText("pw1-기억");
     d.SetFocus(Control::chkpwdSave);
     // Leaving the box while unchecked saved nothing.
-    EXPECT_EQ(Stored("passwd"), "<none>");
+    EXPECT_EQ(desktop.Remembered(), std::nullopt);
 
     d.ClickCheckBox();
     EXPECT_EQ(d.chkpwdSave().Value, 1);
     EXPECT_EQ(Stored("issave_passwd"), "1");
-    EXPECT_EQ(Stored("passwd"), "pw1");
-    // The password is kept as plain text, so only its owner may read the file.
+    EXPECT_EQ(desktop.Remembered(), "pw1-기억");
+    EXPECT_EQ(testsupport::EverythingUnder(desktop.env.ConfigHome()).find("pw1"), std::string::npos);
     EXPECT_EQ(std::filesystem::status(SettingsFilePath(kApp)).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     d.ClickCheckBox();
     EXPECT_EQ(d.chkpwdSave().Value, 0);
     EXPECT_EQ(Stored("issave_passwd"), "0");
-    EXPECT_EQ(Stored("passwd"), "");
+    EXPECT_EQ(desktop.Remembered(), std::nullopt);
+    EXPECT_EQ(Stored("passwd"), "<none>");
 }
 
 TEST(LoginDialog, LeavingTheEditedPasswordSavesItOnlyWhenChecked) {
-    testsupport::IsolatedEnvironment env;
+    Desktop desktop;
     Store("issave_passwd", "1");
-    Store("passwd", "old");
+    ASSERT_EQ(InstalledPasswordKeyring().Write(kApp, "passwd", "old"), PasswordKeyring::Answer::Done);
     ShownDialog shown;
     frmLogin& d = shown.dialog;
 
@@ -130,41 +146,42 @@ TEST(LoginDialog, LeavingTheEditedPasswordSavesItOnlyWhenChecked) {
     d.SetFocus(Control::txtPassword);
     EXPECT_FALSE(d.PasswordEdited());
     d.SetFocus(Control::cmdOK);
-    EXPECT_EQ(Stored("passwd"), "old");
-    Store("passwd", "changed elsewhere");
+    EXPECT_EQ(desktop.Remembered(), "old");
+    ASSERT_EQ(InstalledPasswordKeyring().Write(kApp, "passwd", "changed elsewhere"), PasswordKeyring::Answer::Done);
     d.SetFocus(Control::txtPassword);
     d.SetFocus(Control::cmdCancel);
-    EXPECT_EQ(Stored("passwd"), "changed elsewhere");
+    EXPECT_EQ(desktop.Remembered(), "changed elsewhere");
 
     // Edited and left while checked: saved.
     d.SetFocus(Control::txtPassword);
     d.SetPasswordText("new");
     EXPECT_TRUE(d.PasswordEdited());
     d.SetFocus(Control::chkpwdSave);
-    EXPECT_EQ(Stored("passwd"), "new");
+    EXPECT_EQ(desktop.Remembered(), "new");
 
-    // Unchecked (which clears the stored password): editing and leaving saves nothing.
+    // Unchecked (which forgets the password): editing and leaving saves nothing.
     d.ClickCheckBox();
-    EXPECT_EQ(Stored("passwd"), "");
+    EXPECT_EQ(desktop.Remembered(), std::nullopt);
     d.SetFocus(Control::txtPassword);
     d.SetPasswordText("newer");
     d.SetFocus(Control::cmdOK);
-    EXPECT_EQ(Stored("passwd"), "");
+    EXPECT_EQ(desktop.Remembered(), std::nullopt);
     EXPECT_EQ(Stored("issave_passwd"), "0");
 }
 
 TEST(LoginDialog, UnwritableSettingsAreReportedAndTheDialogGoesOn) {
-    testsupport::IsolatedEnvironment env;
+    Desktop desktop;
     testsupport::ScriptedMsgBox boxes;
     ShownDialog shown;
     frmLogin& d = shown.dialog;
     d.SetPasswordText("pw");
     // A settings folder below a plain file cannot be made, not even by root.
-    testsupport::WriteFile(env.dir() / "plain", "");
-    ::setenv("XDG_CONFIG_HOME", (env.dir() / "plain/config").c_str(), 1);
+    testsupport::WriteFile(desktop.env.dir() / "plain", "");
+    ::setenv("XDG_CONFIG_HOME", (desktop.env.dir() / "plain/config").c_str(), 1);
     d.ClickCheckBox();
     EXPECT_EQ(d.chkpwdSave().Value, 1);
-    ASSERT_EQ(boxes.Boxes().size(), 2u);  // both writes fail
+    EXPECT_EQ(desktop.Remembered(), "pw");  // the keyring took the password all the same
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].prompt.rfind("Error 75 (Path/File access error", 0), 0u) << boxes.Boxes()[0].prompt;
     EXPECT_TRUE(boxes.Boxes()[0].prompt.ends_with(") in procedure chkpwdSave_Click of Form frmLogin"))
         << boxes.Boxes()[0].prompt;

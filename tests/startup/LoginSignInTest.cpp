@@ -125,8 +125,11 @@ TEST_F(SignIn, StaleRememberedPasswordIsRefusedAndSelected) {
     auto out = Run();
     ExpectRefused(out, "0+3");
     EXPECT_EQ(out.boxes.size(), 1u);
+    // Without a keyring the password left the settings file and is kept nowhere.
+    EXPECT_EQ(GetSetting(kApp, "Config", "passwd", "<none>"), "<none>");
 
     // Typing the right one after the refusal signs in.
+    Remember("1", "old");
     out = Run(TypeAndOk("new-pw"));
     ASSERT_TRUE(out.bodyReturned) << out.failure;
     ASSERT_EQ(out.boxes.size(), 1u);

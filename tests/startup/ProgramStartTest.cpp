@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "InhouseRows.h"
@@ -17,6 +18,8 @@
 #include "startup/ProgramStart.h"
 #include "startup/StartupUi.h"
 #include "startup/frmLogin.h"
+#include "support/QtKeyringInstalled.h"
+#include "support/SecretService.h"
 #include "support/TestEnvironment.h"
 #include "support/VersionedProgram.h"
 
@@ -82,6 +85,9 @@ protected:
     sandbox::Outcome StartWith(ScriptedUi::Script script, int serverConnections,
                                const std::function<StartupSteps(sandbox::Child&)>& steps) const {
         return sandbox::RunInSandbox({{{"eth0", mac}}, serverConnections}, [&](sandbox::Child& child) {
+            inChild = &child;
+            std::optional<testsupport::QtKeyringInstalled> keyring;
+            if (withKeyring) keyring.emplace();
             ScriptedUi ui(child, script);
             platform::SingleInstanceLock lock = StartProgram(ui, steps(child));
             child.Note("returned");
@@ -91,9 +97,13 @@ protected:
         });
     }
 
+    std::string Settings() const { return testsupport::EverythingUnder(env->ConfigHome()); }
+
     std::string user = UniqueUserId();
     std::string mac = UniqueMac();
     std::unique_ptr<testsupport::IsolatedEnvironment> env;
+    bool withKeyring = false;                   // the program's keyring installed in the started program
+    mutable sandbox::Child* inChild = nullptr;  // for scripts, inside the started program
 };
 
 using Notes = std::vector<std::string>;
@@ -212,4 +222,83 @@ TEST_F(ProgramStart, TheProgramsOwnStepsRunTheUpdateLauncherFirst) {
     ASSERT_EQ(out.boxes.size(), 1u);
     EXPECT_EQ(out.boxes[0].prompt, "UpdProbeV1.exe의 최신버전 정보를 읽어올 수 없습니다!");
     EXPECT_EQ(out.boxes[0].buttons, 16);
+}
+
+TEST_F(ProgramStart, TheRememberedPasswordLivesInTheDesktopsKeyring) {
+    testsupport::SecretService secrets;
+    withKeyring = true;
+    const std::string password = "기억할 암호'7";
+    AddUser(user, password);
+    const auto remembered = [&] { return secrets.Lookup("바록 업무관리", "passwd"); };
+    const Notes signedIn{"update", "login shown", "main window", "returned"};
+    // An earlier version's password, in clear in the settings file.
+    SaveSetting("바록 업무관리", "Config", "issave_passwd", "1");
+    SaveSetting("바록 업무관리", "Config", "passwd", password);
+
+    auto out = Start({});
+    ASSERT_TRUE(out.bodyReturned) << out.failure;
+    EXPECT_EQ(out.notes, signedIn);
+    EXPECT_EQ(remembered(), password);
+    EXPECT_EQ(Settings().find("암호"), std::string::npos) << Settings();
+
+    // The next start signs in with the keyring's password.
+    out = Start({});
+    EXPECT_EQ(out.notes, signedIn);
+
+    // Its password changed elsewhere, the user is refused and unticks the box: gone from
+    // the keyring, and the next start waits for the password.
+    AddUser(user, "다른 암호");
+    out = Start([](frmLogin& d) {
+        d.ClickCheckBox();
+        d.cmdCancel_Click();
+    });
+    ExpectEndedAtOnce(out);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].prompt, "암호가 잘못되었습니다.");
+    EXPECT_EQ(remembered(), std::nullopt);
+    EXPECT_EQ(GetSetting("바록 업무관리", "Config", "issave_passwd"), "0");
+
+    // Ticked before the password is typed: the sign-in remembers it.
+    AddUser(user, password);
+    out = Start([&password](frmLogin& d) {
+        d.ClickCheckBox();
+        d.SetFocus(login::Control::txtPassword);
+        d.SetPasswordText(password);
+        d.cmdOK_Click();
+    });
+    EXPECT_EQ(out.notes, signedIn);
+    EXPECT_TRUE(out.boxes.empty());
+    EXPECT_EQ(remembered(), password);
+    out = Start({});
+    EXPECT_EQ(out.notes, signedIn);
+    EXPECT_EQ(Settings().find("암호"), std::string::npos) << Settings();
+}
+
+TEST_F(ProgramStart, WithoutAKeyringTheDialogSaysSoAndNoPasswordIsKept) {
+    testsupport::NoSessionBus noKeyring;
+    withKeyring = true;
+    const std::string password = "새 암호";
+    AddUser(user, password);
+    SaveSetting("바록 업무관리", "Config", "issave_passwd", "1");
+    SaveSetting("바록 업무관리", "Config", "passwd", "옛 암호");  // no longer the user's
+
+    auto out = Start([&](frmLogin& d) {
+        inChild->Set("note", d.lblNote().Caption);
+        inChild->Set("boxEnabled", d.chkpwdSave().Enabled);
+        d.ClickCheckBox();
+        inChild->Set("ticked", d.chkpwdSave().Value);
+        d.SetFocus(login::Control::txtPassword);
+        d.SetPasswordText(password);
+        d.SetFocus(login::Control::cmdOK);
+        d.cmdOK_Click();
+    });
+    ASSERT_TRUE(out.bodyReturned) << out.failure;
+    EXPECT_EQ(out.notes, (Notes{"update", "login shown", "main window", "returned"}));
+    EXPECT_EQ(out.Value("note"), "이 컴퓨터에서는 암호를 저장할 수 없습니다.");
+    EXPECT_EQ(out.Value("boxEnabled"), "false");
+    EXPECT_EQ(out.Value("ticked"), "0");
+    // The old password was tried once (and refused); neither is left anywhere.
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].prompt, "암호가 잘못되었습니다.");
+    EXPECT_EQ(Settings().find("암호"), std::string::npos) << Settings();
 }

@@ -1,0 +1,107 @@
+#include "support/SecretService.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+namespace {
+
+constexpr const char* kAddressVariable = "DBUS_SESSION_BUS_ADDRESS";
+
+std::optional<std::string> SwapAddress(const std::optional<std::string>& address) {
+    std::optional<std::string> old;
+    if (const char* value = std::getenv(kAddressVariable)) old = value;
+    if (address)
+        ::setenv(kAddressVariable, address->c_str(), 1);
+    else
+        ::unsetenv(kAddressVariable);
+    return old;
+}
+
+// A bus with the session's rules but without the system's service files, so that no
+// second keyring daemon is started on demand.
+std::string BusConfig(const std::string& socket) {
+    return "<busconfig><type>session</type><listen>unix:path=" + socket +
+           "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
+           "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+}
+
+platform::SpawnOptions Options(std::vector<std::string> environment, int standardOutput = -1) {
+    platform::SpawnOptions options;
+    options.extraEnvironment = std::move(environment);
+    options.standardOutput = standardOutput;
+    return options;
+}
+
+int RunToEnd(const std::vector<std::string>& argv, const platform::SpawnOptions& options) {
+    auto child = platform::ChildProcess::Start(argv, options);
+    if (!child) throw std::runtime_error(argv.front() + " cannot be started");
+    return child->Wait();
+}
+
+}  // namespace
+
+SecretService::SecretService() {
+    const std::string socket = dir_ / "bus";
+    address_ = "unix:path=" + socket;
+    std::filesystem::create_directories(dir_ / "run");
+    std::filesystem::permissions(dir_ / "run", std::filesystem::perms::owner_all);
+    WriteFile(dir_ / "bus.conf", BusConfig(socket));
+    WriteFile(dir_ / "unlock", "keyring-of-the-test");
+    const platform::SpawnOptions own = Options({"XDG_RUNTIME_DIR=" + (dir_ / "run"), "XDG_DATA_HOME=" + (dir_ / "data"),
+                                                "HOME=" + dir_.path(), std::string(kAddressVariable) + "=" + address_});
+    // Their complaints about limits they may not raise in a test's sandbox stay unseen.
+    bus_ = platform::ChildProcess::Start(
+        {"sh", "-c", "exec dbus-daemon --config-file=\"$0\" --nofork 2>/dev/null", dir_ / "bus.conf"}, own);
+    if (!bus_) throw std::runtime_error("dbus-daemon cannot be started");
+    keyring_ = platform::ChildProcess::Start(
+        {"sh", "-c", "exec gnome-keyring-daemon --foreground --unlock --components=secrets <\"$0\" 2>/dev/null",
+         dir_ / "unlock"},
+        own);
+    if (!keyring_) throw std::runtime_error("gnome-keyring-daemon cannot be started");
+    // Ready once the keyring answers on its bus.
+    const std::string ping = "dbus-send --bus=" + address_ +
+                             " --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets"
+                             " org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1";
+    if (RunToEnd({"timeout", "15", "sh", "-c", "until " + ping + "; do sleep 0.05; done"}, own) != 0)
+        throw std::runtime_error("the keyring daemon did not come up on its bus");
+    oldAddress_ = SwapAddress(address_);
+}
+
+SecretService::~SecretService() {
+    SwapAddress(oldAddress_);
+    if (keyring_) keyring_->Kill();
+    if (bus_) bus_->Kill();
+}
+
+std::optional<std::string> SecretService::Lookup(const std::string& service, const std::string& key) const {
+    const std::string out = dir_ / "lookup";
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int status = RunToEnd({"secret-tool", "lookup", "server", service, "user", key},
+                                Options({std::string(kAddressVariable) + "=" + address_}, fd));
+    ::close(fd);
+    if (status != 0) return std::nullopt;
+    return ReadFile(out);
+}
+
+std::string EverythingUnder(const std::string& folder) {
+    std::string all;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) all += ReadFile(entry.path());
+    return all;
+}
+
+NoSessionBus::NoSessionBus() : oldAddress_(SwapAddress("unix:path=/nonexistent/nutv-no-bus")) {}
+
+NoSessionBus::~NoSessionBus() {
+    SwapAddress(oldAddress_);
+}
+
+}  // namespace testsupport
