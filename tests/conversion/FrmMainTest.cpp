@@ -6,7 +6,6 @@
 #include "common/Settings.h"
 #include "conversion/FrmMain.h"
 #include "conversion/RunHistory.h"
-#include "conversion/RunJournal.h"
 #include "conversion/RunRecord.h"
 #include "conversion/TableCatalogue.h"
 #include "support/TestEnvironment.h"
@@ -130,24 +129,6 @@ TEST(FrmMainList, SelectAllAndSelectDownward) {
     form.List1().SetSelected(2, true);
     form.SetCurrentRow(10);
     form.btnMSel_Click();
-    // The box follows the rows: not ticked with 71 of 80, and the status line names the part.
-    EXPECT_FALSE(form.ChkAll());
-    EXPECT_EQ(form.SelectionLine().rfind("80개 중 71개 테이블만 선택되어 있습니다: " + form.List1().List(2) + ", ", 0),
-              0u)
-        << form.SelectionLine();
-    EXPECT_NE(form.SelectionLine().find(" 외 66개 · [시작]을 누르면 이 테이블만 복사합니다"), std::string::npos);
-    form.SetIdText(0, "other");
-    EXPECT_TRUE(form.SelectionWarning());
-    EXPECT_EQ(form.SelectionLine().rfind("주의: ID가 바뀌었습니다. 80개 중 71개", 0), 0u);
-    // A click on the box with part selected selects all; a second click none.
-    form.chkAll_Toggle();
-    EXPECT_EQ(form.List1().SelCount(), 80);
-    EXPECT_TRUE(form.ChkAll());
-    EXPECT_EQ(form.SelectionLine(), "선택한 테이블: 80개 모두");
-    form.chkAll_Toggle();
-    EXPECT_EQ(form.List1().SelCount(), 0);
-    form.List1().SetSelected(2, true);
-    form.btnMSel_Click();
     std::vector<bool> expected(80, false);
     expected[2] = true;
     for (int i = 10; i < 80; ++i) expected[i] = true;
@@ -224,37 +205,21 @@ TEST(FrmMainProgress, AdvancingTellsListenersOfVisibleStepsOnlyAndKeepsTheExactV
     EXPECT_EQ(heard.back(), 4);
 }
 
-// The history lists records newest first with their kind, older records (named and headed
-// without it) included; a killed run's record of the older name is still found and settled.
-TEST(FrmMainHistory, RecordsOfEveryNameAreListedAndAKilledRunIsStillSettled) {
+// The history lists records newest first with their kind, those named and headed without it
+// (verifications told by their summary) included.
+TEST(FrmMainHistory, RecordsOfEveryNameAreListedNewestFirst) {
     IsolatedEnvironment env;
-    const std::string folder = RunRecordsFolder();
+    const std::string folder = RunRecordsFolder(), ids = "원본(Tarn) ID: a, DB: x\n대상(Velm) ID: b, DB: y\n";
     std::filesystem::create_directories(folder);
-    WriteRecordFile(folder + "/20261201-090000_a_b.txt",
-                    "누리Tarn_To_누리Velm 작업 기록\n결과: 실패 - \n시작: 2026-12-01 09:00:00\n"
-                    "원본(Tarn) ID: a, DB: maketarn_a, 서버: 127.0.0.2\n대상(Velm) ID: b, DB: makevelm_b, 서버: x\n\n"
-                    "[작업 요약] 결과: 실패 (검증만, 바꾼 것 없음)\n");
-    WriteRecordFile(
-        folder + "/20261202-090000_a_b.txt",
-        "누리Tarn_To_누리Velm 작업 기록\n결과: 끝나지 않음 - 작업 중 (작업이 끝나면 이 기록은 전체 기록으로 "
-        "바뀝니다)\n시작: 2026-12-02 09:00:00\n원본(Tarn) ID: a, DB: maketarn_a, 서버: 127.0.0.2\n"
-        "대상(Velm) ID: b, DB: makevelm_b, 서버: x\n진행: sale 복사 시작\n");
-    WriteRecordFile(
-        folder + "/20261203-090000_다시복사_c_d.txt",
-        RecordTitle(RunKind::Retry) +
-            "\n결과: 완료\n시작: 2026-12-03 09:00:00\n"
-            "원본(Tarn) ID: c, DB: maketarn_c, 서버: 127.0.0.2\n대상(Velm) ID: d, DB: makevelm_d, 서버: x\n");
-    FrmMain form;
-    form.Form_Load();
-    EXPECT_NE(form.TxtLog().find("끝나지 않은 작업이 있습니다: 20261202-090000_a_b.txt (sale 도중에 끝남)"),
-              std::string::npos)
-        << form.TxtLog();
-    const std::vector<RunRecordEntry> runs = RecentRunRecords();
-    ASSERT_EQ(runs.size(), 3u);
-    const auto row = [](const RunRecordEntry& e) { return e.started + " " + e.kind + " " + e.ids + " " + e.outcome; };
-    EXPECT_EQ(row(runs[0]), "2026-12-03 09:00:00 다시 복사 c → d 완료");
-    EXPECT_EQ(row(runs[1]).rfind("2026-12-02 09:00:00 복사 a → b 끝나지 않음 - 작업 중에 프로그램이 끝났습니다", 0), 0u)
-        << row(runs[1]);
-    EXPECT_EQ(row(runs[2]), "2026-12-01 09:00:00 검증 a → b 실패 - ");
-    EXPECT_EQ(RunRecordFileText(runs[0].path).rfind("누리Tarn_To_누리Velm 작업 기록 - 다시 복사\n", 0), 0u);
+    WriteRecordFile(folder + "/20261201-090000_a_b.txt", "누리Tarn_To_누리Velm 작업 기록\n결과: 실패\n시작: 1일\n" +
+                                                             ids + "[작업 요약] 결과: 실패 (검증만, 바꾼 것 없음)\n");
+    WriteRecordFile(folder + "/20261202-090000_a_b.txt",
+                    "누리Tarn_To_누리Velm 작업 기록\n결과: 중지\n시작: 2일\n" + ids);
+    WriteRecordFile(folder + "/20261203-090000_다시복사_a_b.txt",
+                    RecordTitle(RunKind::Retry) + "\n결과: 완료\n시작: 3일\n" + ids);
+    std::vector<std::string> rows;
+    for (const RunRecordEntry& e : RecentRunRecords())
+        rows.push_back(e.started + " " + e.kind + " " + e.ids + " " + e.outcome);
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"3일 다시 복사 a → b 완료", "2일 복사 a → b 중지", "1일 검증 a → b 실패"}));
 }

@@ -231,10 +231,6 @@ TEST_F(FrmMainWindowTest, ListSelectionFollowsClicksSelectAllAndDownward) {
     EXPECT_EQ(Get<QLabel>("lblStatus").toolTip(), QStringLiteral("80개 중 1개 테이블만 선택되어 있습니다: ") + five +
                                                       QStringLiteral(" · [시작]을 누르면 이 테이블만 복사합니다"));
     guitest::SaveScreenshot(*window, "FrmMain_partial_selection");
-    // Typing another ID with a part selected: the status line warns.
-    QTest::keyClicks(&Get<QLineEdit>("txtID_1"), QStringLiteral("b"));
-    EXPECT_TRUE(Get<QLabel>("lblStatus").toolTip().startsWith(QStringLiteral("주의: ID가 바뀌었습니다. 80개 중 1개")))
-        << Get<QLabel>("lblStatus").toolTip().toStdString();
     // A click on the partly ticked box selects everything, a second one nothing.
     QTest::mouseClick(&all, Qt::LeftButton, {}, QPoint(8, all.height() / 2));
     EXPECT_EQ(model.List1().SelCount(), 80);
@@ -275,9 +271,7 @@ TEST_F(FrmMainWindowTest, TabReachesEveryControlInOrderWithAVisibleFocus) {
     for (int i = 0; i < 20 && !order.contains(QApplication::focusWidget()->objectName()); ++i) {
         order << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        if (QApplication::focusWidget() == &start) {
-            EXPECT_NE(start.grab().toImage(), plain);
-        }
+        EXPECT_TRUE(QApplication::focusWidget() != &start || start.grab().toImage() != plain);
     }
     EXPECT_EQ(order, (QStringList{"txtID_0", "txtID_1", "cmdStart", "cmdVerify", "cmdClose", "chkAll", "btnMSel",
                                   "List1", "cmdHistory", "cmdSaveLog", "TxtLog"}));
