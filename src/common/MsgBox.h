@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -27,6 +28,11 @@ using MsgBoxHandler = std::function<int(const std::string& prompt, int buttons, 
 
 // Shows a box and returns the answer. An empty title becomes the program's title.
 int MsgBox(const std::string& prompt, int buttons = mb::kOkOnly, const std::string& title = {});
+
+// How long message boxes have been open since the program started, all threads together
+// (two boxes open at once count once), the box open now included. A run subtracts what
+// it spent waiting on its user from its own times.
+std::chrono::steady_clock::duration TimeInMessageBoxes();
 
 // Installs the handler and returns the one it replaces. Without a handler a box is
 // written to standard error and answered with its default button.

@@ -18,10 +18,13 @@ std::string SettingKey(CustomerIndex index) {
 FrmMain::FrmMain(OdbcDataSources dataSources) : dataSources_(std::move(dataSources)) {}
 
 void FrmMain::cmdStart_Click() {
+    // Started on the selection 실패한 표부터 다시 made: a retry of the last run.
+    runKind_ = retryNote_.empty() ? RunKind::Copy : RunKind::Retry;
     RunTableCopy(MakeRunRequest(), *this);
 }
 
 void FrmMain::cmdVerify_Click() {
+    runKind_ = RunKind::Verify;
     RunVerification(MakeRunRequest(), *this);
 }
 
@@ -73,6 +76,10 @@ void FrmMain::txtID_Change(CustomerIndex index) {
     if (!visible_) return;
     MakeDBName(index);
     SaveSetting(kSettingsApp, "Config", SettingKey(index), txtID_[index]);
+    // Other customers: a selection left from the last run is no longer a retry of it.
+    retryNote_.clear();
+    selectionNews_ = idsChangedSinceSelection_ = true;
+    Notify(Change::Status);
 }
 
 void FrmMain::MakeDBName(CustomerIndex index) {
@@ -93,6 +100,30 @@ void FrmMain::SetChkAll(bool ticked) {
 void FrmMain::chkAll_Click() {
     for (int i = 0; i < list_.ListCount(); ++i) list_.SetSelected(i, chkAll_);
     Notify(Change::List);
+    SyncSelection();
+}
+
+void FrmMain::chkAll_Toggle() {
+    chkAll_ = list_.ListCount() > 0 && list_.SelCount() == list_.ListCount();
+    SetChkAll(!chkAll_);
+}
+
+void FrmMain::SelectionChanged() {
+    Notify(Change::List);
+    SyncSelection();
+}
+
+void FrmMain::SyncSelection() {
+    // Set without its click: the box follows the rows here, it does not select them.
+    const bool all = list_.ListCount() > 0 && list_.SelCount() == list_.ListCount();
+    if (chkAll_ != all) {
+        chkAll_ = all;
+        Notify(Change::SelectAll);
+    }
+    retryNote_.clear();
+    selectionNews_ = true;
+    idsChangedSinceSelection_ = false;
+    Notify(Change::Status);
 }
 
 void FrmMain::btnMSel_Click() {
@@ -100,6 +131,7 @@ void FrmMain::btnMSel_Click() {
     if (list_.ListIndex() < 0) return;
     for (int i = list_.ListIndex(); i < list_.ListCount(); ++i) list_.SetSelected(i, true);
     Notify(Change::List);
+    SyncSelection();
 }
 
 void FrmMain::cmdClose_Click() {

@@ -43,6 +43,12 @@ public:
     void Form_Load();
     void txtID_Change(CustomerIndex index);
     void chkAll_Click();
+    // A click on the select-all box: selects every row unless every row is selected
+    // already, then deselects them all. The box shows the rows' selection as it is.
+    void chkAll_Toggle();
+    // The rows' selection was changed through List1(): the select-all box, the status line
+    // and the views follow.
+    void SelectionChanged();
     void btnMSel_Click();
     void cmdClose_Click();
     void cmdStart_Click();
@@ -77,11 +83,22 @@ public:
     std::string RowStateText(int row) const;
     // The last run's failure in plain Korean, one line each (empty when it did not fail).
     const std::vector<std::string>& FailureExplanation() const { return explanation_; }
-    // "실패한 표부터 다시": selects exactly the rows the last run failed, stopped or did not
-    // run, so that the next 시작 copies only those. Returns how many rows it selected.
+    // Its heading in the work log: "[실패 설명]", "[중지 설명]" (the user's own 중지) or
+    // "[검증 설명]" (a verification that found differences).
+    const std::string& ExplanationHeading() const { return explanationHeading_; }
+    // "실패한 표부터 다시": selects exactly the rows of the last run that were not both copied
+    // and verified (failed, stopped, copied but not verified, differing, not run), so that the
+    // next 시작 copies only those, and says which on the status line. Returns how many.
     int cmdRetryFailed_Click();
-    // Whether the last run left rows for it (failed, stopped or not run).
+    // Whether the last run left rows for it.
     bool HasRowsToRetry() const;
+    // What the status line says between runs of the rows a 시작 would copy: how many of the 80,
+    // which, and a warning when only some are selected after the IDs changed.
+    std::string SelectionLine() const;
+    // Whether the status line shows SelectionLine() rather than the last run's end.
+    bool SelectionNews() const { return selectionNews_ || !ledger_.Status().begun; }
+    // Only some rows are selected and the IDs changed since: the selection may be a leftover.
+    bool SelectionWarning() const;
     // What a saved work log starts with: the facts of the last run (or of the IDs now, before
     // any run), each on its line, then an empty line. And the file name it suggests.
     std::string SavedLogHeader() const;
@@ -149,6 +166,11 @@ private:
     void SaveRunRecord(const RunEnd& end);
     // The table bar over the tables in flight: their rows copied out of their rows to copy.
     void ShowFlightsOnBar();
+    // The selection has changed: the box follows it, and the status line tells it.
+    void SyncSelection();
+    // The explanation of a run the user stopped, or of a verification that found differences.
+    std::vector<std::string> StopExplanation(const RunEnd& end) const;
+    std::vector<std::string> DifferencesExplanation() const;
 
 public:
     // Who ran the last run, where, and between which databases (for records and saved logs).
@@ -178,5 +200,10 @@ private:
     std::string signedInUser_;
     std::string lastRecordPath_;
     std::vector<std::string> explanation_;
+    std::string explanationHeading_;
+    RunKind runKind_ = RunKind::Copy;  // of the run under way or the last one
+    std::string retryNote_;            // what 실패한 표부터 다시 selected, until the selection changes
+    bool selectionNews_ = true;        // the selection or the IDs changed since the last run began
+    bool idsChangedSinceSelection_ = false;
     RunJournal journal_;
 };

@@ -44,7 +44,7 @@ std::vector<std::string> LinesIfUnderWay(const std::string& path) {
 void RunJournal::Begin(const RunRecordFacts& facts, const RunLedger& ledger) {
     path_.clear();
     const std::string path = NewRunRecordPath(facts, ledger);
-    std::string text = std::string("누리Tarn_To_누리Velm 작업 기록\n") + kUnderWay + "\n";
+    std::string text = RecordTitle(facts.kind) + "\n" + kUnderWay + "\n";
     for (const std::string& line : RunFactsLines(facts, LocalTimeText(ledger.StartTime()))) text += line + "\n";
     WriteRecordFile(path, text);
     path_ = path;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/MsgBox.h"
 #include "conversion/CountText.h"
 
 namespace {
@@ -30,10 +31,15 @@ std::string TableCondition(const RunEnd& end) {
 
 }  // namespace
 
+double RunStatus::Elapsed(SteadyClock::time_point now) const {
+    const SteadyClock::duration boxes = (ended ? boxesAtEnd : TimeInMessageBoxes()) - boxesAtStart;
+    return std::max(0.0,
+                    SecondsBetween(started, ended ? finished : now) - std::chrono::duration<double>(boxes).count());
+}
+
 std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point now) const {
     if (!begun) return {};
-    const SteadyClock::time_point until = ended ? finished : now;
-    const double elapsed = SecondsBetween(started, until);
+    const double elapsed = Elapsed(now);
     const std::int64_t rows = rowsBefore + (table.empty() ? 0 : tableRowsDone);
     std::string line;
     if (!table.empty())
@@ -64,6 +70,7 @@ void RunLedger::Begin(const std::vector<RunTable>& tables) {
     status_ = RunStatus{};
     status_.begun = true;
     status_.started = SteadyClock::now();
+    status_.boxesAtStart = TimeInMessageBoxes();
     startTime_ = SystemClock::now();
     endTime_ = startTime_;
 }
@@ -198,6 +205,7 @@ void RunLedger::Finish(const RunEnd& end) {
     status_.step.clear();
     status_.ended = true;
     status_.finished = SteadyClock::now();
+    status_.boxesAtEnd = TimeInMessageBoxes();
     endTime_ = SystemClock::now();
 }
 
@@ -229,7 +237,7 @@ std::vector<std::string> RunLedger::SummaryLines(const RunEnd& end) const {
         tables,
         "복사한 행: " + GroupDigits(rows) + "건",
         "시작: " + LocalTimeText(startTime_) + ", 끝: " + LocalTimeText(endTime_) +
-            ", 걸린 시간: " + DurationText(SecondsBetween(status_.started, status_.finished)),
+            ", 걸린 시간: " + DurationText(status_.Elapsed(status_.finished)),
     };
     if (!end.repairError.empty()) lines.push_back("원본 0000-00-00 날짜 고치기: 실패");
     const TableOutcome* failed = nullptr;
@@ -253,7 +261,7 @@ std::vector<std::string> RunLedger::VerificationLines(const RunEnd& end) const {
         "[작업 요약] 결과: " + OutcomeText(end.outcome) + " (검증만, 바꾼 것 없음)",
         "검증: " + std::to_string(Count(TableState::Verified)) + "/" + std::to_string(tables_.size()) + " 일치",
         "시작: " + LocalTimeText(startTime_) + ", 끝: " + LocalTimeText(endTime_) +
-            ", 걸린 시간: " + DurationText(SecondsBetween(status_.started, status_.finished)),
+            ", 걸린 시간: " + DurationText(status_.Elapsed(status_.finished)),
     };
     for (const TableOutcome& outcome : tables_)
         if (outcome.state == TableState::Mismatch)

@@ -31,6 +31,12 @@ struct RunStatus {
     std::int64_t rowsWaiting = 0;  // the estimated rows of the tables not begun yet
     std::string step;              // between tables: what the run does now ("cashbook 대상 테이블 비우는 중")
     std::chrono::steady_clock::time_point started, finished;
+    // The time message boxes had been open when it started and when it ended.
+    std::chrono::steady_clock::duration boxesAtStart{}, boxesAtEnd{};
+
+    // Seconds of work from the start until `now` (or the end): the time spent in message
+    // boxes, waiting on the user, left out.
+    double Elapsed(std::chrono::steady_clock::time_point now) const;
 
     // "customer 복사 중: 12,345 / 20,000건 · 경과 5.0초 · 초당 2,469건 · 남은 시간: 이 테이블
     // 3.1초, 전체 약 40.2초", given the rows of the tables in flight done by now. The time left

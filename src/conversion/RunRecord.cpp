@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include "common/BuiltInValues.h"
 #include "conversion/CountText.h"
@@ -22,6 +23,29 @@ std::string Lines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The ways rows reach the target, in the words the staff use.
+std::string StaffWords(std::string text) {
+    static constexpr std::pair<const char*, const char*> kWords[] = {{"LOAD DATA", "파일로 한꺼번에 넣기"},
+                                                                     {"배열 INSERT", "여러 행씩 넣기"}};
+    for (const auto& [word, staff] : kWords)
+        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+            text.replace(at, std::strlen(word), staff);
+    return text;
+}
+
+// The kind of run as part of a file name, without blanks.
+const char* KindFilePart(RunKind kind) {
+    switch (kind) {
+        case RunKind::Retry:
+            return "다시복사";
+        case RunKind::Verify:
+            return "검증";
+        case RunKind::Copy:
+            break;
+    }
+    return "복사";
+}
+
 }  // namespace
 
 std::string FileNamePart(const std::string& text) {
@@ -34,9 +58,22 @@ std::string FileNamePart(const std::string& text) {
     return part.substr(0, 80);
 }
 
+std::string TableStateText(const TableOutcome& outcome, const RunStatus& status) {
+    if (status.ended && outcome.state == TableState::Done) return "검증 안 됨 " + GroupDigits(outcome.rows) + "건 복사";
+    return StateText(outcome);
+}
+
+std::string RunKindText(RunKind kind) {
+    return kind == RunKind::Retry ? "다시 복사" : KindFilePart(kind);
+}
+
+std::string RecordTitle(RunKind kind) {
+    return std::string(kProgramFolder) + " 작업 기록 - " + RunKindText(kind);
+}
+
 std::string CheckText(const TableCheck& check) {
-    std::string text = "원본 " + std::to_string(check.sourceRows) + "행 digest " + check.sourceDigest + ", 대상 " +
-                       std::to_string(check.targetRows) + "행 digest " + check.targetDigest;
+    std::string text = "원본 " + GroupDigits(check.sourceRows) + "행 검사값 " + check.sourceDigest + ", 대상 " +
+                       GroupDigits(check.targetRows) + "행 검사값 " + check.targetDigest;
     if (!check.keys.empty()) {
         text += ", 다른 행의 키:";
         for (const std::string& key : check.keys) text += " [" + key + "]";
@@ -77,7 +114,7 @@ std::vector<std::string> RunFactsLines(const RunRecordFacts& facts, const std::s
 }
 
 std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, const RunEnd& end) {
-    std::vector<std::string> lines{std::string(kProgramFolder) + " 작업 기록", "결과: " + OutcomeText(end.outcome)};
+    std::vector<std::string> lines{RecordTitle(facts.kind), "결과: " + OutcomeText(end.outcome)};
     for (std::string& line : RunFactsLines(facts, LocalTimeText(ledger.StartTime()))) lines.push_back(std::move(line));
     std::string selected = "선택한 테이블(" + std::to_string(ledger.Tables().size()) + "개):";
     for (const TableOutcome& outcome : ledger.Tables()) selected += " " + outcome.table.name;
@@ -85,14 +122,16 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
     lines.push_back("");
     lines.push_back("테이블별 결과:");
     for (const TableOutcome& outcome : ledger.Tables()) {
-        std::string line = "  " + outcome.table.name + ": " + StateText(outcome);
-        if (!outcome.path.empty()) line += " · " + outcome.path;
+        std::string line = "  " + outcome.table.name + ": " + TableStateText(outcome, ledger.Status());
+        if (!outcome.path.empty()) line += " · " + StaffWords(outcome.path);
         if (outcome.checked) line += " · " + CheckText(outcome.check);
         lines.push_back(line);
     }
-    if (!end.loadRefusal.empty()) lines.push_back("LOAD DATA 중단: " + end.loadRefusal);
+    if (!end.loadRefusal.empty())
+        lines.push_back("파일로 한꺼번에 넣기를 그만두고 여러 행씩 넣음: " + StaffWords(end.loadRefusal));
     if (!end.outsideSnapshot.empty()) {
-        std::string outside = "스냅숏 밖의 원본 테이블(MyISAM 등, 복사 중의 변경이 섞일 수 있음):";
+        std::string outside =
+            "복사를 시작한 순간의 모습으로 읽지 못한 원본 테이블(MyISAM 등, 복사 중의 변경이 섞일 수 있음):";
         for (const std::string& table : end.outsideSnapshot) outside += " " + table;
         lines.push_back(outside);
     }
@@ -111,8 +150,8 @@ std::string NewRunRecordPath(const RunRecordFacts& facts, const RunLedger& ledge
     for (const fs::path& own : {folder.parent_path(), folder})
         if (!error) fs::permissions(own, fs::perms::owner_all, fs::perm_options::replace, error);
     if (error) throw std::runtime_error(folder.string() + ": " + error.message());
-    const std::string stem =
-        LocalTimeStamp(ledger.StartTime()) + "_" + FileNamePart(facts.ids[0]) + "_" + FileNamePart(facts.ids[1]);
+    const std::string stem = LocalTimeStamp(ledger.StartTime()) + "_" + KindFilePart(facts.kind) + "_" +
+                             FileNamePart(facts.ids[0]) + "_" + FileNamePart(facts.ids[1]);
     fs::path path = folder / (stem + ".txt");
     // Two runs started in the same second keep a record each.
     int fd = -1;

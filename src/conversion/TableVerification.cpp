@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "conversion/CountText.h"
 #include "conversion/VerificationForms.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
@@ -179,8 +180,7 @@ TableCheck TableVerifier::Verify(const std::string& table) const {
 }
 
 std::string DifferenceText(const TableCheck& check) {
-    std::string text =
-        "원본 " + std::to_string(check.sourceRows) + "행, 대상 " + std::to_string(check.targetRows) + "행";
+    std::string text = "원본 " + GroupDigits(check.sourceRows) + "행, 대상 " + GroupDigits(check.targetRows) + "행";
     if (!check.keys.empty()) text += ", 다른 행의 키: " + Joined(check.keys, "; ");
     return text;
 }

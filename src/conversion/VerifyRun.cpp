@@ -38,7 +38,7 @@ public:
                 end_.error =
                     ErrorReportText(AsVbError(std::current_exception()), "cmdVerify_Click", ReportOwner::Form, "Form1");
                 if (!current_.name.empty()) events_.TableFailed(current_, end_.error);
-                events_.Question(end_.error, mb::kOkOnly);
+                lastMessage_ = end_.error;
             }
         }
         try {
@@ -47,7 +47,9 @@ public:
         } catch (const std::exception&) {
             // A connection cut by a stop closes with an error; it is closed all the same.
         }
+        // The work ends here: its times and record do not wait for the last box's answer.
         events_.RunFinished(end_);
+        if (!lastMessage_.empty()) events_.Question(lastMessage_, mb::kOkOnly);
     }
 
 private:
@@ -66,7 +68,7 @@ private:
         if (const auto holder = TakeTargetLock(*target_)) {
             end_.outcome = RunOutcome::Failed;
             end_.error = TargetBusyMessage(request_.customers.DBName(kTargetCustomer), *holder);
-            events_.Question(end_.error, mb::kOkOnly);
+            lastMessage_ = end_.error;
             return;
         }
         end_.outsideSnapshot = BeginSourceSnapshot(*source_, request_.tables);
@@ -84,11 +86,11 @@ private:
         ThrowIfStopped();
         if (differing.empty()) {
             end_.outcome = RunOutcome::Completed;
-            events_.Question("검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다.", mb::kOkOnly);
+            lastMessage_ = "검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다.";
         } else {
             end_.outcome = RunOutcome::Failed;
             end_.error = "원본과 다른 테이블이 있습니다." + differing;
-            events_.Question(end_.error, mb::kOkOnly);
+            lastMessage_ = end_.error;
         }
     }
 
@@ -100,12 +102,13 @@ private:
         end_.outcome = RunOutcome::Stopped;
         end_.failedTable = current_.name;
         events_.LogLine("검증을 중지했습니다.");
-        events_.Question("검증을 중지했습니다.", mb::kOkOnly);
+        lastMessage_ = "검증을 중지했습니다.";
     }
 
     const RunRequest& request_;
     RunEvents& events_;
     RunEnd end_;
+    std::string lastMessage_;  // the box the verification ends with
     RunTable current_;
     std::shared_ptr<ado::Connection> source_, target_;
 };

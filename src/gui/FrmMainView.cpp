@@ -51,6 +51,10 @@ FrmMainView FrmMainView::Capture(const FrmMain& model, unsigned parts) {
         for (int i = 0; i < model.List1().ListCount(); ++i) view.rowStates.push_back(model.RowStateText(i));
         view.status = model.Ledger().Status();
         view.explanation = model.FailureExplanation();
+        view.explanationHeading = model.ExplanationHeading();
+        view.selectionLine = model.SelectionLine();
+        view.selectionNews = model.SelectionNews();
+        view.selectionWarning = model.SelectionWarning();
         view.retryable = model.HasRowsToRetry();
         view.logHeader = model.SavedLogHeader();
         view.logName = model.SavedLogName();
@@ -76,6 +80,10 @@ void FrmMainView::Merge(FrmMainView&& newer) {
         rowStates = std::move(newer.rowStates);
         status = std::move(newer.status);
         explanation = std::move(newer.explanation);
+        explanationHeading = std::move(newer.explanationHeading);
+        selectionLine = std::move(newer.selectionLine);
+        selectionNews = newer.selectionNews;
+        selectionWarning = newer.selectionWarning;
         retryable = newer.retryable;
         logHeader = std::move(newer.logHeader);
         logName = std::move(newer.logName);

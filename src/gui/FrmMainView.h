@@ -36,6 +36,10 @@ struct FrmMainView {
     std::vector<std::string> rowStates;  // beside each row's name: its state in the last run
     RunStatus status;
     std::vector<std::string> explanation;  // the last run's failure, explained
+    std::string explanationHeading;        // "[실패 설명]", "[중지 설명]", ...
+    std::string selectionLine;             // between runs: the rows a 시작 would copy
+    bool selectionNews = false;            // the status line shows selectionLine
+    bool selectionWarning = false;         // only some rows selected, the IDs changed since
     bool retryable = false;                // the last run left rows to run again
     std::string logHeader, logName;        // what a saved log starts with, and its suggested name
 

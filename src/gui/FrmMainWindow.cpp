@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QThread>
@@ -22,6 +23,14 @@ int BarUnits(float value) {
     if (!(value > 0)) return 0;
     if (value >= static_cast<float>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
     return static_cast<int>(value);
+}
+
+// Text that asks for a second look: a part of the catalogue selected, other IDs since.
+constexpr const char* kWarningText = "QLabel { color: #8a4b00; font-weight: bold; }";
+
+// Restyling costs a relayout: only when the style changes.
+void SetStyleSheetIfChanged(QWidget& widget, const char* sheet) {
+    if (widget.styleSheet() != QLatin1String(sheet)) widget.setStyleSheet(QString::fromLatin1(sheet));
 }
 
 }  // namespace
@@ -58,12 +67,16 @@ void FrmMainWindow::Connect() {
         if (!AcceptsInput()) return;
         for (int row = 0; row < list1_.count() && row < model_.List1().ListCount(); ++row)
             model_.List1().SetSelected(row, list1_.item(row)->isSelected());
+        model_.SelectionChanged();
+        ShowSelectionCount();
     });
     QObject::connect(&list1_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (AcceptsInput() && row < model_.List1().ListCount()) model_.List1().SetListIndex(row);
     });
-    QObject::connect(&chkAll_, &QCheckBox::clicked, this, [this](bool ticked) {
-        if (AcceptsInput()) model_.SetChkAll(ticked);
+    // The box shows the rows as they are: a click selects all, or, all selected, none.
+    QObject::connect(&chkAll_, &QCheckBox::clicked, this, [this] {
+        if (AcceptsInput()) model_.chkAll_Toggle();
+        ShowSelectionCount();
     });
     QObject::connect(&btnMSel_, &QPushButton::clicked, this, [this] {
         if (AcceptsInput()) model_.btnMSel_Click();
@@ -81,12 +94,16 @@ void FrmMainWindow::Connect() {
     });
     QObject::connect(&command1_, &QPushButton::clicked, this,
                      [this] { StartRun([](FrmMain& model) { model.Command1_Click(); }); });
-    // Esc works the close button; while a run works the button is disabled and Esc does nothing.
+    // Esc works the close button; while a run works, the stop button.
     QObject::connect(&escape_, &QShortcut::activated, this, [this] {
-        if (cmdClose_.isEnabled()) cmdClose_.click();
+        if (run_.Running())
+            cmdStop_.click();
+        else if (cmdClose_.isEnabled())
+            cmdClose_.click();
     });
     QObject::connect(&repairChord_, &QShortcut::activated, this, [this] { UnlockRepairCommand(); });
     QObject::connect(&cmdSaveLog_, &QPushButton::clicked, this, [this] { SaveLog(); });
+    QObject::connect(&cmdHistory_, &QPushButton::clicked, this, [this] { ShowHistory(); });
     QObject::connect(&cmdRetryFailed_, &QPushButton::clicked, this, [this] {
         if (AcceptsInput()) model_.cmdRetryFailed_Click();
     });
@@ -112,6 +129,14 @@ void FrmMainWindow::SaveLog() {
         logName_ = model_.SavedLogName();
     }
     SaveLogAs(this, ToQ(logHeader_) + txtLog_.toPlainText(), ToQ(logName_));
+}
+
+void FrmMainWindow::ShowHistory() {
+    if (!history_) history_ = std::make_unique<RunHistoryDialog>(this);
+    history_->Reload();
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
 }
 
 void FrmMainWindow::LoadAndShow() {
@@ -187,7 +212,7 @@ void FrmMainWindow::Apply(const FrmMainView& view) {
     if (view.parts & FrmMainView::kHostLabel)
         for (CustomerIndex i = 0; i <= 1; ++i) lblIP_[i].setText(ToQ(view.hostLabel[i]));
     if (view.parts & FrmMainView::kList) ApplyList(view);
-    if (view.parts & FrmMainView::kSelectAll) chkAll_.setChecked(view.selectAll);
+    if (view.parts & (FrmMainView::kSelectAll | FrmMainView::kList)) ShowSelectionCount();
     if (view.parts & FrmMainView::kLog) ApplyLog(view.log);
     if (view.parts & FrmMainView::kProgress) {
         for (int i = 0; i < 2; ++i) {
@@ -282,6 +307,9 @@ void FrmMainWindow::ApplyStatus(const FrmMainView& view) {
         item.setData(Qt::AccessibleDescriptionRole, state);
     }
     shownStatus_ = view.status;
+    shownSelection_ = view.selectionLine;
+    selectionNews_ = view.selectionNews;
+    selectionWarning_ = view.selectionWarning;
     for (QProgressBar& bar : progressBar1_) bar.setTextVisible(shownStatus_.begun);
     if (shownStatus_.ended && firstFailed) list1_.scrollToItem(firstFailed);
     ShowStatusLine();
@@ -291,6 +319,15 @@ void FrmMainWindow::ApplyStatus(const FrmMainView& view) {
 void FrmMainWindow::ApplyFailure(const FrmMainView& view) {
     QStringList lines;
     for (const std::string& line : view.explanation) lines << ToQ(line);
+    const bool stopped = view.explanationHeading == "[중지 설명]";
+    // A stop is no fault: it reads as a notice, a failure as an alarm.
+    lblFailure_.setStyleSheet(stopped
+                                  ? QStringLiteral("QLabel { background: #fff8e0; color: #4a3400; border: 2px solid "
+                                                   "#a06800; padding: 4px; }")
+                                  : QStringLiteral("QLabel { background: #fff0f0; color: #8b0000; border: 2px solid "
+                                                   "#b40000; padding: 4px; }"));
+    lblFailure_.setAccessibleName(ToQ(view.explanationHeading).remove(QLatin1Char('[')).remove(QLatin1Char(']')));
+    if (!lines.isEmpty()) lines.prepend(ToQ(view.explanationHeading));
     lblFailure_.setText(lines.join(QLatin1Char('\n')));
     lblFailure_.setAccessibleDescription(lblFailure_.text());
     lblFailure_.setVisible(!lines.isEmpty());
@@ -302,8 +339,30 @@ void FrmMainWindow::ApplyFailure(const FrmMainView& view) {
 
 void FrmMainWindow::ShowStatusLine() {
     const auto rows = static_cast<std::int64_t>(shownTableRows_);
-    lblStatus_.setText(ToQ(shownStatus_.Line(rows, std::chrono::steady_clock::now())));
-    lblStatus_.setAccessibleDescription(lblStatus_.text());
+    const bool selection = !run_.Running() && selectionNews_;
+    const QString line = ToQ(selection ? shownSelection_ : shownStatus_.Line(rows, std::chrono::steady_clock::now()));
+    SetStyleSheetIfChanged(lblStatus_, selection && selectionWarning_ ? kWarningText : "");
+    // Cut to the label's width with "…" (in the font the style gives it); the whole line in
+    // the tooltip and for assistive technology.
+    lblStatus_.setText(lblStatus_.fontMetrics().elidedText(line, Qt::ElideRight, std::max(1, lblStatus_.width())));
+    lblStatus_.setToolTip(line);
+    lblStatus_.setAccessibleDescription(line);
+}
+
+void FrmMainWindow::ShowSelectionCount() {
+    int selected = 0;
+    for (int row = 0; row < list1_.count(); ++row) selected += list1_.item(row)->isSelected() ? 1 : 0;
+    const bool all = selected == list1_.count() && selected > 0;
+    chkAll_.setCheckState(all ? Qt::Checked : selected == 0 ? Qt::Unchecked : Qt::PartiallyChecked);
+    lblSelCount_.setText(QStringLiteral("%1 / %2개 선택").arg(selected).arg(list1_.count()));
+    lblSelCount_.setAccessibleDescription(lblSelCount_.text());
+    // Only some: set apart, so that nobody starts a part believing it the whole.
+    SetStyleSheetIfChanged(lblSelCount_, all ? "" : kWarningText);
+}
+
+void FrmMainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ShowStatusLine();
 }
 
 void FrmMainWindow::ApplyFocus() {
@@ -316,6 +375,7 @@ void FrmMainWindow::StartRun(std::function<void(FrmMain&)> operation) {
     if (run_.Running() || syncing_) return;
     model_.Stop().Begin();  // a late click on 중지 of the run before stops nothing now
     SetInputsEnabled(false);
+    cmdStop_.setFocus();  // Space or Enter now stops, as Esc does
     statusTicker_.start();
     run_.Start([this, operation = std::move(operation)] { operation(model_); }, [this] { RunEnded(); });
 }
@@ -325,7 +385,10 @@ void FrmMainWindow::RunEnded() {
     ApplyPending();  // what the worker changed last
     // The worker has been joined: the model is the window thread's again.
     Apply(FrmMainView::Capture(model_, FrmMainView::kAll & ~FrmMainView::kFocus & ~FrmMainView::kUnloaded));
+    const bool stopFocused = focusWidget() == &cmdStop_;  // the window's focus, active or not
     SetInputsEnabled(true);
+    // The stop button goes grey: the focus goes back to 시작, not on to the next button.
+    if (stopFocused) cmdStart_.setFocus();
     ApplyFocus();
     if (runFinished_) runFinished_();
     if (closeAfterRun_) {

@@ -14,12 +14,14 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "conversion/FrmMain.h"
 #include "gui/FrmMainView.h"
 #include "gui/RowStateDelegate.h"
+#include "gui/RunHistoryDialog.h"
 #include "gui/RunThread.h"
 
 // The conversion window: widgets bound to the FrmMain model. User input goes to the
@@ -51,6 +53,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The status line is cut to the window's width, never the other way round.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
@@ -67,6 +71,8 @@ private:
     void ApplyFocus();
     void ApplyStatus(const FrmMainView& view);
     void ShowStatusLine();
+    void ShowSelectionCount();
+    void ShowHistory();
     void ShowLogMenu(const QPoint& position);
     void SaveLog();
 
@@ -87,6 +93,7 @@ private:
     QLabel lblArrow_;
     std::array<QLabel, 2> lblIP_;
     QPushButton cmdStart_;
+    QLabel lblSelCount_;     // beside 시작: how many of the 80 rows it would copy
     QPushButton cmdVerify_;  // 검증: compares the selected tables with their sources
     QPushButton cmdClose_;
     QPushButton cmdStop_;  // 중지: enabled only while a run works
@@ -96,6 +103,7 @@ private:
     QListWidget list1_;
     QLabel label2Log_;
     QPushButton cmdSaveLog_;  // 로그 저장…: the visible log to a file of the user's choice
+    QPushButton cmdHistory_;  // 작업 기록…: the latest runs' records, each readable
     QPlainTextEdit txtLog_;
     QLabel label2Current_;
     QLabel label2Total_;
@@ -119,12 +127,15 @@ private:
     QShortcut repairChord_;
     QTimer statusTicker_;  // the elapsed time moves on while a table copies slowly
 
-    bool syncing_ = false;             // the window is painting the model: widget signals are not user input
-    bool repairUnlocked_ = false;      // Command1 offered by the supervisor chord
-    bool closeAfterRun_ = false;       // the user chose to stop the run and close the window
-    std::string shownLog_;             // the log text the log box shows, in the model's form
-    std::string focusRequest_;         // the control the model last asked to focus
-    RunStatus shownStatus_;            // the run status the status line shows
+    bool syncing_ = false;         // the window is painting the model: widget signals are not user input
+    bool repairUnlocked_ = false;  // Command1 offered by the supervisor chord
+    bool closeAfterRun_ = false;   // the user chose to stop the run and close the window
+    std::string shownLog_;         // the log text the log box shows, in the model's form
+    std::string focusRequest_;     // the control the model last asked to focus
+    RunStatus shownStatus_;        // the run status the status line shows
+    std::string shownSelection_;   // between runs: what a 시작 would copy
+    bool selectionNews_ = true;    // the status line shows shownSelection_
+    bool selectionWarning_ = false;
     bool logInSummary_ = false;        // the log's last lines are the run's summary
     bool retryable_ = false;           // the last run left rows for 실패한 표부터 다시
     std::string logHeader_, logName_;  // for a log saved while a run works
@@ -135,6 +146,8 @@ private:
     std::mutex pendingMutex_;
     FrmMainView pending_;
     bool applyScheduled_ = false;
+
+    std::unique_ptr<RunHistoryDialog> history_;  // made when first asked for
 
     RunThread run_;  // last: joined before anything it may reach goes away
 };

@@ -41,6 +41,12 @@ void FrmMainWindow::BuildControls() {
 
     cmdStart_.setObjectName(QStringLiteral("cmdStart"));
     cmdStart_.setText(QStringLiteral("시작"));
+    PlainLabel(lblSelCount_, "lblSelCount", "");
+    lblSelCount_.setFont(FiguresFont());
+    // Its text changes with every click in the list: its width does not.
+    lblSelCount_.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblSelCount_.setAlignment(Qt::AlignCenter);
+    lblSelCount_.setToolTip(QStringLiteral("시작하면 복사할 테이블 수 (목록에서 선택한 것)"));
     cmdVerify_.setObjectName(QStringLiteral("cmdVerify"));
     cmdVerify_.setText(QStringLiteral("검증"));
     cmdVerify_.setToolTip(QStringLiteral("선택한 테이블이 원본과 같은지 검사합니다 (아무것도 바꾸지 않음)"));
@@ -83,9 +89,13 @@ void FrmMainWindow::BuildControls() {
     txtLog_.setFont(LogFont());
     txtLog_.setMinimumWidth(420);
     txtLog_.setContextMenuPolicy(Qt::CustomContextMenu);
+    txtLog_.setTabChangesFocus(true);  // Tab leaves the log: it is read, not typed into
     cmdSaveLog_.setObjectName(QStringLiteral("cmdSaveLog"));
     cmdSaveLog_.setText(QStringLiteral("로그 저장…"));
     cmdSaveLog_.setToolTip(QStringLiteral("작업 진행 로그를 파일로 저장합니다"));
+    cmdHistory_.setObjectName(QStringLiteral("cmdHistory"));
+    cmdHistory_.setText(QStringLiteral("작업 기록…"));
+    cmdHistory_.setToolTip(QStringLiteral("지난 작업들의 기록을 봅니다 (언제, 누구의 자료, 결과)"));
 
     PlainLabel(label2Current_, "Label2_6", "현재:");
     PlainLabel(label2Total_, "Label2_7", "전체:");
@@ -101,6 +111,9 @@ void FrmMainWindow::BuildControls() {
     lblStatus_.setTextFormat(Qt::PlainText);
     lblStatus_.setFont(FiguresFont());
     lblStatus_.setAccessibleName(QStringLiteral("진행 상황"));
+    // However long the line grows, the window keeps its width: the text is cut to fit.
+    lblStatus_.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblStatus_.setMinimumWidth(1);
     for (QProgressBar& bar : progressBar1_) bar.setFont(FiguresFont());
 
     lblFailure_.setObjectName(QStringLiteral("lblFailure"));
@@ -114,8 +127,15 @@ void FrmMainWindow::BuildControls() {
     lblFailure_.hide();
     cmdRetryFailed_.setObjectName(QStringLiteral("cmdRetryFailed"));
     cmdRetryFailed_.setText(QStringLiteral("실패한 표부터 다시"));
-    cmdRetryFailed_.setToolTip(QStringLiteral("지난 작업에서 실패했거나 실행하지 않은 테이블만 선택합니다"));
+    cmdRetryFailed_.setToolTip(QStringLiteral(
+        "지난 작업에서 복사와 검증을 다 마치지 못한 테이블만 선택합니다 (실패, 중지, 검증 안 됨, 실행 안 함)"));
     cmdRetryFailed_.setEnabled(false);
+
+    // The control with the keyboard focus stands out clearly, whatever the style draws.
+    setStyleSheet(
+        QStringLiteral("QPushButton:focus { border: 2px solid #1a5fb4; border-radius: 3px; "
+                       "background: #e3edfb; padding: 3px 10px; }"
+                       "QCheckBox:focus { border: 2px solid #1a5fb4; border-radius: 3px; padding: 1px; }"));
 }
 
 void FrmMainWindow::BuildLayout() {
@@ -140,6 +160,8 @@ void FrmMainWindow::BuildLayout() {
     idRow_.addWidget(&cmdClose_, 0, 8);
     idRow_.addWidget(&lblIP_[0], 1, 1);
     idRow_.addWidget(&lblIP_[1], 1, 3);
+    // Under 시작 and 검증: how many tables they would take.
+    idRow_.addWidget(&lblSelCount_, 1, 5, 1, 2);
     idRow_.setColumnMinimumWidth(1, 150);
     idRow_.setColumnMinimumWidth(3, 150);
 
@@ -150,6 +172,7 @@ void FrmMainWindow::BuildLayout() {
     listTools_.addWidget(&btnMSel_);
     logTools_.addWidget(&label2Log_);
     logTools_.addStretch(1);
+    logTools_.addWidget(&cmdHistory_);
     logTools_.addWidget(&cmdSaveLog_);
     body_.addLayout(&listTools_, 0, 0);
     body_.addLayout(&logTools_, 0, 1);
@@ -183,7 +206,8 @@ void FrmMainWindow::BuildLayout() {
     setTabOrder(&chkAll_, &cmdRetryFailed_);
     setTabOrder(&cmdRetryFailed_, &btnMSel_);
     setTabOrder(&btnMSel_, &list1_);
-    setTabOrder(&list1_, &cmdSaveLog_);
+    setTabOrder(&list1_, &cmdHistory_);
+    setTabOrder(&cmdHistory_, &cmdSaveLog_);
     setTabOrder(&cmdSaveLog_, &txtLog_);
     setTabOrder(&txtLog_, &command1_);
     txtID_[0].setFocus();

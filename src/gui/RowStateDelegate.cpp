@@ -10,14 +10,15 @@ const QColor kGood(0, 110, 0);      // 6.5:1 under white
 const QColor kBad(180, 0, 0);       // 7.1:1
 const QColor kBusy(0, 80, 170);     // 7.7:1
 const QColor kNeutral(85, 85, 85);  // 7.5:1
+const QColor kUnsure(140, 75, 0);   // 5.8:1: copied, not yet known to be right
 
 struct Tone {
     const char* prefix;
     const QColor& ground;
 };
 // By the state's first word; a new state takes its place here.
-const Tone kTones[] = {{"완료", kGood},  {"검증됨", kGood}, {"실패", kBad},
-                       {"불일치", kBad}, {"중지", kBad},    {"복사 중", kBusy}};
+const Tone kTones[] = {{"완료", kGood}, {"검증됨", kGood},  {"실패", kBad},         {"불일치", kBad},
+                       {"중지", kBad},  {"복사 중", kBusy}, {"검증 안 됨", kUnsure}};
 }  // namespace
 
 QColor RowStateDelegate::Ground(const QString& state) {

@@ -57,6 +57,7 @@ void ConversionFixture::Select(std::initializer_list<const char*> tables) {
         }
         EXPECT_TRUE(found) << table << " is not in the catalogue";
     }
+    form.SelectionChanged();
 }
 
 void ConversionFixture::Start() {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "common/Settings.h"
 #include "conversion/FrmMain.h"
+#include "conversion/RunHistory.h"
+#include "conversion/RunRecord.h"
 #include "conversion/TableCatalogue.h"
 #include "support/TestEnvironment.h"
 
@@ -199,4 +203,23 @@ TEST(FrmMainProgress, AdvancingTellsListenersOfVisibleStepsOnlyAndKeepsTheExactV
     // Beyond the maximum (a table that grew after it was counted) every step is heard.
     form.AdvanceProgress(0);
     EXPECT_EQ(heard.back(), 4);
+}
+
+// The history lists records newest first with their kind, those named and headed without it
+// (verifications told by their summary) included.
+TEST(FrmMainHistory, RecordsOfEveryNameAreListedNewestFirst) {
+    IsolatedEnvironment env;
+    const std::string folder = RunRecordsFolder(), ids = "원본(Tarn) ID: a, DB: x\n대상(Velm) ID: b, DB: y\n";
+    std::filesystem::create_directories(folder);
+    WriteRecordFile(folder + "/20261201-090000_a_b.txt", "누리Tarn_To_누리Velm 작업 기록\n결과: 실패\n시작: 1일\n" +
+                                                             ids + "[작업 요약] 결과: 실패 (검증만, 바꾼 것 없음)\n");
+    WriteRecordFile(folder + "/20261202-090000_a_b.txt",
+                    "누리Tarn_To_누리Velm 작업 기록\n결과: 중지\n시작: 2일\n" + ids);
+    WriteRecordFile(folder + "/20261203-090000_다시복사_a_b.txt",
+                    RecordTitle(RunKind::Retry) + "\n결과: 완료\n시작: 3일\n" + ids);
+    std::vector<std::string> rows;
+    for (const RunRecordEntry& e : RecentRunRecords())
+        rows.push_back(e.started + " " + e.kind + " " + e.ids + " " + e.outcome);
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"3일 다시 복사 a → b 완료", "2일 복사 a → b 중지", "1일 검증 a → b 실패"}));
 }

@@ -144,13 +144,19 @@ void NoBackslashEscapesCase(const std::string& address, bool allowed) {
         EXPECT_GE(loads, 4);  // 9000 and 5000 rows: at least two loads each
         EXPECT_EQ(ended, 0);
         EXPECT_NE(record.find("  qlty: 검증됨 9,000건 "), std::string::npos) << record;
-        EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · LOAD DATA · 원본 5000행 "), std::string::npos)
+        EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · 파일로 한꺼번에 넣기 · 원본 5,000행 "),
+                  std::string::npos)
             << record;
     } else {
         EXPECT_LE(loads, 2);  // one try on each target connection of the two tables in flight
         EXPECT_EQ(ended, 1);
-        EXPECT_NE(record.find("\nLOAD DATA 중단: 서버가 LOAD DATA를 거부했습니다. ("), std::string::npos) << record;
-        EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · 배열 INSERT · 원본 5000행 "), std::string::npos)
+        EXPECT_NE(
+            record.find(
+                "\n파일로 한꺼번에 넣기를 그만두고 여러 행씩 넣음: 서버가 파일로 한꺼번에 넣기를 거부했습니다. ("),
+            std::string::npos)
+            << record;
+        EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · 여러 행씩 넣기 · 원본 5,000행 "),
+                  std::string::npos)
             << record;
     }
 }
@@ -193,7 +199,9 @@ TEST(LenientServer, HostileServerGetsNoFileOfTheUser) {
     const auto lines = f.LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), ended), 1);
     const std::string record = f.RecordText();
-    EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · 배열 INSERT · 원본 5000행 "), std::string::npos)
+    EXPECT_NE(LineOf(record, "  pclass: 검증됨 5,000건 ").find(" · 여러 행씩 넣기 · 원본 5,000행 "), std::string::npos)
         << record;
-    EXPECT_NE(record.find("\nLOAD DATA 중단: 서버가 보낼 행 대신 다른 파일("), std::string::npos) << record;
+    EXPECT_NE(record.find("\n파일로 한꺼번에 넣기를 그만두고 여러 행씩 넣음: 서버가 보낼 행 대신 다른 파일("),
+              std::string::npos)
+        << record;
 }

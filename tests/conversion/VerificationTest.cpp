@@ -61,7 +61,7 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     EXPECT_EQ(summary[4], "검증: 2/2 일치");
     const std::string record = f.RecordText();
     EXPECT_TRUE(Has(record, "  sale: 검증됨 3,000건")) << record;
-    EXPECT_TRUE(Has(record, "원본 3000행 digest ")) << record;
+    EXPECT_TRUE(Has(record, "원본 3,000행 검사값 ")) << record;
 
     Verify();
     EXPECT_EQ(f.boxes.Prompts(), std::vector<std::string>{"검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다."});
@@ -77,11 +77,11 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     ASSERT_EQ(f.boxes.Prompts().size(), 1u);
     const std::string report = f.boxes.Prompts()[0];
     EXPECT_TRUE(Has(report, "ordbook_d: 원본 5행, 대상 5행, 다른 행의 키: seq=15\r\n")) << report;
-    EXPECT_TRUE(Has(report, "sale: 원본 3000행, 대상 2999행, 다른 행의 키: seq=1234; seq=70; seq=77")) << report;
+    EXPECT_TRUE(Has(report, "sale: 원본 3,000행, 대상 2,999행, 다른 행의 키: seq=1234; seq=70; seq=77")) << report;
     EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 불일치", "sale 불일치"}));
     EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패 (검증만, 바꾼 것 없음)");
     EXPECT_EQ(f.SummaryLines()[1], "검증: 0/2 일치");
-    EXPECT_TRUE(Has(f.RecordText(), "  sale: 불일치 · 원본 3000행")) << f.RecordText();
+    EXPECT_TRUE(Has(f.RecordText(), "  sale: 불일치 · 원본 3,000행")) << f.RecordText();
 
     // A copy that does not match ends as failed, naming the table and the key: a trigger
     // in the target changes one row as it arrives. The source account may not lock tables
@@ -94,7 +94,7 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     const std::vector<std::string> prompts = f.boxes.Prompts();
     ASSERT_EQ(prompts.size(), 2u);
     EXPECT_TRUE(
-        Has(prompts[1], "검증 결과 sale 테이블이 원본과 다릅니다.\r\n원본 3000행, 대상 3000행, 다른 행의 키: seq=8"))
+        Has(prompts[1], "검증 결과 sale 테이블이 원본과 다릅니다.\r\n원본 3,000행, 대상 3,000행, 다른 행의 키: seq=8"))
         << prompts[1];
     EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패");
 }

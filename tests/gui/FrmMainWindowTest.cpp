@@ -95,7 +95,10 @@ TEST_F(FrmMainWindowTest, CaptionsAndInitialStates) {
     EXPECT_TRUE(Get<QLineEdit>("txtID_1").toolTip().contains(QStringLiteral("Velm(대상)")));
     EXPECT_TRUE(Get<QLabel>("lblIP_0").toolTip().contains(QStringLiteral("서버")));
     EXPECT_EQ(Get<QPushButton>("cmdSaveLog").text(), QStringLiteral("로그 저장…"));
-    EXPECT_TRUE(LabelText("lblStatus").isEmpty());  // no run yet
+    // No run yet: the status line says what a 시작 would copy, and so does the count beside it.
+    EXPECT_EQ(LabelText("lblStatus"), QStringLiteral("선택한 테이블: 80개 모두"));
+    EXPECT_EQ(LabelText("lblSelCount"), QStringLiteral("80 / 80개 선택"));
+    EXPECT_EQ(Get<QCheckBox>("chkAll").checkState(), Qt::Checked);
     EXPECT_EQ(LabelText("Label2_12"), QStringLiteral("[ 작업 진행 로그 ]"));
     EXPECT_TRUE(Get<QLabel>("Label2_12").font().bold());
     EXPECT_EQ(LabelText("Label2_6"), QStringLiteral("현재:"));
@@ -205,6 +208,7 @@ TEST_F(FrmMainWindowTest, SavedIdsFillTheBoxesAndTypingSavesThem) {
 
 TEST_F(FrmMainWindowTest, ListSelectionFollowsClicksSelectAllAndDownward) {
     Open();
+    const int width = window->width();
     QCheckBox& all = Get<QCheckBox>("chkAll");
     // Unticking deselects every row, in the window and in the model.
     QTest::mouseClick(&all, Qt::LeftButton, {}, QPoint(8, all.height() / 2));
@@ -219,6 +223,23 @@ TEST_F(FrmMainWindowTest, ListSelectionFollowsClicksSelectAllAndDownward) {
     EXPECT_EQ(model.List1().SelCount(), 1);
     EXPECT_TRUE(model.List1().Selected(5));
     EXPECT_EQ(model.List1().ListIndex(), 3);
+    // One row of 80: the box is not shown ticked, and the count and the status line say so.
+    EXPECT_EQ(all.checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(model.ChkAll());
+    EXPECT_EQ(LabelText("lblSelCount"), QStringLiteral("1 / 80개 선택"));
+    const QString five = List().item(5)->text();
+    EXPECT_EQ(Get<QLabel>("lblStatus").toolTip(), QStringLiteral("80개 중 1개 테이블만 선택되어 있습니다: ") + five +
+                                                      QStringLiteral(" · [시작]을 누르면 이 테이블만 복사합니다"));
+    guitest::SaveScreenshot(*window, "FrmMain_partial_selection");
+    // A click on the partly ticked box selects everything, a second one nothing.
+    QTest::mouseClick(&all, Qt::LeftButton, {}, QPoint(8, all.height() / 2));
+    EXPECT_EQ(model.List1().SelCount(), 80);
+    EXPECT_EQ(all.checkState(), Qt::Checked);
+    QTest::mouseClick(&all, Qt::LeftButton, {}, QPoint(8, all.height() / 2));
+    EXPECT_EQ(model.List1().SelCount(), 0);
+    EXPECT_EQ(all.checkState(), Qt::Unchecked);
+    EXPECT_EQ(LabelText("lblStatus"), QStringLiteral("선택한 테이블이 없습니다 · 복사할 테이블을 고르세요"));
+    ClickRow(5);
 
     // "↓" selects the current row and every row below it.
     ClickRow(40);  // selects 40, current 40
@@ -233,10 +254,28 @@ TEST_F(FrmMainWindowTest, ListSelectionFollowsClicksSelectAllAndDownward) {
 
     // Alt+A, the box's access key, ticks it again: every row selected.
     QTest::keyClick(&*window, Qt::Key_A, Qt::AltModifier);
-    EXPECT_TRUE(guitest::WaitUntil([&] { return all.isChecked(); }, 2000));
+    EXPECT_TRUE(guitest::WaitUntil([&] { return all.checkState() == Qt::Checked; }, 2000));
     EXPECT_EQ(model.List1().SelCount(), 80);
     EXPECT_EQ(List().selectedItems().size(), 80);
+    EXPECT_EQ(window->width(), width);  // the counts and lines that changed never widened it
     guitest::SaveScreenshot(*window, "FrmMain_selection");
+}
+
+// Tab walks every enabled control in reading order and back to the start; the control
+// with the focus is drawn apart from the others.
+TEST_F(FrmMainWindowTest, TabReachesEveryControlInOrderWithAVisibleFocus) {
+    Open();
+    QPushButton& start = Get<QPushButton>("cmdStart");
+    const QImage plain = start.grab().toImage();
+    QStringList order;
+    for (int i = 0; i < 20 && !order.contains(QApplication::focusWidget()->objectName()); ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(QApplication::focusWidget() != &start || start.grab().toImage() != plain);
+    }
+    EXPECT_EQ(order, (QStringList{"txtID_0", "txtID_1", "cmdStart", "cmdVerify", "cmdClose", "chkAll", "btnMSel",
+                                  "List1", "cmdHistory", "cmdSaveLog", "TxtLog"}));
+    EXPECT_EQ(QApplication::focusWidget(), &Get<QLineEdit>("txtID_0"));
 }
 
 TEST_F(FrmMainWindowTest, EscapeWorksTheCloseButton) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
@@ -81,11 +82,15 @@ protected:
             if (!input->isEnabled()) return false;
         return true;
     }
+    // The seconds of "걸린 시간: 3.1초" in the log's summary, -1 when there is none.
+    double SummarySeconds() {
+        const auto match = QRegularExpression(QStringLiteral("걸린 시간: ([0-9.]+)초\n")).match(LogText());
+        return match.hasMatch() ? match.captured(1).toDouble() : -1;
+    }
     // Tries what a user might do during a run; true when none of it had an effect.
     bool RunCannotBeDisturbed() {
         const QString id = Get<QLineEdit>("txtID_0").text();
         QTest::keyClicks(&Get<QLineEdit>("txtID_0"), QStringLiteral("zz"));
-        QTest::keyClick(&*window, Qt::Key_Escape);
         QTest::keyClick(&*window, Qt::Key_A, Qt::AltModifier);
         const bool closed = window->close();
         return !closed && window->isVisible() && !fx.form.Unloaded() && Get<QLineEdit>("txtID_0").text() == id &&
@@ -115,7 +120,9 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
 
     // What the window thread sees while the run works.
     std::set<int> barValues;
-    bool checkedMidRun = false, inertMidRun = false, undisturbedMidRun = false, lookPending = false;
+    const int widthBefore = window->width();
+    bool checkedMidRun = false, inertMidRun = false, undisturbedMidRun = false, lookPending = false,
+         stopFocused = false;
     QString stateMidRun, statusMidRun, barTextMidRun, timeLeftShown;
     QProgressBar& bar = Get<QProgressBar>("ProgressBar1_0");
     QObject::connect(&bar, &QProgressBar::valueChanged, [&](int value) {
@@ -123,8 +130,9 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
         if (!checkedMidRun && value > kRows / 4 && value < kRows && window->RunWorking()) {
             checkedMidRun = true;
             inertMidRun = AllInputsInert();
+            stopFocused = window->focusWidget() == &Get<QPushButton>("cmdStop");
             stateMidRun = RowState(6);
-            statusMidRun = Get<QLabel>("lblStatus").text();
+            statusMidRun = Get<QLabel>("lblStatus").toolTip();
             barTextMidRun = Get<QProgressBar>("ProgressBar1_1").text();
             undisturbedMidRun = RunCannotBeDisturbed();  // closing asks to stop the run: No
             guitest::SaveScreenshot(*window, "FrmMain_running");
@@ -134,7 +142,7 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
         lookPending = true;
         QTimer::singleShot(0, [&] {
             lookPending = false;
-            const QString status = Get<QLabel>("lblStatus").text();
+            const QString status = Get<QLabel>("lblStatus").toolTip();
             if (!timeLeftShown.isEmpty() || !status.contains(QStringLiteral("남은 시간: ")) ||
                 Get<QProgressBar>("ProgressBar1_0").value() >= kRows)
                 return;
@@ -171,7 +179,15 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
     // The bar moved in steps the window painted, and the window thread kept running.
     EXPECT_TRUE(checkedMidRun) << barValues.size() << " bar values seen";
     EXPECT_TRUE(inertMidRun);
+    EXPECT_TRUE(stopFocused);  // after 시작 the keyboard is on 중지
     EXPECT_TRUE(undisturbedMidRun);
+    // However long the status line grew, the window kept the user's width; the line is cut
+    // to fit and whole in its tooltip.
+    EXPECT_EQ(window->width(), widthBefore);
+    const QLabel& status = Get<QLabel>("lblStatus");
+    EXPECT_TRUE(status.text() == status.toolTip() || status.text().endsWith(QChar(0x2026)))
+        << status.text().toStdString();
+    EXPECT_LE(status.fontMetrics().horizontalAdvance(status.text()), status.width());
     EXPECT_GE(barValues.size(), 3u);
     EXPECT_GT(ticks, 5);
     // The row, the status line and the bars say what is being copied.
@@ -183,6 +199,7 @@ TEST_F(LiveRun, WindowStaysLiveWhileTheRunWorks) {
     EXPECT_TRUE(timeLeftShown.contains(QStringLiteral(" · 남은 시간: 이 테이블 "))) << timeLeftShown.toStdString();
     // The times end with the work, not with the answer to the last box.
     EXPECT_EQ(Get<QLabel>("lblStatus").text(), statusAtBox);
+    EXPECT_EQ(window->focusWidget(), &Get<QPushButton>("cmdStart"));  // not on to 닫기
     const QString elapsed =
         QRegularExpression(QStringLiteral("경과 ([^·]+초)")).match(statusAtBox).captured(1).trimmed();
     EXPECT_NE(fx.RecordText().find("걸린 시간: " + elapsed.toStdString() + "\n"), std::string::npos)
@@ -278,7 +295,6 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
     EXPECT_EQ(Get<QProgressBar>("ProgressBar1_0").value(), 500);  // not a full bar for the failed table
 
     // Every row selected: done and failed still tell apart by colour.
-    if (Get<QCheckBox>("chkAll").isChecked()) QTest::mouseClick(&Get<QCheckBox>("chkAll"), Qt::LeftButton);
     QTest::mouseClick(&Get<QCheckBox>("chkAll"), Qt::LeftButton);
     QListWidget& list = Get<QListWidget>("List1");
     ASSERT_EQ(list.selectedItems().size(), list.count());
@@ -304,7 +320,126 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
     for (const QListWidgetItem* item : list.selectedItems()) selected << list.row(item);
     std::sort(selected.begin(), selected.end());
     EXPECT_EQ(selected, (QList<int>{7, 8}));
+
+    // The retry, with the question about the target's customers held open for a while: the
+    // times leave the box out. So does 검증, its last box held open as long.
+    constexpr int kHeld = 3000;
+    fx.TargetSql("ALTER TABLE qlty MODIFY name VARCHAR(30)");
+    answerer.OnBox([&](QMessageBox& box) {
+        if (box.windowTitle().endsWith(QStringLiteral("건 존재")) ||
+            box.text().startsWith(QStringLiteral("검증이 끝났")))
+            QTest::qWait(kHeld);
+    });
+    const auto timedRun = [&](const char* button) {
+        ended = false;
+        QElapsedTimer wall;
+        wall.start();
+        QTest::mouseClick(&Get<QPushButton>(button), Qt::LeftButton);
+        EXPECT_TRUE(guitest::WaitUntil([&] { return ended; }, 120000));
+        return static_cast<double>(wall.elapsed()) / 1000;
+    };
+    answerer.Plan({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok});
+    const double retryWall = timedRun("cmdStart");
+    EXPECT_EQ(answerer.Boxes().back().text, QStringLiteral("복사가 완료되었습니다."));
+    EXPECT_TRUE(RowState(7).startsWith(QStringLiteral("검증됨 600건 ")));
+    EXPECT_TRUE(SummarySeconds() >= 0 && SummarySeconds() + kHeld / 1000.0 <= retryWall) << LogText().toStdString();
+    EXPECT_EQ(fx.RecordText().rfind("누리Tarn_To_누리Velm 작업 기록 - 다시 복사\n", 0), 0u);
+    EXPECT_NE(fx.form.LastRecordPath().find("_다시복사_"), std::string::npos);
+
+    answerer.Plan({QMessageBox::Ok});
+    const double verifyWall = timedRun("cmdVerify");
+    EXPECT_EQ(answerer.Boxes().back().text, QStringLiteral("검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다."));
+    EXPECT_TRUE(SummarySeconds() >= 0 && SummarySeconds() + kHeld / 1000.0 <= verifyWall) << LogText().toStdString();
+
+    // The history: the three runs, newest first, each opened read-only.
+    QTest::mouseClick(&Get<QPushButton>("cmdHistory"), Qt::LeftButton);
+    auto* history = window->findChild<QDialog*>(QStringLiteral("RunHistory"));
+    ASSERT_TRUE(history && history->isVisible());
+    auto* runs = history->findChild<QListWidget*>(QStringLiteral("lstRuns"));
+    auto* record = history->findChild<QPlainTextEdit*>(QStringLiteral("txtRecord"));
+    ASSERT_TRUE(runs && record);
+    ASSERT_EQ(runs->count(), 3);
+    const QStringList kinds{QStringLiteral("  검증 · 완료  "), QStringLiteral("  다시 복사 · 완료  "),
+                            QStringLiteral("  복사 · 실패  ")};
+    for (int row = 0; row < 3; ++row)
+        EXPECT_TRUE(
+            runs->item(row)->text().contains(kinds[row] + QString::fromStdString(fx.sourceId + " → " + fx.targetId)))
+            << runs->item(row)->text().toStdString();
+    EXPECT_TRUE(record->isReadOnly());
+    EXPECT_TRUE(
+        record->toPlainText().startsWith(QStringLiteral("누리Tarn_To_누리Velm 작업 기록 - 검증\n결과: 완료\n")));
+    runs->setCurrentRow(2);
+    EXPECT_TRUE(record->toPlainText().contains(QStringLiteral("  qlty: 실패")));
+    for (const char* word : {"digest", "LOAD DATA", "스냅숏"})
+        EXPECT_FALSE(record->toPlainText().contains(QString::fromUtf8(word))) << word;
+    guitest::SaveScreenshot(*history, "RunHistory");
+    history->close();
     EXPECT_TRUE(window->close());
+}
+
+// Esc stops a run as 중지 does, while customer is copied but not yet compared and qlty is in
+// flight: the rows say so, the explanation is a stop's, and 실패한 표부터 다시 selects every
+// table not both copied and verified, naming each; other IDs then get a plain warning that
+// only part of the catalogue is selected.
+TEST_F(LiveRun, EscapeStopsARunAndTheRetryTakesWhatWasNotVerified) {
+    fx.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2);"
+        "CREATE TABLE pclass (code INT PRIMARY KEY)");
+    // qlty's rows go in slowly, and customer's comparison is taken only once qlty is done.
+    fx.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY); CREATE TABLE pclass (code INT PRIMARY KEY);"
+        "CREATE TRIGGER slow BEFORE INSERT ON qlty FOR EACH ROW SET @paused = SLEEP(3)");
+    fx.form.SetTablesInFlight(1);
+    window->LoadAndShow();
+    fx.Select({"customer", "qlty", "pclass"});
+    bool escaped = false, stopFocused = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (escaped || !RowState(6).startsWith(QStringLiteral("완료")) || RowState(7) != QStringLiteral("복사 중"))
+            return;
+        escaped = true;
+        QApplication::setActiveWindow(&*window);  // as the user's click on it would
+        stopFocused = window->focusWidget() == &Get<QPushButton>("cmdStop");
+        QTest::keyClick(window->focusWidget(), Qt::Key_Escape);
+    });
+    poll.start(20);
+    answerer.Plan({QMessageBox::Yes});
+    QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 120000));
+    poll.stop();
+    ASSERT_TRUE(escaped);
+    EXPECT_TRUE(stopFocused);
+    EXPECT_TRUE(answerer.Boxes().back().text.startsWith(QStringLiteral("작업을 중지했습니다.")));
+    EXPECT_EQ(RowState(6), QStringLiteral("검증 안 됨 20,000건 복사"));
+    EXPECT_EQ(RowState(7), QStringLiteral("중지됨"));
+    EXPECT_EQ(RowState(8), QStringLiteral("실행 안 함"));
+    QLabel& why = Get<QLabel>("lblFailure");
+    EXPECT_EQ(why.accessibleName(), QStringLiteral("중지 설명"));
+    for (const char* part : {"[중지 설명]\n중지: [중지]를 눌러 작업을 멈췄습니다 (오류가 아닙니다)\n",
+                             "\n중지된 테이블 1개: qlty - ", "\n복사했지만 검증하지 못한 테이블 1개: customer\n",
+                             "\n실행하지 않은 테이블 1개 (대상은 그대로입니다): pclass\n",
+                             "\n다음 할 일: '실패한 표부터 다시'를 누르면 남은 3개 테이블이 선택됩니다."})
+        EXPECT_TRUE(why.text().contains(QString::fromUtf8(part))) << part << "\n" << why.text().toStdString();
+    EXPECT_NE(fx.RecordText().find("  customer: 검증 안 됨 20,000건 복사"), std::string::npos) << fx.RecordText();
+    guitest::SaveScreenshot(*window, "FrmMain_stopped");
+
+    QTest::mouseClick(&Get<QPushButton>("cmdRetryFailed"), Qt::LeftButton);
+    EXPECT_EQ(Get<QListWidget>("List1").selectedItems().size(), 3);
+    EXPECT_EQ(Get<QLabel>("lblStatus").toolTip(),
+              QStringLiteral("실패한 표부터 다시: 3개 선택 - customer(검증 안 됨), qlty(중지됨), pclass(실행 안 함) · "
+                             "[시작]을 누르면 이 테이블만 복사합니다"));
+    EXPECT_EQ(Get<QCheckBox>("chkAll").checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(Get<QLabel>("lblSelCount").text(), QStringLiteral("3 / 80개 선택"));
+    guitest::SaveScreenshot(*window, "FrmMain_stopped_retry_selected");
+    QTest::keyClicks(&Get<QLineEdit>("txtID_1"), QStringLiteral("2"));
+    EXPECT_TRUE(Get<QLabel>("lblStatus")
+                    .toolTip()
+                    .startsWith(QStringLiteral(
+                        "주의: ID가 바뀌었습니다. 80개 중 3개 테이블만 선택되어 있습니다: customer, qlty, pclass")))
+        << Get<QLabel>("lblStatus").toolTip().toStdString();
+    const QLabel& status = Get<QLabel>("lblStatus");
+    EXPECT_LE(status.fontMetrics().horizontalAdvance(status.text()), status.width());  // cut to fit, bold as it is
+    guitest::SaveScreenshot(*window, "FrmMain_other_ids_part_selected");
 }
 
 // The target server freezes mid-table (SIGSTOP): 중지 gives the window back at once, the
