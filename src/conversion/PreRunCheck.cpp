@@ -80,7 +80,7 @@ SchemaShapes ReadSchemaShapes(ado::Connection& connection) {
         c.mustBeGiven = f.Item(2).GetValue().ToLong() != 0;
         if (!f.Item(3).GetValue().IsNull()) shape.key.push_back(column);
         if (!f.Item(4).GetValue().IsNull()) shape.estimatedRows = std::stoll(f.Item(4).GetValue().Text());
-        c.generated = f.Item(5).GetValue().ToLong() != 0;
+        c.computed = f.Item(5).GetValue().ToLong() != 0;
         c.dataType = f.Item(6).GetValue().Text();
         c.columnType = f.Item(7).GetValue().Text();
         c.maxChars = NumberOr(f.Item(8).GetValue(), -1);

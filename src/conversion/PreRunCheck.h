@@ -15,7 +15,7 @@ struct TableShape {
     struct Column {
         std::string name;
         bool mustBeGiven = false;                   // NOT NULL without a default, not filled by the server itself
-        bool generated = false;                     // computed by the server: never written
+        bool computed = false;                      // the server computes it (GENERATED ALWAYS AS)
         std::string dataType;                       // "varchar", "int", ... (lower case)
         std::string columnType;                     // "varchar(5)", "int(10) unsigned", ...
         std::int64_t maxChars = -1, maxBytes = -1;  // a text's limits; -1 for other types

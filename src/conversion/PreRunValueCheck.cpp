@@ -229,10 +229,10 @@ std::vector<std::string> ValueProblems(ado::Connection& source, const std::vecto
                 if (Fills(table.name, column.name, target.name)) filler = &column;
             for (const std::string& unique : target.uniqueKeys) {
                 uniques[unique].push_back(target.name);
-                if (!filler || target.generated || !ado::SameColumnName(filler->name, target.name))
+                if (!filler || target.computed || !ado::SameColumnName(filler->name, target.name))
                     unfilled.insert(unique);
             }
-            if (!filler || target.generated) continue;
+            if (!filler || target.computed) continue;
             if (auto question = QuestionFor(table.name, *filler, target)) {
                 // The order-detail table's old key goes into "unit" as text.
                 if (!ado::SameColumnName(filler->name, target.name)) question->column = target.name;
