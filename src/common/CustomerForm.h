@@ -2,6 +2,7 @@
 #include <string>
 
 #include "common/CustomerIndex.h"
+#include "common/MsgBox.h"
 #include "common/TrimBlanks.h"
 
 // What the connection set-up needs of the conversion window: the two customers' ID
@@ -16,4 +17,6 @@ public:
     virtual std::string DBHost(CustomerIndex index) const = 0;
     virtual void FocusIdBox(CustomerIndex index) = 0;
     virtual void WriteLog(const std::string& message, int element = 0) = 0;
+    // A message for the user, answered with OK: a message box unless the form routes it.
+    virtual void ShowMessage(const std::string& message) { MsgBox(message, mb::kOkOnly); }
 };

@@ -37,7 +37,7 @@ std::string CustomerLocator::LocateCustomerDB(CustomerForm& form, CustomerIndex 
         form.WriteLog("Tarn ID를 입력해주세요.", 0);
         return {};
     }
-    if (!DBConnect(CentralDBHost(), builtin::kAdminAccount, builtin::kAdminPassword, kAdminDatabase)) return {};
+    if (!DBConnect(form, CentralDBHost(), builtin::kAdminAccount, builtin::kAdminPassword, kAdminDatabase)) return {};
     SessionGuard release(*this);
 
     // The name comes from what the user typed: quoted by the session's own rules.
@@ -50,7 +50,7 @@ std::string CustomerLocator::LocateCustomerDB(CustomerForm& form, CustomerIndex 
         const std::string address = rs->GetFields().Item("app_dbip").GetValue().Text();
         if (rs->GetFields().Item("user_id").GetValue().Text() != id) {
             form.WriteLog(kMismatch, 0);
-            MsgBox(kMismatch, mb::kOkOnly);
+            form.ShowMessage(kMismatch);
         } else {
             result = address;
         }
@@ -59,14 +59,14 @@ std::string CustomerLocator::LocateCustomerDB(CustomerForm& form, CustomerIndex 
     return result;
 }
 
-bool CustomerLocator::DBConnect(const std::string& server, const std::string& account, const std::string& password,
-                                const std::string& database) {
+bool CustomerLocator::DBConnect(CustomerForm& form, const std::string& server, const std::string& account,
+                                const std::string& password, const std::string& database) {
     try {
         adminDB_.reset();
         adminDB_ = std::make_unique<cMySQL>();
         return adminDB_->real_connect(server, account, password, database, 3306, "", 0, false);
     } catch (const VbError& e) {
-        MsgBox(ErrorReportText(e, "DBConnect", ReportOwner::Form, "FrmMain"), mb::kOkOnly);
+        form.ShowMessage(ErrorReportText(e, "DBConnect", ReportOwner::Form, "FrmMain"));
         return false;
     }
 }

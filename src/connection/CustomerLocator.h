@@ -21,9 +21,10 @@ public:
     // determined (the user has then been told, in the log or in a message box).
     std::string LocateCustomerDB(CustomerForm& form, CustomerIndex index);
 
-    // Opens a new session in AdminDB (replacing the one held); false when it failed.
-    bool DBConnect(const std::string& server, const std::string& account, const std::string& password,
-                   const std::string& database);
+    // Opens a new session in AdminDB (replacing the one held); false when it failed (the
+    // form has shown why).
+    bool DBConnect(CustomerForm& form, const std::string& server, const std::string& account,
+                   const std::string& password, const std::string& database);
     // Runs a query on AdminDB; returns the row count the client reports. Raises 91 when
     // the server rejected the statement (no recordset to read).
     std::int32_t DBQuery(std::shared_ptr<ado::Recordset>& recordset, const std::string& sql);

@@ -4,6 +4,7 @@
 
 #include "common/Settings.h"
 #include "connection/OpenMySQL.h"
+#include "conversion/ParentLinkRepair.h"
 #include "conversion/RunJournal.h"
 #include "conversion/TableCatalogue.h"
 #include "conversion/TableCopyRun.h"
@@ -35,6 +36,7 @@ void FrmMain::Command1_Click() {
 RunRequest FrmMain::MakeRunRequest() {
     RunRequest request{*this, *this, stop_, {}};
     request.tablesInFlight = tablesInFlight_;
+    request.silentAfter = silentAfter_;
     for (int i = 0; i < list_.ListCount(); ++i)
         if (list_.Selected(i)) request.tables.push_back({i, list_.List(i)});
     return request;

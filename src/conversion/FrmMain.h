@@ -74,6 +74,8 @@ public:
     RunRequest MakeRunRequest();
     // How many tables a run copies at the same time: one per processor core, at most four.
     void SetTablesInFlight(int tables) { tablesInFlight_ = tables; }
+    // How long a run waits on a silent server before the status line names it.
+    void SetSilentAfter(std::chrono::milliseconds wait) { silentAfter_ = wait; }
     // Who signed in, for the run records.
     void SetSignedInUser(std::string user) { signedInUser_ = std::move(user); }
     // The last run's account, and the path of its record ("" when it could not be saved).
@@ -118,10 +120,11 @@ public:
     void TableCarried(const RunTable& table, const std::string& path) override;
     int Question(const std::string& prompt, int style, const std::string& title = {}) override;
     void LogLine(const std::string& line) override { WriteLog(line); }
+    void ServerSilent(ServerSide side, std::chrono::system_clock::time_point since) override;
     void RunFinished(const RunEnd& end) override;
 
     // The connection set-up: LocateCustomerDB and OpenMySQL.
-    std::string LocateCustomer(CustomerIndex index) override;
+    std::string LocateCustomer(CustomerIndex index, RunEvents& events) override;
     bool OpenCustomer(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index,
                       bool withOptions) override {
         return OpenMySQL(connection, index, withOptions);
@@ -196,6 +199,7 @@ private:
     RunLedger ledger_;
     bool copyRunActive_ = false;  // between a copy run's start and its end
     int tablesInFlight_ = DefaultTablesInFlight();
+    std::chrono::milliseconds silentAfter_ = kSilentAfter;
     std::vector<RunTable> runTables_;
     std::string signedInUser_;
     std::string lastRecordPath_;

@@ -7,10 +7,12 @@
 #include "common/MsgBox.h"
 #include "conversion/CountText.h"
 #include "conversion/FrmMain.h"
+#include "conversion/RunPreparation.h"
 #include "conversion/RunRecord.h"
 
-std::string FrmMain::LocateCustomer(CustomerIndex index) {
-    SetDBHost(index, LocateCustomerDB(index));
+std::string FrmMain::LocateCustomer(CustomerIndex index, RunEvents& events) {
+    EventsForm told(*this, events);
+    SetDBHost(index, locator_.LocateCustomerDB(told, index));
     return DBHost(index);
 }
 
@@ -176,6 +178,11 @@ void FrmMain::TableVerified(const RunTable& table, const TableCheck& check) {
     ledger_.Verified(table, check);
     journal_.Note(table.name + " 검증 끝 - " + (check.match ? "검증됨" : "불일치") + " · " + CheckText(check));
     if (!check.match) WriteLog(table.name + ": 불일치 - " + DifferenceText(check));
+    Notify(Change::Status);
+}
+
+void FrmMain::ServerSilent(ServerSide side, std::chrono::system_clock::time_point since) {
+    ledger_.Silent(side, since);
     Notify(Change::Status);
 }
 

@@ -14,8 +14,13 @@ class Connection;
 struct TableShape {
     struct Column {
         std::string name;
-        bool mustBeGiven = false;  // NOT NULL without a default, not filled by the server itself
-        bool computed = false;     // the server computes it (GENERATED ALWAYS AS)
+        bool mustBeGiven = false;                   // NOT NULL without a default, not filled by the server itself
+        bool computed = false;                      // the server computes it (GENERATED ALWAYS AS)
+        std::string dataType;                       // "varchar", "int", ... (lower case)
+        std::string columnType;                     // "varchar(5)", "int(10) unsigned", ...
+        std::int64_t maxChars = -1, maxBytes = -1;  // a text's limits; -1 for other types
+        int precision = -1, scale = -1;             // a number's digits; -1 for other types
+        std::vector<std::string> uniqueKeys;        // the unique keys (PRIMARY included) it is part of
     };
     std::vector<Column> columns;     // in table order
     std::vector<std::string> key;    // the primary key's columns, in key order
@@ -41,6 +46,10 @@ TablesChecked CheckTables(ado::Connection& source, ado::Connection& target, cons
 
 // The message that lists the problems ("시작 전 점검에서 문제를 찾았습니다. ...").
 std::string CheckProblemsMessage(const std::vector<std::string>& problems);
+
+// Whether a source column's values go into the target column of that name (the order-detail
+// table carries its old key into "unit" and drops its own "unit").
+bool Fills(const std::string& table, const std::string& sourceColumn, const std::string& targetColumn);
 
 // What stands in the way of copying the tables, one Korean line per problem, every
 // table looked at: a table missing on either side, or a target column that must be

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,11 +31,21 @@ enum class RunOutcome {
 // A step of the run besides copying rows, named on the status line while it lasts.
 enum class RunStep { Checking, Emptying, Counting, Remapping };
 
+// The server a run waits on: the source's, the target's, both (a comparison), or none.
+enum class ServerSide { None, Source, Target, Both };
+
+// A table that failed or differs from its source, as the run's end names it.
+struct FailedTable {
+    std::string name;
+    bool targetTouched = false;  // emptied in the target before it failed
+    bool differs = false;        // copied, but differs from its source
+};
+
 struct RunEnd {
     RunOutcome outcome = RunOutcome::Completed;
     std::string error;           // the error report shown, for Failed; for NotConnected, why
     std::string failedTable;     // the table being copied when it failed or stopped, if any (the
-                                 // first to fail when several were in flight)
+                                 // first in time when several failed or were in flight)
     bool targetTouched = false;  // that table had been emptied in the target already
     std::string declinedLabel;   // for Declined: the pre-check's label ("고객", "상품")
     std::int32_t declinedCount = 0;
@@ -45,6 +56,7 @@ struct RunEnd {
     std::vector<std::string> stoppedTables;    // for Stopped: every table it left unfinished, in list order
     std::vector<std::string> outsideSnapshot;  // selected source tables the snapshot does not hold
     std::string loadRefusal;                   // why LOAD DATA stopped being tried during the run, if it did
+    std::vector<FailedTable> failedTables;     // for Failed: every table that failed or differs, first in time first
 };
 
 // What a copy run or the repair command tells the one who started it. The window model
@@ -76,6 +88,9 @@ public:
     // A message box: a question, a report or the completion message. Returns the answer.
     virtual int Question(const std::string& prompt, int style, const std::string& title = {}) = 0;
     virtual void LogLine(const std::string& line) = 0;
+    // A server has given no answer since `since` (a run waits on it); ServerSide::None once
+    // every server answers again.
+    virtual void ServerSilent(ServerSide /*side*/, std::chrono::system_clock::time_point /*since*/) {}
     // The run's work is over, however it ended (only for runs that got past the start
     // question); its last message box, if any, comes after this.
     virtual void RunFinished(const RunEnd& end) = 0;
@@ -87,20 +102,24 @@ class ConnectionSetup {
 public:
     virtual ~ConnectionSetup() = default;
     // The host of the customer of that index, or "" when it cannot be found (the user
-    // has been told). The host is remembered for the customer.
-    virtual std::string LocateCustomer(CustomerIndex index) = 0;
+    // has been told, through `events`). The host is remembered for the customer.
+    virtual std::string LocateCustomer(CustomerIndex index, RunEvents& events) = 0;
     virtual bool OpenCustomer(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index,
                               bool withOptions) = 0;
 };
+
+// How long a run waits on a server that gives no answer before it says so.
+inline constexpr std::chrono::milliseconds kSilentAfter{30000};
 
 // Everything a copy run or the repair command works with.
 struct RunRequest {
     CustomerForm& customers;  // the two IDs, database names and hosts, the ID boxes' focus
     ConnectionSetup& connections;
     RunStop& stop;
-    std::vector<RunTable> tables;  // the selected rows, in list order
-    bool verify = true;            // each copied table is compared with its source
-    int tablesInFlight = 1;        // the most tables copied at the same time
+    std::vector<RunTable> tables;                          // the selected rows, in list order
+    bool verify = true;                                    // each copied table is compared with its source
+    int tablesInFlight = 1;                                // the most tables copied at the same time
+    std::chrono::milliseconds silentAfter = kSilentAfter;  // a server this long without an answer is named
 };
 
 // One table in flight per processor core, at most four: more would only queue on the servers.

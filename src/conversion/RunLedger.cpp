@@ -23,10 +23,24 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-std::string TableCondition(const RunEnd& end) {
-    if (end.outcome == RunOutcome::Stopped) return "복사가 끝나지 않음 - 다시 시작하면 처음부터 다시 복사합니다";
-    return end.targetTouched ? "대상 테이블을 비운 뒤 실패 - 실패한 행 앞의 행만 들어 있습니다"
-                             : "대상 테이블은 건드리지 않았습니다";
+std::string TableCondition(bool stopped, bool targetTouched) {
+    if (stopped) return "복사가 끝나지 않음 - 다시 시작하면 처음부터 다시 복사합니다";
+    return targetTouched ? "대상 테이블을 비운 뒤 실패 - 실패한 행 앞의 행만 들어 있습니다"
+                         : "대상 테이블은 건드리지 않았습니다";
+}
+
+std::string ServerName(ServerSide side) {
+    switch (side) {
+        case ServerSide::Source:
+            return "원본(Tarn) 서버";
+        case ServerSide::Target:
+            return "대상(Velm) 서버";
+        case ServerSide::Both:
+            return "원본(Tarn)·대상(Velm) 서버";
+        case ServerSide::None:
+            break;
+    }
+    return {};
 }
 
 }  // namespace
@@ -49,13 +63,17 @@ std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point 
     else if (!step.empty())
         line = step + " · ";
     line += "경과 " + DurationText(elapsed);
-    const double pace = elapsed > 0 ? static_cast<double>(rows) / elapsed : 0;
+    if (!ended && !silence.empty()) line += " · " + silence;
+    const double copyingFor = copying == SteadyClock::time_point{} ? 0 : SecondsBetween(copying, until);
+    const double pace = copyingFor > 0 ? static_cast<double>(rows) / copyingFor : 0;
     if (elapsed >= 1) line += " · 초당 " + GroupDigits(static_cast<std::int64_t>(pace)) + "건";
     if (ended) return line;
-    if (rows == 0 || elapsed <= 0) return line + " · 남은 시간 계산 중";
+    if (rows == 0 || pace <= 0) return line + " · 남은 시간 계산 중";
     const auto tableLeft = table.empty() ? 0 : std::max<std::int64_t>(0, tableTotal - tableRowsDone);
     line += " · 남은 시간: ";
-    if (!table.empty()) line += "이 테이블 " + DurationText(static_cast<double>(tableLeft) / pace) + ", ";
+    if (!table.empty())
+        line += std::string(tablesInFlight > 1 ? "진행 중인 테이블 " : "이 테이블 ") +
+                DurationText(static_cast<double>(tableLeft) / pace) + ", ";
     return line + "전체 약 " + DurationText(static_cast<double>(tableLeft + rowsWaiting) / pace);
 }
 
@@ -87,6 +105,13 @@ const TableOutcome* RunLedger::OfRow(int row) const {
     return nullptr;
 }
 
+void RunLedger::Silent(ServerSide side, SystemClock::time_point since) {
+    status_.silence.clear();
+    if (side != ServerSide::None)
+        status_.silence = ServerName(side) + "가 " + LocalTimeText(since).substr(11) +
+                          "부터 응답하지 않습니다 - 기다리는 중이며, 중지를 누르면 기다림을 끝냅니다";
+}
+
 void RunLedger::Estimated(const std::vector<std::int64_t>& rows) {
     for (std::size_t i = 0; i < rows.size() && i < tables_.size(); ++i) tables_[i].estimate = rows[i];
     status_.rowsWaiting = WaitingRows();
@@ -110,6 +135,7 @@ void RunLedger::Land(const RunTable& table) {
 void RunLedger::ShowFlights() {
     status_.table.clear();
     status_.tableTotal = 0;
+    status_.tablesInFlight = static_cast<int>(flights_.size());
     for (const Flight& flight : flights_) {
         status_.table += (status_.table.empty() ? "" : ", ") + flight.table.name;
         status_.tableTotal += flight.total;
@@ -134,6 +160,7 @@ void RunLedger::Copying(const RunTable& table, std::int64_t total) {
         outcome->rows = total;
     }
     flights_.push_back({table, total, 0});
+    if (status_.copying == SteadyClock::time_point{}) status_.copying = SteadyClock::now();
     ShowFlights();
     status_.step.clear();
     status_.rowsWaiting = WaitingRows();
@@ -240,19 +267,38 @@ std::vector<std::string> RunLedger::SummaryLines(const RunEnd& end) const {
             ", 걸린 시간: " + DurationText(status_.Elapsed(status_.finished)),
     };
     if (!end.repairError.empty()) lines.push_back("원본 0000-00-00 날짜 고치기: 실패");
-    const TableOutcome* failed = nullptr;
-    for (const TableOutcome& outcome : tables_)
-        if (outcome.table.name == end.failedTable && outcome.state == TableState::Mismatch) failed = &outcome;
-    std::string ended = end.failedTable;
-    for (std::size_t i = 1; i < end.stoppedTables.size(); ++i) ended += ", " + end.stoppedTables[i];
-    if (!end.failedTable.empty())
-        lines.push_back((end.outcome == RunOutcome::Stopped ? "중지한 테이블: " : "실패한 테이블: ") + ended + " (" +
-                        (failed ? "원본과 다름 - " + DifferenceText(failed->check) : TableCondition(end)) + ")");
+    if (const std::string ended = EndedTablesText(end); !ended.empty()) lines.push_back(ended);
     if (!end.error.empty()) lines.push_back("오류: " + OneLine(end.error));
     if (Count(TableState::Verified) + Count(TableState::Mismatch) > 0)
-        lines.push_back("검증: " + std::to_string(Count(TableState::Verified)) + "/" + std::to_string(tables_.size()) +
-                        " 일치");
+        lines.push_back("검증: 일치 " + std::to_string(Count(TableState::Verified)) + "개, 불일치 " +
+                        std::to_string(Count(TableState::Mismatch)) + "개");
     return lines;
+}
+
+// "실패한 테이블: qlty (대상 테이블을 비운 뒤 실패 - ...), pclass (원본과 다름 - 키 3)", or the
+// tables a stop left unfinished; "" when the run ended in no table.
+std::string RunLedger::EndedTablesText(const RunEnd& end) const {
+    const auto differences = [this](const std::string& name) {
+        for (const TableOutcome& outcome : tables_)
+            if (outcome.table.name == name && outcome.state == TableState::Mismatch)
+                return "원본과 다름 - " + DifferenceText(outcome.check);
+        return std::string("원본과 다름");
+    };
+    if (!end.failedTables.empty()) {
+        std::string text = "실패한 테이블: ";
+        for (std::size_t i = 0; i < end.failedTables.size(); ++i) {
+            const FailedTable& failed = end.failedTables[i];
+            text += (i > 0 ? ", " : "") + failed.name + " (" +
+                    (failed.differs ? differences(failed.name) : TableCondition(false, failed.targetTouched)) + ")";
+        }
+        return text;
+    }
+    if (end.failedTable.empty()) return {};
+    const bool stopped = end.outcome == RunOutcome::Stopped;
+    std::string ended = end.failedTable;
+    for (std::size_t i = 1; i < end.stoppedTables.size(); ++i) ended += ", " + end.stoppedTables[i];
+    return (stopped ? "중지한 테이블: " : "실패한 테이블: ") + ended + " (" +
+           TableCondition(stopped, end.targetTouched) + ")";
 }
 
 // The summary of the verify command, which copies nothing.

@@ -30,6 +30,8 @@ struct RunStatus {
     std::int64_t rowsBefore = 0;   // rows of the tables already done
     std::int64_t rowsWaiting = 0;  // the estimated rows of the tables not begun yet
     std::string step;              // between tables: what the run does now ("cashbook 대상 테이블 비우는 중")
+    std::string silence;           // a server that has not answered for a while, and since when
+    int tablesInFlight = 0;        // how many tables `table` names
     std::chrono::steady_clock::time_point started, finished;
     // The time message boxes had been open when it started and when it ended.
     std::chrono::steady_clock::duration boxesAtStart{}, boxesAtEnd{};
@@ -37,10 +39,12 @@ struct RunStatus {
     // Seconds of work from the start until `now` (or the end): the time spent in message
     // boxes, waiting on the user, left out.
     double Elapsed(std::chrono::steady_clock::time_point now) const;
+    std::chrono::steady_clock::time_point copying;  // the first table's rows began; the pace counts from here
 
     // "customer 복사 중: 12,345 / 20,000건 · 경과 5.0초 · 초당 2,469건 · 남은 시간: 이 테이블
     // 3.1초, 전체 약 40.2초", given the rows of the tables in flight done by now. The time left
-    // comes from the rows still to copy at the run's pace so far.
+    // comes from the rows still to copy at the pace since the first rows were copied (the
+    // checks before them copy nothing).
     std::string Line(std::int64_t tableRowsDone, std::chrono::steady_clock::time_point now) const;
 };
 
@@ -50,6 +54,8 @@ class RunLedger {
 public:
     void Begin(const std::vector<RunTable>& tables);
     void Estimated(const std::vector<std::int64_t>& rows);
+    // A server has not answered since `since`; ServerSide::None once it answers again.
+    void Silent(ServerSide side, std::chrono::system_clock::time_point since);
     void Step(const RunTable& table, RunStep step);
     void Copying(const RunTable& table, std::int64_t total);
     void Copied(const RunTable& table, std::int64_t rows);
@@ -80,6 +86,7 @@ private:
     int Count(TableState state) const;
     std::int64_t WaitingRows() const;
     std::vector<std::string> VerificationLines(const RunEnd& end) const;
+    std::string EndedTablesText(const RunEnd& end) const;
     void Land(const RunTable& table);
     void ShowFlights();
 

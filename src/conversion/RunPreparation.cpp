@@ -16,7 +16,7 @@ bool IdsEntered(const RunRequest& request, RunEvents& events) {
 
 bool LocateBoth(const RunRequest& request, RunEvents& events) {
     for (CustomerIndex i = 0; i <= 1; ++i)
-        if (request.connections.LocateCustomer(i).empty()) return false;
+        if (request.connections.LocateCustomer(i, events).empty()) return false;
     events.HostsLocated();
     return true;
 }

@@ -50,6 +50,9 @@ public:
     void LogLine(const std::string& line) override {
         Pass([&] { listener_.LogLine(line); });
     }
+    void ServerSilent(ServerSide side, std::chrono::system_clock::time_point since) override {
+        Pass([&] { listener_.ServerSilent(side, since); });
+    }
     void RunFinished(const RunEnd& end) override {
         Pass([&] { listener_.RunFinished(end); });
     }

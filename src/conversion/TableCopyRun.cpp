@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "common/CloseIfOpen.h"
@@ -24,6 +25,7 @@
 #include "conversion/RunPreparation.h"
 #include "conversion/RunStop.h"
 #include "conversion/SerialEvents.h"
+#include "conversion/SilenceWatch.h"
 #include "conversion/SourceSnapshot.h"
 #include "conversion/TableVerification.h"
 #include "conversion/TargetLock.h"
@@ -48,8 +50,6 @@ struct PreCheck {
 };
 constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "product_m", 1}};
 
-constexpr const char* kRepairStopped = "작업을 중지했습니다. ordbook_d의 상위 연결 처리가 끝나지 않았습니다.";
-
 std::int32_t Count(Recordset& recordset) {
     const std::int32_t count = recordset.GetFields().Item(0).GetValue().ToLong();
     return count;
@@ -60,13 +60,15 @@ using Clock = std::chrono::steady_clock;
 // Rows are told to the listener this many at a time (and at the end of a table).
 constexpr std::int64_t kRowsPerReport = 256;
 
-// A pair of copy connections and the table it is copying.
+// A pair of copy connections and the table it is copying. Owned by the run; while the
+// lanes work, each is used by its own thread alone (its activity is read by the watch).
 struct CopyLane {
     std::shared_ptr<Connection> sourceConn, targetConn;
     std::shared_ptr<Recordset> sourceRs = std::make_shared<Recordset>();
     std::shared_ptr<Recordset> targetRs = std::make_shared<Recordset>();
     RunTable current;            // the table being copied, until it has finished
     bool targetTouched = false;  // that table has been emptied in the target
+    std::unique_ptr<LaneActivity> activity = std::make_unique<LaneActivity>();
 };
 
 // A table that failed: raised an error, or differs from its source.
@@ -74,9 +76,36 @@ struct TableFailure {
     RunTable table;
     std::exception_ptr error;    // null for a table that differs from its source
     TableCheck check;            // for a table that differs
-    CopyLane* lane = nullptr;    // the lane that was copying it: it can tell where the copy stood
     bool targetTouched = false;  // the table had been emptied in the target
+    FailureFacts facts;          // for an error: what it was and where the copy stood
+    std::string report;          // for an error: its report, as a box shows it
 };
+
+// What the verification lane found of one table: its check, or what its comparison raised.
+struct Finding {
+    RunTable table;
+    TableCheck check;
+    std::exception_ptr error;
+};
+
+std::string Report(const std::exception_ptr& error) {
+    return ErrorReportText(AsVbError(error), "cmdStart_Click", ReportOwner::Form, "Form1");
+}
+
+// A lane's recordsets after its table failed: rows still queued are dropped (those the
+// target took stay), and the next table gets fresh ones.
+void DiscardRecordsets(CopyLane& lane) {
+    for (std::shared_ptr<Recordset>* recordset : {&lane.sourceRs, &lane.targetRs}) {
+        try {
+            if ((*recordset)->State() == ado::adStateOpen) {
+                if (recordset == &lane.targetRs) (*recordset)->CancelBatch();
+                (*recordset)->Close();
+            }
+        } catch (const std::exception&) {  // NOLINT(bugprone-empty-catch): the table's own error is the one told
+        }
+        *recordset = std::make_shared<Recordset>();
+    }
+}
 
 class TableCopy {
 public:
@@ -94,8 +123,9 @@ public:
             if (stop_.Requested())
                 ReportStopped();
             else
-                ReportFailure(RunTable{}, std::current_exception());
+                ReportFailure(RunTable{}, Report(std::current_exception()));
         }
+        watch_.reset();
         // Tables compared beside a later one that failed still get their findings.
         while (verification_ && verification_->Busy() && !stop_.Requested()) {
             const RunTable table = verification_->Table();
@@ -159,17 +189,20 @@ private:
             return;
         }
         ThrowIfStopped();
-        end_.repairError = E_FAIL_Error_Solution(sourceConn_);
+        end_.repairError = E_FAIL_Error_Solution(sourceConn_, events_);
         OpenLanesInOneSnapshot();
+        WatchSilence();
         sourceRows_ = CountSourceRows();
         CopyTables();
         ThrowIfStopped();
-        if (!failures_.empty()) return ReportFailures();
         if (verification_) {
-            CollectVerifications(true);
-            if (!failures_.empty()) return ReportFailures();
+            // The run waits on both servers' comparisons now.
+            lanes_.front().activity->Await(ServerSide::Both);
+            Tell(TakeFindings(true));
+            lanes_.front().activity->Idle();
         }
         ThrowIfStopped();
+        if (!failures_.empty() || !laneError_.empty()) return ReportFailures();
         if (end_.repairError.empty()) {
             end_.outcome = RunOutcome::Completed;
             lastMessage_ = "복사가 완료되었습니다.";
@@ -249,8 +282,21 @@ private:
         end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
     }
 
+    // From here on a server that stops answering is named on the status line. A watch that
+    // cannot start leaves the run unwatched, not stopped.
+    void WatchSilence() {
+        std::deque<LaneActivity*> activities;
+        for (CopyLane& lane : lanes_) activities.push_back(lane.activity.get());
+        try {
+            watch_ = std::make_unique<SilenceWatch>(activities, events_, request_.silentAfter);
+        } catch (const std::system_error& e) {
+            events_.LogLine(std::string("서버 응답 감시를 시작하지 못했습니다: ") + e.what());
+        }
+    }
+
     // Copies the selected tables, as many at a time as there are lanes, each lane taking
-    // the next table. After a failure no table starts; those in flight finish.
+    // the next table. A table that fails does not hold up the others: every table is
+    // tried, until 중지.
     void CopyTables() {
         order_ = request_.tables;
         // Side by side, the biggest tables go first: a big table taken last would leave the
@@ -259,37 +305,56 @@ private:
             std::stable_sort(order_.begin(), order_.end(), [this](const RunTable& a, const RunTable& b) {
                 return sourceRows_.at(a.name) > sourceRows_.at(b.name);
             });
+        nextTable_ = 0;
         const std::size_t working = std::min(lanes_.size(), order_.size());
-        for (std::size_t i = 0; i < working; ++i) lanes_[i].current = order_[i];
-        nextTable_ = working;
-        std::vector<std::thread> threads;
-        for (std::size_t i = 1; i < working; ++i) threads.emplace_back([this, i] { LaneWork(lanes_[i]); });
+        std::vector<std::jthread> threads;
+        for (std::size_t i = 1; i < working; ++i) {
+            try {
+                threads.emplace_back([this, i] { LaneWork(lanes_[i]); });
+            } catch (const std::system_error& e) {
+                // The lanes that did start take its tables; the run is not complete for it.
+                laneError_ = std::string("복사 작업 줄을 시작하지 못했습니다: ") + e.what();
+                break;
+            }
+        }
         if (working > 0) LaneWork(lanes_.front());
-        for (std::thread& thread : threads) thread.join();
     }
 
-    // One lane's tables, on its own thread; what ends it is kept for the run to report.
+    // One lane's tables, on its own thread. A table's error is kept for the run to report,
+    // and the lane takes the next table.
     void LaneWork(CopyLane& lane) {
-        try {
-            do {
+        while (TakeNextTable(lane)) {
+            try {
                 CopyTable(lane);
-            } while (TakeNextTable(lane));
-        } catch (const RunStopped&) {
-            // The run reports the tables a stop left unfinished.
-        } catch (const std::exception&) {
-            const std::lock_guard hold(mutex_);
-            if (!stop_.Requested()) AddFailure({lane.current, std::current_exception(), {}, &lane, lane.targetTouched});
+            } catch (const RunStopped&) {
+                return;  // the run reports the tables a stop left unfinished
+            } catch (const std::exception&) {
+                if (stop_.Requested()) return;
+                KeepFailure(lane, std::current_exception());
+            }
         }
     }
 
     bool TakeNextTable(CopyLane& lane) {
+        lane.activity->Idle();
         const std::lock_guard hold(mutex_);
-        if (!failures_.empty() || stop_.Requested() || nextTable_ >= order_.size()) return false;
+        if (stop_.Requested() || nextTable_ >= order_.size()) return false;
         lane.current = order_[nextTable_++];
         return true;
     }
 
-    void AddFailure(TableFailure failure) { failures_.push_back(std::move(failure)); }
+    // The lane's table failed: where its copy stood is asked now, on the lane's own
+    // connections, before the lane goes on with another table.
+    void KeepFailure(CopyLane& lane, const std::exception_ptr& error) {
+        TableFailure failure{lane.current, error, {}, lane.targetTouched, {}, Report(error)};
+        DiscardRecordsets(lane);
+        lane.activity->Await(ServerSide::Both);
+        failure.facts = FactsOfFailure(failure, &lane);
+        events_.TableFailed(failure.table, failure.report);
+        lane.current = RunTable{};
+        const std::lock_guard hold(mutex_);
+        failures_.push_back(std::move(failure));
+    }
 
     // A stopped run is never reported as complete: the log names each table it left
     // unfinished (its target holds only part of its rows); later tables were not touched.
@@ -312,33 +377,56 @@ private:
             const CopyLane& lane = *unfinished.front();
             end_.failedTable = lane.current.name;
             end_.targetTouched = lane.targetTouched;
-            end_.explanation = ExplainFailure(FactsOfFailure({lane.current, nullptr, {}, nullptr, lane.targetTouched}));
+            end_.explanation =
+                ExplainFailure(FactsOfFailure({lane.current, nullptr, {}, lane.targetTouched, {}, {}}, nullptr));
         }
         lastMessage_ = message;
     }
 
-    // The first failure ends the run and is the one reported; a table that failed beside it
-    // is marked failed with its error in the log.
+    // Every table that failed or differs is named, first in time first: the box and the
+    // error give each one's report, the explanation each failed table's cause and state.
     void ReportFailures() {
-        for (std::size_t i = 1; i < failures_.size(); ++i) {
-            // A table that differs is marked 불일치 already, and named in the log.
-            const TableFailure& also = failures_[i];
-            if (!also.error) continue;
-            const std::string report =
-                ErrorReportText(AsVbError(also.error), "cmdStart_Click", ReportOwner::Form, "Form1");
-            events_.TableFailed(also.table, report);
-            events_.LogLine(also.table.name + ": 실패 - " + report);
+        end_.outcome = RunOutcome::Failed;
+        std::vector<std::string> parts, names;
+        bool differs = false;
+        for (const TableFailure& failure : failures_) {
+            const std::string& name = failure.table.name;
+            names.push_back(name);
+            end_.failedTables.push_back({name, failure.error && failure.targetTouched, !failure.error});
+            if (!failure.error) {
+                differs = true;
+                parts.push_back("검증 결과 " + name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(failure.check));
+                continue;
+            }
+            parts.push_back(failures_.size() > 1 ? name + ": " + failure.report : failure.report);
+            if (failures_.size() > 1) events_.LogLine(name + ": 실패 - " + failure.report);
+            const std::vector<std::string> lines = ExplainFailure(failure.facts);
+            end_.explanation.insert(end_.explanation.end(), lines.begin(), lines.end());
+            if (name == kOrderDetailTable)
+                end_.explanation.push_back(
+                    "상위 연결(parentseq)은 다시 잇지 않았습니다: 이 표를 다시 복사하면 "
+                    "함께 다시 잇습니다.");
         }
-        const TableFailure& first = failures_.front();
-        if (!first.error) return ReportMismatch(first.table, first.check);
-        end_.targetTouched = first.targetTouched;
-        end_.explanation = ExplainFailure(FactsOfFailure(first));
-        ReportFailure(first.table, first.error);
+        if (!laneError_.empty()) {
+            parts.push_back(laneError_);
+            end_.explanation.push_back("원인: " + laneError_);
+        }
+        std::string message;
+        if (names.size() > 1) {
+            message = "테이블 " + std::to_string(names.size()) + "개가 실패했습니다:";
+            for (const std::string& name : names) message += " " + name;
+            message += "\r\n\r\n";
+        }
+        for (std::size_t i = 0; i < parts.size(); ++i) message += (i > 0 ? "\r\n\r\n" : "") + parts[i];
+        if (differs) message += "\r\n\r\n복사가 완료되지 않았습니다.";
+        end_.error = lastMessage_ = message;
+        if (!failures_.empty()) {
+            const TableFailure& first = failures_.front();
+            end_.failedTable = first.table.name;
+            end_.targetTouched = first.error && first.targetTouched;
+            if (first.error) end_.failedTableRows = first.facts.rowsInTarget;
+        }
         CloseAll();
-    }
-
-    void ReportFailure(const RunTable& table, const std::exception_ptr& failure) {
-        ReportFailure(table, ErrorReportText(AsVbError(failure), "cmdStart_Click", ReportOwner::Form, "Form1"));
     }
 
     void ReportFailure(const RunTable& table, const std::string& report) {
@@ -349,16 +437,9 @@ private:
         lastMessage_ = report;
     }
 
-    // A table that differs keeps its state, 불일치, and the run ends as failed in it.
-    void ReportMismatch(const RunTable& table, const TableCheck& check) {
-        end_.targetTouched = false;
-        ReportFailure(RunTable{}, "검증 결과 " + table.name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(check) +
-                                      "\r\n\r\n복사가 완료되지 않았습니다.");
-        end_.failedTable = table.name;
-    }
-
-    // A failed table's facts (a stop when the error is null) and where its copy stood.
-    FailureFacts FactsOfFailure(const TableFailure& failure) {
+    // A failed table's facts (a stop when the error is null) and, asked of the lane's
+    // connections, where its copy stood.
+    FailureFacts FactsOfFailure(const TableFailure& failure, CopyLane* lane) {
         FailureFacts facts;
         facts.table = failure.table.name;
         facts.stopped = !failure.error;
@@ -366,20 +447,19 @@ private:
         facts.targetDatabase = request_.customers.DBName(kTargetCustomer);
         if (!failure.error) return facts;
         TakeError(facts, failure.error);
-        if (facts.targetTouched && failure.lane) {
+        if (facts.targetTouched && lane) {
             const auto key = sourceKeys_.find(failure.table.name);
             const CopyPosition position =
-                FindCopyPosition(*failure.lane->sourceConn, *failure.lane->targetConn, failure.table.name,
+                FindCopyPosition(*lane->sourceConn, *lane->targetConn, failure.table.name,
                                  key == sourceKeys_.end() ? std::vector<std::string>{} : key->second);
             facts.rowsInTarget = position.rowsInTarget;
-            end_.failedTableRows = position.rowsInTarget;
             facts.refusedRow = position.nextSourceRow;
         }
         return facts;
     }
 
-    // Every selected table's structure on both sides, before anything is changed; the
-    // problems are listed all at once and the run ends without touching a table.
+    // Every selected table's structure and values on both sides, before anything is
+    // changed; the problems are listed all at once and the run ends without touching a table.
     bool StructureFits() {
         events_.StepStarted(RunTable{}, RunStep::Checking);
         TablesChecked checked = CheckTables(*sourceConn_, *targetConn_, request_.tables);
@@ -414,16 +494,20 @@ private:
         return true;
     }
 
-    // Copies the lane's table, then has it compared with its source.
+    // Copies the lane's table, then has it compared with its source. The lane's activity
+    // says which server it waits on at each call that may wait.
     void CopyTable(CopyLane& lane) {
         const RunTable table = lane.current;
+        LaneActivity& activity = *lane.activity;
         const Clock::time_point started = Clock::now();
         lane.targetTouched = false;
         // The source is opened before the target is emptied, so a table the source
         // cannot give never costs the target its rows. Forward-only, it is read in the
         // order of its key a chunk at a time (a table without a unique key in one read).
+        activity.Await(ServerSide::Source);
         lane.sourceRs->Open(table.name, lane.sourceConn, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
         events_.StepStarted(table, RunStep::Emptying);
+        activity.Await(ServerSide::Target);
         lane.targetConn->Execute("DELETE FROM " + QuoteIdentifier(table.name));
         lane.targetTouched = true;
         const std::vector<std::string> computed = ado::ComputedColumns(*lane.targetConn, table.name);
@@ -445,7 +529,9 @@ private:
                 ThrowIfStopped();
                 target.AddNew();
                 mapping.CopyRow(source, target);
+                activity.Await(ServerSide::Target);
                 target.Update();
+                activity.Await(ServerSide::Source);
                 source.MoveNext();
                 ++copied;
                 if (++unreported == kRowsPerReport) {
@@ -453,6 +539,7 @@ private:
                     unreported = 0;
                 }
             }
+            activity.Await(ServerSide::Target);
             target.UpdateBatch();
         } catch (...) {
             if (unreported > 0) events_.RowsCopied(table, unreported);
@@ -474,21 +561,25 @@ private:
             events_.TableFinished(table, TargetRows(*lane.targetConn, table), seconds);
             lane.current = RunTable{};
             if (!verification_) return;
-            const std::lock_guard hold(mutex_);
-            // Tables before this one were compared while it copied.
-            CollectVerifications(false);
             events_.TableVerifying(table);
-            verification_->Start(table);
-            return;
+            std::vector<Finding> findings;
+            {
+                const std::lock_guard hold(mutex_);
+                // Tables before this one were compared while it copied.
+                findings = TakeFindings(false);
+                verification_->Start(table);
+            }
+            return Tell(findings);
         }
         events_.TableVerifying(table);
+        activity.Await(ServerSide::Both);
         const TableCheck check = TableVerifier(lane.sourceConn, lane.targetConn).Verify(table.name);
         events_.TableFinished(table, check.targetRows, seconds);
         events_.TableVerified(table, check);
         lane.current = RunTable{};
         if (check.match) return;
         const std::lock_guard hold(mutex_);
-        AddFailure({table, nullptr, check, nullptr, false});
+        failures_.push_back({table, nullptr, check, false, {}, {}});
     }
 
     // Every selected source table's rows, counted in the snapshot the copy reads, in one
@@ -500,25 +591,50 @@ private:
             sql += (sql.empty() ? "SELECT " : ", ") + std::string("(SELECT COUNT(*) FROM ") + table.name + ")";
         std::map<std::string, std::int64_t> rows;
         if (sql.empty()) return rows;
+        lanes_.front().activity->Await(ServerSide::Source);
         auto counts = sourceConn_->Execute(sql);
-        for (std::size_t i = 0; i < request_.tables.size(); ++i)
-            rows[request_.tables[i].name] = counts->GetFields().Item(static_cast<int>(i)).GetValue().ToLong();
+        lanes_.front().activity->Idle();
+        std::vector<std::int64_t> counted;
+        for (std::size_t i = 0; i < request_.tables.size(); ++i) {
+            counted.push_back(counts->GetFields().Item(static_cast<int>(i)).GetValue().ToLong());
+            rows[request_.tables[i].name] = counted.back();
+        }
+        // The counts replace the server's estimates: the time left reckons with them.
+        events_.RowsEstimated(counted);
         return rows;
     }
 
     // Takes the verification lane's findings in table order: those ready, or all of them
-    // (waiting). A table that differs, or whose comparison failed, becomes a failure.
-    // Called under the run's lock once lanes copy side by side.
-    void CollectVerifications(bool wait) {
+    // (waiting). Called under the run's lock once lanes copy side by side; what they say
+    // is told after it (Tell).
+    std::vector<Finding> TakeFindings(bool wait) {
+        std::vector<Finding> findings;
         while (verification_->Busy() && (wait || verification_->Ready())) {
-            const RunTable table = verification_->Table();
+            Finding finding{verification_->Table(), {}, nullptr};
             try {
-                const TableCheck check = verification_->Collect();
-                events_.TableVerified(table, check);
-                if (!check.match) AddFailure({table, nullptr, check, nullptr, false});
+                finding.check = verification_->Collect();
             } catch (const std::exception&) {
-                AddFailure({table, std::current_exception(), {}, nullptr, true});
+                finding.error = std::current_exception();
             }
+            findings.push_back(std::move(finding));
+        }
+        return findings;
+    }
+
+    // A table that differs, or whose comparison failed, becomes a failure.
+    void Tell(const std::vector<Finding>& findings) {
+        for (const Finding& finding : findings) {
+            TableFailure failure{finding.table, finding.error, finding.check, finding.error != nullptr, {}, {}};
+            if (finding.error) {
+                failure.report = Report(finding.error);
+                failure.facts = FactsOfFailure(failure, nullptr);
+                events_.TableFailed(finding.table, failure.report);
+            } else {
+                events_.TableVerified(finding.table, finding.check);
+                if (finding.check.match) continue;
+            }
+            const std::lock_guard hold(mutex_);
+            failures_.push_back(std::move(failure));
         }
     }
 
@@ -541,11 +657,15 @@ private:
     // The first time a target connection gives up LOAD DATA: said once in the log and
     // kept for the record. A stop cuts the load's session too: that is no refusal.
     void NoteLoadRefusal(CopyLane& lane) {
-        const std::lock_guard hold(mutex_);
-        if (!end_.loadRefusal.empty() || !lane.targetConn || stop_.Requested()) return;
-        end_.loadRefusal = lane.targetConn->BulkLoadRefusal();
-        if (!end_.loadRefusal.empty())
-            events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + end_.loadRefusal);
+        if (!lane.targetConn || stop_.Requested()) return;
+        const std::string refusal = lane.targetConn->BulkLoadRefusal();
+        if (refusal.empty()) return;
+        {
+            const std::lock_guard hold(mutex_);
+            if (!end_.loadRefusal.empty()) return;
+            end_.loadRefusal = refusal;
+        }
+        events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + refusal);
     }
 
     // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
@@ -587,11 +707,13 @@ private:
     int lastMessageStyle_ = mb::kOkOnly;
     std::shared_ptr<Connection> sourceConn_, targetConn_;  // the first lane's: the run's checks use them
     std::deque<CopyLane> lanes_;                           // a deque: a lane stays where it is while others are added
-    std::mutex mutex_;             // guards what lanes share: the next table, the failures, the verification lane
-    std::vector<RunTable> order_;  // the tables in the order the lanes take them
-    std::size_t nextTable_ = 0;    // the next of them to take
+    std::mutex mutex_;  // guards what lanes share: the next table, the failures, the verification lane, the refusal
+    std::vector<RunTable> order_;                     // the tables in the order the lanes take them
+    std::size_t nextTable_ = 0;                       // the next of them to take
     std::vector<TableFailure> failures_;              // in the order they happened
-    std::unique_ptr<VerificationLane> verification_;  // declared last: waits for its comparison before the rest goes
+    std::string laneError_;                           // a copy lane that could not start
+    std::unique_ptr<VerificationLane> verification_;  // waits for its comparison before the lanes go
+    std::unique_ptr<SilenceWatch> watch_;             // declared last: stops watching before the lanes go
 };
 
 }  // namespace
@@ -605,50 +727,4 @@ void RunTableCopy(const RunRequest& request, RunEvents& events) {
     // resident: with tables and comparisons side by side that came to nearly twice the memory.
     mallopt(M_ARENA_MAX, 2);
     TableCopy(request, events).Run();
-}
-
-void RunParentLinkRepair(const RunRequest& request, RunEvents& events) {
-    RunStop& stop = request.stop;
-    const StopScope scope(stop);
-    const auto throwIfStopped = [&stop] {
-        if (stop.Requested()) throw RunStopped{};
-    };
-    try {
-        if (!IdsEntered(request, events)) return;
-        if (events.Question(
-                "자료변환중 ordbook_d.parentseq 처리시 오류가 발생한 경우 해당 부분만 별도로 처리하는 기능입니다.\r\n"
-                "정말 시작하시겠습니까?(반드시 1회만 처리해야 합니다. 중복처리시 자료가 꼬입니다.)",
-                mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
-            return;
-        const bool located = LocateBoth(request, events);
-        throwIfStopped();
-        if (!located) return;
-        auto connection = std::make_shared<Connection>();
-        stop.Watch(connection);
-        const bool opened = request.connections.OpenCustomer(connection, kTargetCustomer, false);
-        throwIfStopped();
-        if (!opened) return;
-        if (const auto holder = TakeTargetLock(*connection)) {
-            events.Question(TargetBusyMessage(request.customers.DBName(kTargetCustomer), *holder), mb::kOkOnly);
-            return;
-        }
-        try {
-            RemapParentLinks(connection);
-        } catch (const VbError& e) {
-            if (e.number() != vberr::kItemNotFound) throw;
-        }
-        throwIfStopped();
-        CloseIfOpen(connection);
-        events.Question("처리완료!", mb::kOkOnly);
-    } catch (const std::exception&) {
-        if (!stop.Requested()) {
-            events.Question(
-                ErrorReportText(AsVbError(std::current_exception()), "Command1_Click", ReportOwner::Form, "Form1"),
-                mb::kOkOnly);
-            return;
-        }
-        events.Question(kRepairStopped, mb::kOkOnly);
-    } catch (const RunStopped&) {
-        events.Question(kRepairStopped, mb::kOkOnly);
-    }
 }

@@ -26,14 +26,14 @@ const std::array<const char*, 16>& ZeroDateStatements() {
     return statements;
 }
 
-std::string E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source) {
+std::string E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source, RunEvents& events) {
     try {
         for (const char* statement : ZeroDateStatements()) source->Execute(statement, nullptr, ado::adCmdUnspecified);
     } catch (const VbError& e) {
         // Cut by a stop request: the run reports that itself.
         if (source->Aborted()) throw;
         std::string report = ErrorReportText(e, "E_FAIL_Error_Solution", ReportOwner::Form, "FrmMain");
-        MsgBox(report, mb::kOkOnly);
+        events.Question(report, mb::kOkOnly);
         return report;
     }
     return {};

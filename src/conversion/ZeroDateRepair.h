@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "conversion/RunEvents.h"
+
 namespace ado {
 class Connection;
 }
@@ -11,7 +13,7 @@ class Connection;
 // 1900 before any table is read, in the order they are sent.
 const std::array<const char*, 16>& ZeroDateStatements();
 
-// Runs them on the source connection. The first failure is reported (and the rest
-// skipped); the caller carries on either way. Returns "" when all ran, else the report
-// shown. A connection cut by a stop request raises its error to the caller instead.
-std::string E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source);
+// Runs them on the source connection. The first failure is reported through `events` (and
+// the rest skipped); the caller carries on either way. Returns "" when all ran, else the
+// report shown. A connection cut by a stop request raises its error to the caller instead.
+std::string E_FAIL_Error_Solution(const std::shared_ptr<ado::Connection>& source, RunEvents& events);

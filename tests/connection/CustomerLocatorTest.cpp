@@ -121,7 +121,8 @@ TEST(CustomerLocator, UnreachableCentralServerShowsTheConnectReportOnly) {
 TEST(CustomerLocator, RejectedQueryRaisesObjectNotSet) {
     ScriptedMsgBox boxes;
     CustomerLocator locator;
-    ASSERT_TRUE(locator.DBConnect(kCentralHost, "root", kRootPassword, "app_admin"));
+    FormState form;
+    ASSERT_TRUE(locator.DBConnect(form, kCentralHost, "root", kRootPassword, "app_admin"));
     std::shared_ptr<ado::Recordset> rs;
     const VbError e = testsupport::RaisedBy([&] { locator.DBQuery(rs, "SELECT nonsense FROM nowhere_at_all"); });
     EXPECT_EQ(e.number(), 91);

@@ -76,5 +76,5 @@ TEST(ConcurrentRuns, SecondRunIsRefusedAndAKilledRunIsToldAtTheNextStart) {
     f.Start();
     EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM sale"), "400000");
-    EXPECT_EQ(f.SummaryLines()[4], "검증: 2/2 일치");
+    EXPECT_EQ(f.SummaryLines()[4], "검증: 일치 2개, 불일치 0개");
 }

@@ -65,7 +65,7 @@ TEST_F(FullConversion, EveryTableHoldsWhatTheRulesSay) {
     EXPECT_EQ(f.form.Progress(1).Value, 80);
     const std::vector<std::string> summary = f.SummaryLines();
     ASSERT_EQ(summary.size(), 5u);
-    EXPECT_EQ(summary[4], "검증: 80/80 일치");
+    EXPECT_EQ(summary[4], "검증: 일치 80개, 불일치 0개");
     EXPECT_EQ(summary[1], "테이블: 복사 80개, 실패 0개, 실행 안 함 0개");
     EXPECT_EQ(summary[2], "복사한 행: " + GroupDigits(sourceRows) + "건");
     EXPECT_NE(f.RecordText().find("\n" + summary[2] + "\n"), std::string::npos);

@@ -58,7 +58,7 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 검증됨", "sale 검증됨"}));
     const std::vector<std::string> summary = f.SummaryLines();
     ASSERT_EQ(summary.size(), 5u);
-    EXPECT_EQ(summary[4], "검증: 2/2 일치");
+    EXPECT_EQ(summary[4], "검증: 일치 2개, 불일치 0개");
     const std::string record = f.RecordText();
     EXPECT_TRUE(Has(record, "  sale: 검증됨 3,000건")) << record;
     EXPECT_TRUE(Has(record, "원본 3,000행 검사값 ")) << record;
@@ -117,7 +117,7 @@ TEST_F(Verification, RowsChangedDuringTheCopyStayOutOfItAndRaiseNoMismatch) {
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM sale"), "3000");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM sale WHERE memo = '나중'"), "0");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM ordbook_d WHERE ordno = 9"), "0");
-    EXPECT_EQ(f.SummaryLines()[4], "검증: 2/2 일치");
+    EXPECT_EQ(f.SummaryLines()[4], "검증: 일치 2개, 불일치 0개");
 }
 
 // Values a faithful copy stores in another type: a YEAR 0000, a BIT(1) widened, DOUBLE

@@ -15,7 +15,7 @@ TEST(ZeroDateRepair, ReplacesZeroDatesInEveryRepairedColumnAndNothingElse) {
         "INSERT INTO special_price VALUES (1,'0000-00-00 00:00:00','0000-00-00');"
         "INSERT INTO workshift VALUES (1,'0000-00-00 00:00:00');"
         "CREATE TABLE other (d DATE); INSERT INTO other VALUES ('0000-00-00')");
-    E_FAIL_Error_Solution(f.Connect(false));
+    E_FAIL_Error_Solution(f.Connect(false), f.form);
     EXPECT_TRUE(f.boxes.Boxes().empty());
     EXPECT_EQ(f.SourceScalar("SELECT CONCAT(expiredate,' ',dealdate) FROM billnote WHERE no=1"),
               "1900-01-01 1900-01-01");
@@ -28,7 +28,7 @@ TEST(ZeroDateRepair, ReplacesZeroDatesInEveryRepairedColumnAndNothingElse) {
     EXPECT_EQ(f.SourceScalar("SELECT d FROM other"), "0000-00-00");
 
     // A second repair finds nothing to change and says nothing.
-    E_FAIL_Error_Solution(f.Connect(false));
+    E_FAIL_Error_Solution(f.Connect(false), f.form);
     EXPECT_TRUE(f.boxes.Boxes().empty());
 }
 
@@ -39,7 +39,7 @@ TEST(ZeroDateRepair, FirstFailureIsReportedAndTheRestSkipped) {
         "ALTER TABLE billnote DROP COLUMN dealdate; SET SESSION sql_mode='';"
         "INSERT INTO billnote VALUES (1,'0000-00-00');"
         "INSERT INTO customer VALUES (1,'0000-00-00 00:00:00',NULL)");
-    E_FAIL_Error_Solution(f.Connect(false));
+    E_FAIL_Error_Solution(f.Connect(false), f.form);
     ASSERT_EQ(f.boxes.Boxes().size(), 1u);
     const std::string& prompt = f.boxes.Boxes()[0].prompt;
     EXPECT_EQ(prompt.rfind("Error -2147467259 (", 0), 0u) << prompt;
