@@ -64,7 +64,12 @@ std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point 
         line = step + " · ";
     line += "경과 " + DurationText(elapsed);
     if (!ended && !silence.empty()) line += " · " + silence;
-    const double copyingFor = copying == SteadyClock::time_point{} ? 0 : SecondsBetween(copying, until);
+    // The pace counts from the first copied row, leaving out the boxes open since then.
+    const double copyingFor =
+        copying == SteadyClock::time_point{}
+            ? 0
+            : SecondsBetween(copying, ended ? finished : now) -
+                  std::chrono::duration<double>((ended ? boxesAtEnd : TimeInMessageBoxes()) - boxesAtCopying).count();
     const double pace = copyingFor > 0 ? static_cast<double>(rows) / copyingFor : 0;
     if (elapsed >= 1) line += " · 초당 " + GroupDigits(static_cast<std::int64_t>(pace)) + "건";
     if (ended) return line;
@@ -160,7 +165,10 @@ void RunLedger::Copying(const RunTable& table, std::int64_t total) {
         outcome->rows = total;
     }
     flights_.push_back({table, total, 0});
-    if (status_.copying == SteadyClock::time_point{}) status_.copying = SteadyClock::now();
+    if (status_.copying == SteadyClock::time_point{}) {
+        status_.copying = SteadyClock::now();
+        status_.boxesAtCopying = TimeInMessageBoxes();
+    }
     ShowFlights();
     status_.step.clear();
     status_.rowsWaiting = WaitingRows();

@@ -40,6 +40,7 @@ struct RunStatus {
     // boxes, waiting on the user, left out.
     double Elapsed(std::chrono::steady_clock::time_point now) const;
     std::chrono::steady_clock::time_point copying;  // the first table's rows began; the pace counts from here
+    std::chrono::steady_clock::duration boxesAtCopying{};  // the time message boxes had been open by then
 
     // "customer 복사 중: 12,345 / 20,000건 · 경과 5.0초 · 초당 2,469건 · 남은 시간: 이 테이블
     // 3.1초, 전체 약 40.2초", given the rows of the tables in flight done by now. The time left
