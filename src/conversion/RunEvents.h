@@ -91,6 +91,9 @@ public:
     virtual std::string LocateCustomer(CustomerIndex index) = 0;
     virtual bool OpenCustomer(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index,
                               bool withOptions) = 0;
+    // What the user was told when TLS refused the last failed OpenCustomer of that index;
+    // "" when it failed for another reason or did not fail.
+    virtual std::string ConnectionRefusal(CustomerIndex index) const = 0;
 };
 
 // Everything a copy run or the repair command works with.
