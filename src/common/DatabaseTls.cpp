@@ -77,7 +77,7 @@ std::string Refusal(const std::string& server, const std::string& text) {
         why = "서버의 인증서가 만료되었습니다";
     else if (Says(text, "not yet valid"))
         why = "서버의 인증서가 아직 유효하지 않습니다";
-    else if (Says(text, "mismatch"))
+    else if (Says(text, "mismatch") || Says(text, "Validation of SSL server certificate failed"))
         why = "서버의 인증서가 접속한 주소의 것이 아닙니다";
     else if (Says(text, "issuer") || Says(text, "self-signed") || Says(text, "self signed") ||
              Says(text, "unable to verify"))

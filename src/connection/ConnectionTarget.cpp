@@ -44,8 +44,7 @@ std::pair<std::string, std::string> DatabaseAndCipher(ado::Connection& connectio
         "SELECT DATABASE(), (SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS "
         "WHERE VARIABLE_NAME = 'Ssl_cipher')");
     std::pair<std::string, std::string> found;
-    if (!rs->Eof())
-        found = {rs->GetFields().Item(0).GetValue().Text(), rs->GetFields().Item(1).GetValue().Text()};
+    if (!rs->Eof()) found = {rs->GetFields().Item(0).GetValue().Text(), rs->GetFields().Item(1).GetValue().Text()};
     rs->Close();
     return found;
 }

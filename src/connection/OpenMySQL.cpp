@@ -19,7 +19,8 @@ std::string DataSourceName(CustomerIndex index) {
 }
 
 std::string CustomerServerName(const CustomerForm& form, CustomerIndex index) {
-    return std::string(index == kSourceCustomer ? "원본" : "대상") + " 데이터베이스 서버 " + TrimBlanks(form.DBHost(index));
+    return std::string(index == kSourceCustomer ? "원본" : "대상") + " 데이터베이스 서버 " +
+           TrimBlanks(form.DBHost(index));
 }
 
 bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shared_ptr<ado::Connection>& connection,

@@ -140,8 +140,8 @@ TEST(LenientServer, HostileServerGetsNoFileOfTheUser) {
     WriteFile(dir / "secret", "remembered password: hunter2-비밀");
     // In a process of its own, so that its sockets are never taken for the copy's. It holds
     // a certificate of the server's authority: the one it relays to could be hostile itself.
-    auto proxy = std::make_unique<HostileProxy>(
-        "127.0.0.9", "--wanted '" + dir.path() + "/secret' " + HostileProxy::Trusted());
+    auto proxy =
+        std::make_unique<HostileProxy>("127.0.0.9", "--wanted '" + dir.path() + "/secret' " + HostileProxy::Trusted());
     ConversionFixture f;
     RegisterCustomer(f.targetId, f.targetDb, "127.0.0.9");
     const auto [source, target] = CopyTwoTables(f, kCentralHost);
@@ -172,11 +172,13 @@ TEST(LenientServer, TargetWithoutTlsIsRefusedAndTheRecordSaysWhy) {
     f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1)");
     f.Select({"qlty"});
     f.Start();
-    const std::string refusal = "대상 데이터베이스 서버 127.0.0.4에 접속하지 않았습니다: 서버가 암호화(TLS) 연결을 "
-                                "지원하지 않습니다.";
+    const std::string refusal =
+        "대상 데이터베이스 서버 127.0.0.4에 접속하지 않았습니다: 서버가 암호화(TLS) 연결을 "
+        "지원하지 않습니다.";
     const auto prompts = f.boxes.Prompts();
-    EXPECT_EQ(std::count_if(prompts.begin(), prompts.end(), [&](const std::string& p) { return p.rfind(refusal, 0) == 0; }),
-              1)
+    EXPECT_EQ(
+        std::count_if(prompts.begin(), prompts.end(), [&](const std::string& p) { return p.rfind(refusal, 0) == 0; }),
+        1)
         << ::testing::PrintToString(prompts);
     EXPECT_NE(f.RecordText().find(refusal), std::string::npos) << f.RecordText();
     EXPECT_EQ(proxy.Received(), "");

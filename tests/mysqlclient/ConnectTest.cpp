@@ -81,8 +81,9 @@ TEST(RealConnect, SessionIsEncrypted) {
     const Customer c = NewCustomer();
     cMySQL m;
     ASSERT_TRUE(Connect(m, c, true)) << m.err_description();
-    EXPECT_NE(ScalarOf(m, "SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS "
-                          "WHERE VARIABLE_NAME = 'SSL_CIPHER'"),
+    EXPECT_NE(ScalarOf(m,
+                       "SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS "
+                       "WHERE VARIABLE_NAME = 'SSL_CIPHER'"),
               "");
     const std::string login = "mariadb --no-defaults -h " + std::string(kCentralHost) + " -u " + c.account + " -p" +
                               kCustomerPassword + " -e 'SELECT 1' >/dev/null 2>&1";
@@ -106,10 +107,10 @@ TEST(RealConnect, TlsRefusalsNameTheServerAndSendNothing) {
         cMySQL m("중앙 관리 데이터베이스 서버");
         EXPECT_FALSE(m.real_connect(proxy.address, "root", kRootPassword, "", 3306, "", 0, false));
         ASSERT_EQ(boxes.Boxes().size(), 1u);
-        EXPECT_EQ(boxes.Prompts()[0].rfind("Error 2026 중앙 관리 데이터베이스 서버 " + proxy.address +
-                                               "에 접속하지 않았습니다: " + why + ".",
-                                           0),
-                  0u)
+        EXPECT_EQ(
+            boxes.Prompts()[0].rfind(
+                "Error 2026 중앙 관리 데이터베이스 서버 " + proxy.address + "에 접속하지 않았습니다: " + why + ".", 0),
+            0u)
             << boxes.Prompts()[0];
         EXPECT_EQ(proxy.Received().find("root"), std::string::npos) << options;
     }

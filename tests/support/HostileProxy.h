@@ -23,8 +23,8 @@ class HostileProxy {
 public:
     HostileProxy(const std::string& address_, const std::string& options) : address(address_) {
         const std::string proxy = std::string(std::getenv("NUTV_SOURCE_DIR")) + "/tests/support/hostile_proxy.py";
-        process_ = ::popen(("exec /usr/bin/python3 '" + proxy + "' " + address + " '" + Record() + "' " + options).c_str(),
-                           "r");
+        process_ = ::popen(
+            ("exec /usr/bin/python3 '" + proxy + "' " + address + " '" + Record() + "' " + options).c_str(), "r");
         char pid[16] = {};
         if (!process_ || !std::fgets(pid, sizeof pid, process_)) throw std::runtime_error("the proxy did not start");
         pid_ = std::atoi(pid);

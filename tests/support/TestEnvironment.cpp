@@ -88,7 +88,8 @@ void IsolatedEnvironment::WriteDataSource(const std::string& dsn, const std::str
                                           const std::string& database, const std::string& user) const {
     std::ofstream out(OdbcIniPath(), std::ios::app);
     out << "[" << dsn << "]\nDriver=" << kOdbcDriverPath << "\nSERVER=" << server << "\nDATABASE=" << database
-        << "\nUID=" << user << "\nPORT=3306\n" << DataSourceTlsKeys() << "\n";
+        << "\nUID=" << user << "\nPORT=3306\n"
+        << DataSourceTlsKeys() << "\n";
 }
 
 std::string DataSourceTlsKeys() {

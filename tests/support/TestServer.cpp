@@ -6,9 +6,9 @@
 #include <mysql.h>
 
 #include <memory>
+#include <stdexcept>
 
 #include "common/ClientTls.h"
-#include <stdexcept>
 
 namespace testsupport {
 
@@ -124,7 +124,8 @@ void CreateCustomerDatabase(const std::string& id, const std::string& database, 
     const std::string account = SqlQuote(id) + "@'127.0.0.%'";
     AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
                  " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
-                 SqlQuote(kCustomerPassword) + (dbtls::Required() ? " REQUIRE SSL" : "") + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account,
+                 SqlQuote(kCustomerPassword) + (dbtls::Required() ? " REQUIRE SSL" : "") +
+                 "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account,
              {}, host);
 }
 
