@@ -38,7 +38,6 @@ public:
 
     // Every byte that clients sent it (as read inside its TLS when it speaks TLS itself).
     std::string Received() const { return ReadFile(Record()); }
-    std::string Folder() const { return dir_.path(); }
 
     // --tls with a certificate for the test addresses from another authority / expired.
     static std::string OtherAuthority() {

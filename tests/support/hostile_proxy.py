@@ -9,8 +9,7 @@ file RECORD. It prints its process id once it listens.
                    to the server), so that it reads the session
   --no-tls         tells the client that the server cannot speak TLS
   --wanted FILE    answers each LOAD DATA statement with a request for FILE, then with
-                   success (needs --tls)
-Without --tls or --no-tls the bytes pass through unread."""
+                   success (needs --tls)"""
 import os
 import socket
 import ssl
@@ -83,11 +82,6 @@ def encrypted(client, server):
 def relay(client):
     server = socket.create_connection(("127.0.0.1", 3306))
     try:
-        if certificate is None and not no_tls:
-            threading.Thread(target=pipe, args=(server, client), daemon=True).start()
-            while (got := packet(client, True)) is not None:
-                server.sendall(got[0] + got[1])
-            return
         greeting = packet(server)
         payload = bytearray(greeting[1])
         if no_tls:
