@@ -43,7 +43,10 @@ std::shared_ptr<ado::Connection> OpenAsAdministrator(const testsupport::Isolated
 
 std::string AdminLogin() {
     return std::string(" --host=") + testsupport::kCentralHost +
-           " --user=root --password=" + ShellWord(testsupport::kRootPassword);
+           " --user=root --password=" + ShellWord(testsupport::kRootPassword) +
+           (*testsupport::kAuthorityFile
+                ? " --ssl-verify-server-cert --ssl-ca=" + ShellWord(testsupport::kAuthorityFile)
+                : std::string());
 }
 
 }  // namespace bench

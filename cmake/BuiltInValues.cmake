@@ -44,9 +44,46 @@ network) can make it download and run a program of their own")
   if(NUTV_ALLOW_UNSIGNED_UPDATES OR CMAKE_BUILD_TYPE MATCHES "^(Debug|RelWithDebInfo)$")
     message(WARNING "NUTV_UPDATE_PUBLIC_KEY is empty: ${unsigned_warning}.")
   else()
-    message(FATAL_ERROR "NUTV_UPDATE_PUBLIC_KEY is empty. A build to ship (Release, MinSizeRel, no build type) needs \
+    message(SEND_ERROR "NUTV_UPDATE_PUBLIC_KEY is empty. A build to ship (Release, MinSizeRel, no build type) needs \
 the public key of signed updates (`nutv-update-sign keygen`, see README). To build one that accepts unsigned updates \
 all the same, set NUTV_ALLOW_UNSIGNED_UPDATES=ON: ${unsigned_warning}.")
+  endif()
+endif()
+
+# The certificate authority (a PEM file) that every database server's certificate must come
+# from; its text is built into the program. Every database connection is encrypted and
+# the server's certificate checked against it and the address connected to. A build to
+# ship without one stops here unless NUTV_ALLOW_PLAINTEXT_DB=ON says plainly that its
+# connections may go in clear text. The development builds make an authority of their own
+# (cmake/DevelopmentAuthority.cmake), with certificates for the test and demo servers.
+set(NUTV_DB_CA_FILE "" CACHE FILEPATH "Certificate authority (PEM) of the database servers' certificates")
+option(NUTV_ALLOW_PLAINTEXT_DB "Allow a build without NUTV_DB_CA_FILE: database connections in clear text" OFF)
+set(NUTV_DB_TEST_CERTIFICATES "")
+if(NUTV_DB_CA_FILE STREQUAL "")
+  set(plaintext_warning "this build connects to every database server in CLEAR TEXT: whoever is on the network \
+path reads the customers' data and the built-in passwords, and can answer as the server")
+  if(NUTV_ALLOW_PLAINTEXT_DB)
+    message(WARNING "NUTV_DB_CA_FILE is empty: ${plaintext_warning}.")
+  elseif(CMAKE_BUILD_TYPE MATCHES "^(Debug|RelWithDebInfo)$")
+    include(${CMAKE_CURRENT_LIST_DIR}/DevelopmentAuthority.cmake)
+    set(NUTV_DB_TEST_CERTIFICATES ${CMAKE_BINARY_DIR}/database-authority)
+    nutv_development_authority(${NUTV_DB_TEST_CERTIFICATES})
+    message(STATUS "Database connections: the development authority ${NUTV_DB_CA_FILE}")
+  else()
+    message(SEND_ERROR "NUTV_DB_CA_FILE is empty. A build to ship (Release, MinSizeRel, no build type) needs the \
+certificate authority of the database servers' certificates (see README). To build one without it all the same, \
+set NUTV_ALLOW_PLAINTEXT_DB=ON: ${plaintext_warning}.")
+  endif()
+endif()
+set(NUTV_DB_CA_PEM "")
+if(NOT NUTV_DB_CA_FILE STREQUAL "")
+  if(NOT EXISTS "${NUTV_DB_CA_FILE}")
+    message(FATAL_ERROR "NUTV_DB_CA_FILE names no file: ${NUTV_DB_CA_FILE}")
+  endif()
+  file(READ "${NUTV_DB_CA_FILE}" NUTV_DB_CA_PEM)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${NUTV_DB_CA_FILE}")
+  if(NOT NUTV_DB_CA_PEM MATCHES "-----BEGIN CERTIFICATE-----" OR NUTV_DB_CA_PEM MATCHES "[)]pem\"")
+    message(FATAL_ERROR "NUTV_DB_CA_FILE must be a PEM file of certificates: ${NUTV_DB_CA_FILE}")
   endif()
 endif()
 

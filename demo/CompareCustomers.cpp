@@ -13,6 +13,7 @@
 #include <string>
 
 #include "common/BuiltInValues.h"
+#include "common/ClientTls.h"
 #include "testdata/CopyRules.h"
 #include "testdata/Schema.h"
 #include "testdata/Session.h"
@@ -28,6 +29,7 @@ public:
     Server(const std::string& host, const std::string& password) : mysql_(mysql_init(nullptr)) {
         if (!mysql_) throw std::runtime_error("out of memory");
         mysql_options(mysql_.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
+        if (dbtls::RequireTls(mysql_.get())) throw std::runtime_error("the client library refused a TLS option");
         if (!mysql_real_connect(mysql_.get(), host.c_str(), builtin::kAdminAccount, password.c_str(), nullptr, 3306,
                                 nullptr, 0))
             throw std::runtime_error(mysql_error(mysql_.get()));

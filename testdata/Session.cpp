@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "common/ClientTls.h"
+
 namespace testdata {
 
 void Session::Closer::operator()(MYSQL* m) const {
@@ -13,6 +15,7 @@ void Session::Closer::operator()(MYSQL* m) const {
 Session::Session(const Server& server, const std::string& database) : mysql_(mysql_init(nullptr)) {
     if (!mysql_) throw std::runtime_error("mysql_init failed");
     mysql_options(mysql_.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    if (dbtls::RequireTls(mysql_.get())) throw std::runtime_error("the client library refused a TLS option");
     if (!mysql_real_connect(mysql_.get(), server.host.c_str(), server.user.c_str(), server.password.c_str(),
                             database.empty() ? nullptr : database.c_str(), server.port, nullptr, 0))
         throw std::runtime_error("cannot connect to " + server.host + ": " + mysql_error(mysql_.get()));

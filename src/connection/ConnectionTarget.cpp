@@ -7,7 +7,9 @@
 #include <array>
 #include <memory>
 #include <set>
+#include <utility>
 
+#include "common/DatabaseTls.h"
 #include "common/VbError.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Field.h"
@@ -16,6 +18,8 @@
 namespace {
 
 constexpr const char* kSource = "OpenMySQL";
+// Mismatch's word for a session the server does not see encrypted.
+constexpr const char* kClearText = "clear text";
 
 // The numeric addresses a server name stands for (itself when it is one).
 std::set<std::string> AddressesOf(const std::string& host) {
@@ -34,11 +38,15 @@ std::set<std::string> AddressesOf(const std::string& host) {
     return addresses;
 }
 
-std::string CurrentDatabase(ado::Connection& connection) {
-    auto rs = connection.Execute("SELECT DATABASE()");
-    std::string name = rs->Eof() ? std::string() : rs->GetFields().Item(0).GetValue().Text();
+// The session's database and, as the server sees it, its cipher ("" when in clear text).
+std::pair<std::string, std::string> DatabaseAndCipher(ado::Connection& connection) {
+    auto rs = connection.Execute(
+        "SELECT DATABASE(), (SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS "
+        "WHERE VARIABLE_NAME = 'Ssl_cipher')");
+    std::pair<std::string, std::string> found;
+    if (!rs->Eof()) found = {rs->GetFields().Item(0).GetValue().Text(), rs->GetFields().Item(1).GetValue().Text()};
     rs->Close();
-    return name;
+    return found;
 }
 
 // Why the connection is not the one meant, or "" when it is.
@@ -52,7 +60,8 @@ std::string Mismatch(ado::Connection& connection, const std::string& database, c
     if (server->port != port || !AddressesOf(host).count(server->address))
         return "연결이 요청한 서버 " + wanted + "가 아니라 " + server->address + ":" + std::to_string(server->port) +
                "(으)로 이어졌습니다.";
-    const std::string reached = CurrentDatabase(connection);
+    const auto [reached, cipher] = DatabaseAndCipher(connection);
+    if (dbtls::Required() && cipher.empty()) return kClearText;
     if (reached != database)
         return "연결된 데이터베이스 '" + reached + "'는 요청한 데이터베이스 '" + database + "'가 아닙니다.";
     return {};
@@ -61,10 +70,11 @@ std::string Mismatch(ado::Connection& connection, const std::string& database, c
 }  // namespace
 
 void RequireIntendedServer(ado::Connection& connection, const std::string& dataSource, const std::string& database,
-                           const std::string& host, int port) {
+                           const std::string& host, int port, const std::string& serverName) {
     const std::string why = Mismatch(connection, database, host, port);
     if (why.empty()) return;
     connection.Close();
+    if (why == kClearText) throw VbError(kNotEncrypted, kSource, dbtls::NotEncrypted(serverName));
     throw VbError(vberr::kProviderError, kSource,
                   why + " 다른 고객의 자료를 바꿀 수 있어 이 연결은 쓰지 않습니다. ODBC 데이터 원본 " + dataSource +
                       "의 설정을 확인하세요.");

@@ -63,7 +63,7 @@ bool CustomerLocator::DBConnect(CustomerForm& form, const std::string& server, c
                                 const std::string& password, const std::string& database) {
     try {
         adminDB_.reset();
-        adminDB_ = std::make_unique<cMySQL>();
+        adminDB_ = std::make_unique<cMySQL>("중앙 관리 데이터베이스 서버");
         return adminDB_->real_connect(server, account, password, database, 3306, "", 0, false);
     } catch (const VbError& e) {
         form.ShowMessage(ErrorReportText(e, "DBConnect", ReportOwner::Form, "FrmMain"));

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/DatabaseTls.h"
 #include "common/ErrorReport.h"
 #include "common/MsgBox.h"
 #include "common/TrimBlanks.h"
@@ -144,11 +145,19 @@ bool OdbcDataSources::CreateMyODBC(const std::string& dsn, const std::string& da
         RefuseBlankEdges("SERVER", server);
         const std::string path = UserOdbcIniPath();
         EnsurePrivateAndWritable(path);
-        const std::vector<std::pair<std::string, std::string>> entries = {{"DATABASE", database},
-                                                                          {"DESCRIPTION", description},
-                                                                          {"Driver", driver},
-                                                                          {"SERVER", server},
-                                                                          {"UID", userId}};
+        std::vector<std::pair<std::string, std::string>> entries = {{"DATABASE", database},
+                                                                    {"DESCRIPTION", description},
+                                                                    {"Driver", driver},
+                                                                    {"SERVER", server},
+                                                                    {"UID", userId}};
+        // Encrypted, with the server's certificate checked against the built-in authority
+        // and the address (the driver checks nothing unless SSLVERIFY is set), and never
+        // in clear text (FORCETLS).
+        if (dbtls::Required()) {
+            entries.emplace_back("FORCETLS", "1");
+            entries.emplace_back("SSLCA", dbtls::AuthorityFile());
+            entries.emplace_back("SSLVERIFY", "1");
+        }
         std::set<std::string> written;
         {
             ConfigMode user(ODBC_USER_DSN);

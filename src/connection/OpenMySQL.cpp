@@ -1,6 +1,7 @@
 #include "connection/OpenMySQL.h"
 
 #include "common/BuiltInValues.h"
+#include "common/DatabaseTls.h"
 #include "common/ErrorReport.h"
 #include "common/MsgBox.h"
 #include "common/VbError.h"
@@ -17,8 +18,14 @@ std::string DataSourceName(CustomerIndex index) {
     return "varok_DataConv160316_" + std::to_string(index);
 }
 
+std::string CustomerServerName(const CustomerForm& form, CustomerIndex index) {
+    return std::string(index == kSourceCustomer ? "원본" : "대상") + " 데이터베이스 서버 " +
+           TrimBlanks(form.DBHost(index));
+}
+
 bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shared_ptr<ado::Connection>& connection,
-               CustomerIndex index, bool withOptions) {
+               CustomerIndex index, bool withOptions, std::string* refusal) {
+    if (refusal) refusal->clear();
     // The step being carried out, shown as the report's line number.
     int line = 0;
     try {
@@ -54,12 +61,18 @@ bool OpenMySQL(CustomerForm& form, OdbcDataSources& dataSources, const std::shar
         connection->Open("DSN=" + DataSourceName(index) + ";PWD=" + builtin::kCustomerPassword, "", "", -1);
         line = 7;
         RequireIntendedServer(*connection, DataSourceName(index), form.DBName(index), TrimBlanks(form.DBHost(index)),
-                              kCustomerServerPort);
+                              kCustomerServerPort, CustomerServerName(form, index));
         return true;
     } catch (const VbError& e) {
         // Stopped by the user while connecting: the run says so itself.
         if (connection->Aborted()) return false;
-        MsgBox(ErrorReportText(e, "OpenMySQL", ReportOwner::Form, "Form1", line), mb::kOkOnly);
+        // A refusal of TLS stands alone: it names the server and what was wrong with it.
+        std::string refused = e.number() == kNotEncrypted ? e.description()
+                              : line == 6 ? dbtls::Refusal(CustomerServerName(form, index), e.description())
+                                          : std::string();
+        MsgBox(refused.empty() ? ErrorReportText(e, "OpenMySQL", ReportOwner::Form, "Form1", line) : refused,
+               mb::kOkOnly);
+        if (refusal) *refusal = std::move(refused);
         return false;
     }
 }

@@ -26,7 +26,7 @@ std::string Quoted(const std::string& text, const std::string& after) {
 
 bool ConnectionLost(const FailureFacts& f) {
     return f.sqlState.rfind("08", 0) == 0 || f.nativeError == 2006 || f.nativeError == 2013 || f.nativeError == 2003 ||
-           f.nativeError == 2002 || f.number == ado::err::kConnectionUnusable;
+           f.nativeError == 2002 || f.nativeError == 2026 || f.number == ado::err::kConnectionUnusable;
 }
 
 struct Cause {

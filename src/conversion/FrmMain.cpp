@@ -47,7 +47,16 @@ std::string FrmMain::LocateCustomerDB(CustomerIndex index) {
 }
 
 bool FrmMain::OpenMySQL(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index, bool withOptions) {
-    return ::OpenMySQL(*this, dataSources_, connection, index, withOptions);
+    std::string refusal;
+    const bool opened = ::OpenMySQL(*this, dataSources_, connection, index, withOptions, &refusal);
+    const std::lock_guard hold(refusalsMutex_);
+    connectionRefusals_[index] = std::move(refusal);
+    return opened;
+}
+
+std::string FrmMain::ConnectionRefusal(CustomerIndex index) const {
+    const std::lock_guard hold(refusalsMutex_);
+    return connectionRefusals_[index];
 }
 
 void FrmMain::Form_Load() {

@@ -2,6 +2,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "common/CustomerForm.h"
@@ -129,6 +130,7 @@ public:
                       bool withOptions) override {
         return OpenMySQL(connection, index, withOptions);
     }
+    std::string ConnectionRefusal(CustomerIndex index) const override;
 
     // Controls, as the user or a procedure changes them. Setting an ID box's text
     // fires txtID_Change, as typing does; setting the select-all box fires chkAll_Click.
@@ -195,6 +197,8 @@ private:
     ChangeListener listener_;
     CustomerLocator locator_;
     OdbcDataSources dataSources_;
+    mutable std::mutex refusalsMutex_;  // the runs' connections may open on several threads
+    std::array<std::string, 2> connectionRefusals_;
     RunStop stop_;
     RunLedger ledger_;
     bool copyRunActive_ = false;  // between a copy run's start and its end

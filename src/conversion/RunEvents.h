@@ -106,6 +106,9 @@ public:
     virtual std::string LocateCustomer(CustomerIndex index, RunEvents& events) = 0;
     virtual bool OpenCustomer(const std::shared_ptr<ado::Connection>& connection, CustomerIndex index,
                               bool withOptions) = 0;
+    // What the user was told when TLS refused the last failed OpenCustomer of that index;
+    // "" when it failed for another reason or did not fail.
+    virtual std::string ConnectionRefusal(CustomerIndex index) const = 0;
 };
 
 // How long a run waits on a server that gives no answer before it says so.

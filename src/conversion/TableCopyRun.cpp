@@ -169,8 +169,10 @@ private:
         const bool opened = sourceOpened && request_.connections.OpenCustomer(targetConn_, kTargetCustomer, false);
         ThrowIfStopped();
         if (!opened) {
-            end_.error =
-                NotConnectedReason("DB에 연결하지 못했습니다", sourceOpened ? kTargetCustomer : kSourceCustomer);
+            const CustomerIndex side = sourceOpened ? kTargetCustomer : kSourceCustomer;
+            end_.error = NotConnectedReason("DB에 연결하지 못했습니다", side);
+            if (const std::string refusal = request_.connections.ConnectionRefusal(side); !refusal.empty())
+                end_.error += ": " + refusal;
             return;
         }
         // Nothing has changed yet: a run into the same target elsewhere stops this one here.

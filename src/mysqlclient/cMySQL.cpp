@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/ClientTls.h"
 #include "common/ErrorReport.h"
 #include "common/MsgBox.h"
 #include "common/TrimBlanks.h"
@@ -16,6 +17,8 @@
 
 namespace {
 constexpr const char* kCrLf = "\r\n";
+// Raised by a connect that the record's refused options do not allow.
+constexpr std::int32_t kOptionsRefused = 5;
 
 // libmariadb reports a server host it cannot reach over TCP as 2002 with this text (its
 // own header calls 2003 "never sent to a client, message only"); 2002 through a local
@@ -57,18 +60,37 @@ MYSQL* cMySQL::Impl::Record() {
         throw VbError(512, "cMysql::Initialize", "Cannot Initialize a mysql record::Fatal");
     }
     state = State::Fresh;
+    refusedOptions.clear();
     // Korean text must arrive intact whatever the server's default character set is.
-    mysql_options(&record, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     // A server that stopped (or a network that went away) must not hold the program.
-    const unsigned int connectLimit = kConnectTimeoutSeconds;
-    const unsigned int readWriteLimit = kReadWriteTimeoutSeconds;
-    mysql_options(&record, MYSQL_OPT_CONNECT_TIMEOUT, &connectLimit);
-    mysql_options(&record, MYSQL_OPT_READ_TIMEOUT, &readWriteLimit);
-    mysql_options(&record, MYSQL_OPT_WRITE_TIMEOUT, &readWriteLimit);
     // A server may answer any statement of a session that allows local files with a
     // request for a file of this computer; cMySQL never loads one.
+    const unsigned int connectLimit = kConnectTimeoutSeconds;
+    const unsigned int readWriteLimit = kReadWriteTimeoutSeconds;
     const unsigned int noLocalFiles = 0;
-    mysql_options(&record, MYSQL_OPT_LOCAL_INFILE, &noLocalFiles);
+    const char* refused = nullptr;
+    if (mysql_options(&record, MYSQL_SET_CHARSET_NAME, "utf8mb4") != 0)
+        refused = "MYSQL_SET_CHARSET_NAME";
+    else if (mysql_options(&record, MYSQL_OPT_CONNECT_TIMEOUT, &connectLimit) != 0)
+        refused = "MYSQL_OPT_CONNECT_TIMEOUT";
+    else if (mysql_options(&record, MYSQL_OPT_READ_TIMEOUT, &readWriteLimit) != 0)
+        refused = "MYSQL_OPT_READ_TIMEOUT";
+    else if (mysql_options(&record, MYSQL_OPT_WRITE_TIMEOUT, &readWriteLimit) != 0)
+        refused = "MYSQL_OPT_WRITE_TIMEOUT";
+    else if (mysql_options(&record, MYSQL_OPT_LOCAL_INFILE, &noLocalFiles) != 0)
+        refused = "MYSQL_OPT_LOCAL_INFILE";
+    if (refused) {
+        refusedOptions = std::string("데이터베이스 클라이언트 라이브러리가 연결 설정 ") + refused +
+                         "을(를) 받아들이지 않아 접속하지 않습니다.";
+        return &record;
+    }
+    try {
+        if (const char* tls = dbtls::RequireTls(&record))
+            refusedOptions = std::string("데이터베이스 클라이언트 라이브러리가 암호화 설정 ") + tls +
+                             "을(를) 받아들이지 않아 접속하지 않습니다.";
+    } catch (const VbError& error) {
+        refusedOptions = error.description();
+    }
     return &record;
 }
 
@@ -106,7 +128,7 @@ const char* mysqlclient::CString(const std::string& text, const char* source) {
 
 // --- Construction and release -------------------------------------------------------
 
-cMySQL::cMySQL() : impl_(std::make_unique<Impl>()) {
+cMySQL::cMySQL(std::string serverName) : impl_(std::make_unique<Impl>()), serverName_(std::move(serverName)) {
     impl_->Record();
     NoErrMsg_ = false;
 }
@@ -135,11 +157,19 @@ bool cMySQL::real_connect(const std::string& host, const std::string& user, cons
         const char* dbZ = CString(db_, kSource);
         const char* socketZ = CString(unix_socket_, kSource);
         MYSQL* record = impl_->RecordForConnect();
+        if (!impl_->refusedOptions.empty()) {
+            impl_->state = Impl::State::Failed;
+            throw VbError(kOptionsRefused, kSource, ServerName() + ": " + impl_->refusedOptions);
+        }
         const auto started = std::chrono::steady_clock::now();
         // The port argument, not the property: the property only records unusual ports.
         if (mysql_real_connect(record, hostZ, userZ, passwordZ, dbZ, static_cast<unsigned int>(port), socketZ,
                                static_cast<unsigned long>(static_cast<std::uint32_t>(ClientFlags_)))) {
             impl_->state = Impl::State::Connected;
+            if (!dbtls::Encrypted(record)) {
+                impl_->Close();
+                throw VbError(CR_SSL_CONNECTION_ERROR, kSource, dbtls::NotEncrypted(ServerName()));
+            }
             impl_->origin = {mysql_thread_id(record), user_, mysqlclient::ServerStart(record)};
             return true;
         }
@@ -148,12 +178,18 @@ bool cMySQL::real_connect(const std::string& host, const std::string& user, cons
             std::chrono::steady_clock::now() - started >= std::chrono::seconds(kConnectTimeoutSeconds);
         const auto number = static_cast<std::int32_t>(mysql_errno(record));
         const std::string text = cstr_to_string(mysql_error(record));
+        if (std::string refusal = dbtls::Refusal(ServerName(), text); !refusal.empty())
+            throw VbError(number, kSource, std::move(refusal));
         throw VbError(number, kSource,
                       text + kCrLf + kCrLf + ConnectAdvice(ServerHostUnreachable(number, text), timedOut));
     } catch (const VbError& error) {
         if (!NoErrMsg_) MsgBox(ErrorConnectText(error), mb::kOkOnly);
         return false;
     }
+}
+
+std::string cMySQL::ServerName() const {
+    return serverName_ + " " + host_;
 }
 
 std::int32_t cMySQL::err_no() const {

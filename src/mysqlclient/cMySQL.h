@@ -25,7 +25,8 @@ public:
     static constexpr unsigned int kReadWriteTimeoutSeconds = 20;
 
     // Raises 512 "cMysql::Initialize" when the client library cannot set up the record.
-    cMySQL();
+    // `serverName` names the server for the user in a refusal ("사내 데이터베이스 서버").
+    explicit cMySQL(std::string serverName = "데이터베이스 서버");
     // Closes the connection, if any.
     ~cMySQL();
     cMySQL(const cMySQL&) = delete;
@@ -37,12 +38,16 @@ public:
     // a port other than 3306 is recorded in `port` (the library gets the argument
     // itself), a non-zero clientflag is recorded in `ClientFlags` (the library gets the
     // property). Stores NoErrMsg. On failure shows "Error <n> <text>" with advice unless
-    // NoErrMsg is set, and returns false; err_no/err_description then tell why.
+    // NoErrMsg is set, and returns false; err_no/err_description then tell why. The
+    // session is encrypted with the server's certificate checked against the built-in
+    // authority: a server TLS refuses is never used, and the message names it and why.
     bool real_connect(const std::string& host = {}, const std::string& user = {}, const std::string& passwd = {},
                       const std::string& db = {}, std::int32_t port = 3306, const std::string& unix_socket = {},
                       std::int32_t clientflag = 0, bool NoErrMsg = false);
     std::int32_t err_no() const;
     std::string err_description() const;
+    // The server's name for the user and its host: "사내 데이터베이스 서버 127.0.0.1".
+    std::string ServerName() const;
 
     // --- Queries and results -------------------------------------------------------
 
@@ -138,6 +143,7 @@ private:
     std::shared_ptr<ado::Recordset> TakeResult(st_mysql_res* result);
 
     std::unique_ptr<Impl> impl_;
+    std::string serverName_;
     std::string user_;
     std::string password_;
     std::string host_;

@@ -52,6 +52,9 @@ struct cMySQL::Impl {
 
     MYSQL record{};
     State state = State::Closed;
+    // Why the options of the record were not all taken ("" when they were): a record the
+    // library did not set up as asked (local files off, TLS) is never connected.
+    std::string refusedOptions;
     // The current result is freed before the record is closed (see ~Impl).
     ResultPtr current;
 };

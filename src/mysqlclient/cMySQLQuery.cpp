@@ -45,7 +45,9 @@ std::shared_ptr<ado::Recordset> cMySQL::query(const std::string& SQL) {
         try {
             return TakeResult(Execute(*impl_, SQL.data(), SQL.size(), kSource).release());
         } catch (const VbError& error) {
-            const bool connectionLost = error.number() == CR_SERVER_LOST || error.number() == CR_SERVER_GONE_ERROR;
+            // Over TLS the library reports a read or write that failed as a TLS error.
+            const bool connectionLost = error.number() == CR_SERVER_LOST || error.number() == CR_SERVER_GONE_ERROR ||
+                                        error.number() == CR_SSL_CONNECTION_ERROR;
             // The library reports the end of a wait at the limit as a lost connection.
             const bool noAnswer = connectionLost && std::chrono::steady_clock::now() - started >=
                                                         std::chrono::seconds(kReadWriteTimeoutSeconds);

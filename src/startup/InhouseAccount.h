@@ -9,4 +9,6 @@ inline constexpr const char* kUser = builtin::kInhouseAccount;
 inline constexpr const char* kPassword = builtin::kInhousePassword;
 inline constexpr const char* kDatabase = builtin::kInhouseAccount;
 inline constexpr int kPort = 3306;
+// The server's name in what the user is told.
+inline constexpr const char* kServerName = "사내 데이터베이스 서버";
 }  // namespace inhouse

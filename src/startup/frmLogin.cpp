@@ -105,7 +105,7 @@ void frmLogin::Form_Activate() {
     SetUserNameText(userId);
     SetUserNameEnabled(false);
 
-    LoginDB_ = std::make_unique<cMySQL>();
+    LoginDB_ = std::make_unique<cMySQL>(inhouse::kServerName);
     // The connection reports its own failure; the dialog only hides, not signed in.
     if (!LoginDB_->real_connect(CentralDBHost(), inhouse::kUser, inhouse::kPassword, inhouse::kDatabase, inhouse::kPort,
                                 "", 0, false)) {

@@ -46,7 +46,7 @@ std::string GetAllowMyPC() {
     std::unique_ptr<cMySQL> session;
     try {
         const std::string mac = GetMyMacAddress();
-        session = std::make_unique<cMySQL>();
+        session = std::make_unique<cMySQL>(inhouse::kServerName);
         if (session->real_connect(CentralDBHost(), inhouse::kUser, inhouse::kPassword, inhouse::kDatabase,
                                   inhouse::kPort, "", 0, false)) {
             // The address holds only hexadecimal digits as read here; it is quoted all

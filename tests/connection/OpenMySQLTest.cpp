@@ -9,6 +9,7 @@
 #include "connection/OpenMySQL.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
+#include "support/HostileProxy.h"
 #include "support/ScriptedMsgBox.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
@@ -176,13 +177,13 @@ TEST(OpenMySQL, ConnectionThatLandsElsewhereIsRefused) {
              {"database", kCustomerHostA, other, ""},
              {"socket", "localhost", c.database, "SOCKET=" + socket + "\n"}})
         ini += "[" + dsn + "]\nDriver=" + kOdbcDriverPath + "\nSERVER=" + server + "\nDATABASE=" + database +
-               "\nUID=" + c.id + "\n" + extra;
+               "\nUID=" + c.id + "\n" + DataSourceTlsKeys() + extra;
     WriteFile(env.OdbcIniPath(), ini);
     auto refusal = [&](const std::string& dsn) {
         ado::Connection connection;
         connection.Open("DSN=" + dsn + ";PWD=" + kCustomerPassword);
         try {
-            RequireIntendedServer(connection, dsn, c.database, kCustomerHostA, 3306);
+            RequireIntendedServer(connection, dsn, c.database, kCustomerHostA, 3306, "원본 데이터베이스 서버");
         } catch (const VbError& e) {
             EXPECT_EQ(connection.State(), 0);
             return e.description();
@@ -195,4 +196,33 @@ TEST(OpenMySQL, ConnectionThatLandsElsewhereIsRefused) {
               std::string::npos);
     EXPECT_NE(refusal("socket").find("소켓 파일 " + socket), std::string::npos);
     AdminSql("DROP DATABASE " + SqlIdent(other) + "; DROP USER " + account);
+}
+
+// A customer server that TLS refuses is not used: the user is told which one (source or
+// target) and what was wrong, and it never saw the login.
+TEST(OpenMySQL, TlsRefusalNamesTheCustomerServer) {
+    IsolatedEnvironment env;
+    Customer customer;
+    OdbcDataSources sources;
+    const std::pair<std::string, std::string> cases[] = {
+        {"--no-tls", "서버가 암호화(TLS) 연결을 지원하지 않습니다"},
+        {HostileProxy::OtherAuthority(), "서버의 인증서를 이 프로그램이 믿는 인증 기관이 발급하지 않았습니다"}};
+    for (CustomerIndex index : {kSourceCustomer, kTargetCustomer}) {
+        const auto& [options, why] = cases[index];
+        HostileProxy proxy("127.0.0.4", options);
+        ScriptedMsgBox boxes;
+        FormState form = customer.Form(index);
+        form.hosts[index] = proxy.address;
+        auto connection = std::make_shared<ado::Connection>();
+        std::string refusal;
+        EXPECT_FALSE(OpenMySQL(form, sources, connection, index, true, &refusal));
+        const std::string server = std::string(index == kSourceCustomer ? "원본" : "대상") + " 데이터베이스 서버 ";
+        EXPECT_EQ(refusal.rfind(server + proxy.address + "에 접속하지 않았습니다: " + why + ".", 0), 0u) << refusal;
+        EXPECT_EQ(boxes.Prompts(), std::vector<std::string>{refusal});
+        EXPECT_EQ(proxy.Received().find(customer.id), std::string::npos);
+        EXPECT_EQ(connection->State(), 0);
+    }
+    const std::string ini = ReadFile(env.UserOdbcIniPath());
+    for (const char* key : {"\nFORCETLS=1\n", "\nSSLVERIFY=1\n", "\nSSLCA=/proc/self/fd/"})
+        EXPECT_NE(ini.find(key), std::string::npos) << ini;
 }

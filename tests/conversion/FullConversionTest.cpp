@@ -70,6 +70,13 @@ TEST_F(FullConversion, EveryTableHoldsWhatTheRulesSay) {
     EXPECT_EQ(summary[2], "복사한 행: " + GroupDigits(sourceRows) + "건");
     EXPECT_NE(f.RecordText().find("\n" + summary[2] + "\n"), std::string::npos);
 
+    // Every account the run signed in with is refused clear text by the server, so each of
+    // the run's sessions was encrypted.
+    EXPECT_EQ(
+        AdminScalar("SELECT GROUP_CONCAT(DISTINCT ssl_type) FROM mysql.user WHERE host = '127.0.0.%' AND user IN (" +
+                    SqlQuote(f.sourceId) + ", " + SqlQuote(f.targetId) + ", " + SqlQuote(builtin::kAdminAccount) + ")"),
+        "ANY");
+
     // The source no longer holds zero dates in the repaired columns.
     for (const char* statement : ZeroDateStatements()) {
         const std::string text = statement;  // "UPDATE t SET c = ... WHERE c = '0000-...'"

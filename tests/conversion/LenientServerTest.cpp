@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "ConversionFixture.h"
+#include "support/HostileProxy.h"
 #include "support/OwnServer.h"
 
 using namespace testsupport;
@@ -177,23 +178,18 @@ TEST(LenientServer, NoLocalFilesMeansOneRefusalSaidOnce) {
 TEST(LenientServer, HostileServerGetsNoFileOfTheUser) {
     TempDir dir;
     WriteFile(dir / "secret", "remembered password: hunter2-비밀");
-    // In a process of its own, so that its sockets are never taken for the copy's.
-    const std::string proxy = std::string(std::getenv("NUTV_SOURCE_DIR")) + "/tests/support/hostile_proxy.py";
-    FILE* started = ::popen(
-        ("exec /usr/bin/python3 '" + proxy + "' 127.0.0.9 '" + dir.path() + "/secret' '" + dir.path() + "/received'")
-            .c_str(),
-        "r");
-    char pid[16] = {};
-    ASSERT_TRUE(started && std::fgets(pid, sizeof pid, started));
+    // In a process of its own, so that its sockets are never taken for the copy's. It holds
+    // a certificate of the server's authority: the one it relays to could be hostile itself.
+    auto proxy =
+        std::make_unique<HostileProxy>("127.0.0.9", "--wanted '" + dir.path() + "/secret' " + HostileProxy::Trusted());
     ConversionFixture f;
     RegisterCustomer(f.targetId, f.targetDb, "127.0.0.9");
     const auto [source, target] = CopyTwoTables(f, kCentralHost);
-    ::kill(std::atoi(pid), SIGKILL);
-    ::pclose(started);
+    const std::string received = proxy->Received();
+    proxy.reset();
 
     ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
     EXPECT_EQ(source, target);
-    const std::string received = ReadFile(dir / "received");
     EXPECT_NE(received.find("LOAD DATA LOCAL INFILE"), std::string::npos);  // it did ask
     EXPECT_EQ(received.find("hunter2"), std::string::npos);
     const std::string ended = std::string(kLoadsEnded) + "서버가 보낼 행 대신 다른 파일(" + dir.path() +
@@ -206,4 +202,26 @@ TEST(LenientServer, HostileServerGetsNoFileOfTheUser) {
     EXPECT_NE(record.find("\n파일로 한꺼번에 넣기를 그만두고 여러 행씩 넣음: 서버가 보낼 행 대신 다른 파일("),
               std::string::npos)
         << record;
+}
+
+// A target that cannot speak TLS is refused before the run sends it anything; the user and
+// the run's record are told which server and why.
+TEST(LenientServer, TargetWithoutTlsIsRefusedAndTheRecordSaysWhy) {
+    HostileProxy proxy("127.0.0.4", "--no-tls");
+    ConversionFixture f;
+    RegisterCustomer(f.targetId, f.targetDb, proxy.address);
+    f.CreateZeroDateTables();
+    f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1)");
+    f.Select({"qlty"});
+    f.Start();
+    const std::string refusal =
+        "대상 데이터베이스 서버 127.0.0.4에 접속하지 않았습니다: 서버가 암호화(TLS) 연결을 "
+        "지원하지 않습니다.";
+    const auto prompts = f.boxes.Prompts();
+    EXPECT_EQ(
+        std::count_if(prompts.begin(), prompts.end(), [&](const std::string& p) { return p.rfind(refusal, 0) == 0; }),
+        1)
+        << ::testing::PrintToString(prompts);
+    EXPECT_NE(f.RecordText().find(refusal), std::string::npos) << f.RecordText();
+    EXPECT_EQ(proxy.Received(), "");
 }

@@ -132,11 +132,12 @@ nutv_admit_user "$signin" "$password" "$mac"
 nutv_make_customer "$build/testdata/testdata-gen" "$source_id" "$source_db" tarn 127.0.0.2 --scale 1 --seed 11
 nutv_make_customer "$build/testdata/testdata-gen" "$target_id" "$target_db" velm 127.0.0.3 --schema-only
 
-echo "== a build to ship needs an update key"
+echo "== a build to ship needs an update key and the database servers' authority"
 status=0
 cmake -S "$source_dir" -B "$work/release" -DCMAKE_BUILD_TYPE=Release >"$shots/release.log" 2>&1 || status=$?
-[ "$status" -ne 0 ] && grep -q 'NUTV_ALLOW_UNSIGNED_UPDATES=ON' "$shots/release.log" ||
-    fail "a Release build without a key configured ($status) or did not name the option: $(cat "$shots/release.log")"
+[ "$status" -ne 0 ] && grep -q 'NUTV_ALLOW_UNSIGNED_UPDATES=ON' "$shots/release.log" &&
+    grep -q 'NUTV_ALLOW_PLAINTEXT_DB=ON' "$shots/release.log" ||
+    fail "a Release build without a key and an authority configured ($status) or did not name the options: $(cat "$shots/release.log")"
 
 echo "== download server: the installed checker is one revision behind, the program one ahead"
 url=$(sed -n 's/^NUTV_DOWNLOAD_SERVER:STRING=//p' "$build/CMakeCache.txt")

@@ -3,6 +3,7 @@
 
 #include "MySQLTestSupport.h"
 #include "common/MsgBox.h"
+#include "support/HostileProxy.h"
 #include "support/ScriptedMsgBox.h"
 
 using namespace mysqltest;
@@ -72,6 +73,47 @@ TEST(RealConnect, LocalSocketFailureIsNoInternetMatter) {
     EXPECT_EQ(m.err_no(), 2002);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].prompt, "Error 2002 " + m.err_description() + "\r\n\r\n" + kCannotConnect);
+}
+
+// The session is encrypted as the server sees it, and the server turns away a clear-text
+// login of the same account.
+TEST(RealConnect, SessionIsEncrypted) {
+    const Customer c = NewCustomer();
+    cMySQL m;
+    ASSERT_TRUE(Connect(m, c, true)) << m.err_description();
+    EXPECT_NE(ScalarOf(m,
+                       "SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS "
+                       "WHERE VARIABLE_NAME = 'SSL_CIPHER'"),
+              "");
+    const std::string login = "mariadb --no-defaults -h " + std::string(kCentralHost) + " -u " + c.account + " -p" +
+                              kCustomerPassword + " -e 'SELECT 1' >/dev/null 2>&1";
+    EXPECT_EQ(std::system((login + " --ssl-verify-server-cert --ssl-ca=" + testsupport::kAuthorityFile).c_str()), 0);
+    EXPECT_NE(std::system((login + " --skip-ssl").c_str()), 0);
+}
+
+// A server without TLS, with a certificate of another authority, for another address or
+// expired: refused before the login is sent, in words that name the server and the fault.
+TEST(RealConnect, TlsRefusalsNameTheServerAndSendNothing) {
+    using testsupport::HostileProxy;
+    const std::pair<std::string, std::string> cases[] = {
+        {"--no-tls", "서버가 암호화(TLS) 연결을 지원하지 않습니다"},
+        {HostileProxy::OtherAuthority(), "서버의 인증서를 이 프로그램이 믿는 인증 기관이 발급하지 않았습니다"},
+        {HostileProxy::Expired(), "서버의 인증서가 만료되었습니다"},
+        {HostileProxy::Trusted(), "서버의 인증서가 접속한 주소의 것이 아닙니다"}};
+    for (const auto& [options, why] : cases) {
+        // The test certificates name 127.0.0.1-9: the trusted one is for another address here.
+        HostileProxy proxy(options == HostileProxy::Trusted() ? "127.0.0.10" : "127.0.0.4", options);
+        testsupport::ScriptedMsgBox boxes;
+        cMySQL m("중앙 관리 데이터베이스 서버");
+        EXPECT_FALSE(m.real_connect(proxy.address, "root", kRootPassword, "", 3306, "", 0, false));
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(
+            boxes.Prompts()[0].rfind(
+                "Error 2026 중앙 관리 데이터베이스 서버 " + proxy.address + "에 접속하지 않았습니다: " + why + ".", 0),
+            0u)
+            << boxes.Prompts()[0];
+        EXPECT_EQ(proxy.Received().find("root"), std::string::npos) << options;
+    }
 }
 
 TEST(RealConnect, ObjectConnectsAgainAfterAFailure) {

@@ -93,7 +93,7 @@ TEST(QueryReconnect, SecondLossInTheSameCallEndsInOneMessageBox) {
     }
     EXPECT_EQ(kills, 2);  // the statement went out twice, no more
     ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_THAT(boxes.Boxes()[0].prompt, ::testing::MatchesRegex("Error 20(06|13) \\(.+\\)"));
+    EXPECT_THAT(boxes.Boxes()[0].prompt, ::testing::MatchesRegex("Error 20(06|13|26) \\(.+\\)"));
     EXPECT_EQ(boxes.Boxes()[0].prompt, "Error " + std::to_string(m.err_no()) + " (" + m.err_description() + ")");
 }
 

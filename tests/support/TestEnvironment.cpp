@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "common/DatabaseTls.h"
+
 namespace testsupport {
 
 namespace {
@@ -86,7 +88,12 @@ void IsolatedEnvironment::WriteDataSource(const std::string& dsn, const std::str
                                           const std::string& database, const std::string& user) const {
     std::ofstream out(OdbcIniPath(), std::ios::app);
     out << "[" << dsn << "]\nDriver=" << kOdbcDriverPath << "\nSERVER=" << server << "\nDATABASE=" << database
-        << "\nUID=" << user << "\nPORT=3306\n\n";
+        << "\nUID=" << user << "\nPORT=3306\n"
+        << DataSourceTlsKeys() << "\n";
+}
+
+std::string DataSourceTlsKeys() {
+    return dbtls::Required() ? "FORCETLS=1\nSSLCA=" + dbtls::AuthorityFile() + "\nSSLVERIFY=1\n" : "";
 }
 
 std::string ReadFile(const std::string& path) {

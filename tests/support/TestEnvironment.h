@@ -60,5 +60,8 @@ std::vector<std::string> FileNames(const std::string& folder);
 
 // The MariaDB ODBC driver library of this machine.
 inline constexpr const char* kOdbcDriverPath = "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so";
+// The lines of a data source that make the driver speak TLS as the program's do ("" in a
+// clear-text build).
+std::string DataSourceTlsKeys();
 
 }  // namespace testsupport

@@ -8,6 +8,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "common/ClientTls.h"
+
 namespace testsupport {
 
 namespace {
@@ -20,6 +22,7 @@ MysqlPtr Connect(const std::string& database, const std::string& host) {
     MysqlPtr m(mysql_init(nullptr));
     if (!m) throw std::runtime_error("mysql_init failed");
     mysql_options(m.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    if (dbtls::RequireTls(m.get())) throw std::runtime_error("the client library refused a TLS option");
     if (!mysql_real_connect(m.get(), host.c_str(), "root", kRootPassword, database.empty() ? nullptr : database.c_str(),
                             3306, nullptr, CLIENT_MULTI_STATEMENTS))
         throw std::runtime_error(std::string("cannot connect to the test server: ") + mysql_error(m.get()));
@@ -121,7 +124,8 @@ void CreateCustomerDatabase(const std::string& id, const std::string& database, 
     const std::string account = SqlQuote(id) + "@'127.0.0.%'";
     AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
                  " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
-                 SqlQuote(kCustomerPassword) + "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account,
+                 SqlQuote(kCustomerPassword) + (dbtls::Required() ? " REQUIRE SSL" : "") +
+                 "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account,
              {}, host);
 }
 

@@ -16,6 +16,9 @@ inline constexpr const char* kCustomerHostB = "127.0.0.3";
 inline constexpr const char* kRootPassword = builtin::kAdminPassword;
 inline constexpr const char* kInhousePassword = builtin::kInhousePassword;
 inline constexpr const char* kCustomerPassword = builtin::kCustomerPassword;
+// The build's database authority as a file of its own ("" in a clear-text build), for
+// clients in other processes; the program's own sessions read the built-in copy.
+inline constexpr const char* kAuthorityFile = NUTV_DB_CA_FILE_PATH;
 
 using Row = std::vector<std::optional<std::string>>;
 

@@ -10,6 +10,8 @@
 #include <iterator>
 #include <vector>
 
+#include "common/ClientTls.h"
+#include "common/VbError.h"
 #include "datalayer/odbc/Query.h"
 
 namespace ado::odbc {
@@ -85,6 +87,10 @@ void LoadSession::End(const std::string& reason, bool withServerText) {
     if (refusal_.empty()) refusal_ = text;
 }
 
+std::string LoadSession::ServerName() const {
+    return "대상 데이터베이스 서버 " + server_->address;
+}
+
 bool LoadSession::Ready(const Dbc& copy) {
     if (!Refusal().empty()) return false;
     if (connected_) return true;
@@ -112,11 +118,28 @@ bool LoadSession::Connect(const Dbc& copy) {
     const unsigned int connectLimit = static_cast<unsigned int>(connectSeconds_);
     const unsigned int readWriteLimit = static_cast<unsigned int>(readWriteSeconds_);
     const unsigned int localInfile = 1;
-    mysql_options(record_, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-    if (connectLimit > 0) mysql_options(record_, MYSQL_OPT_CONNECT_TIMEOUT, &connectLimit);
-    mysql_options(record_, MYSQL_OPT_READ_TIMEOUT, &readWriteLimit);
-    mysql_options(record_, MYSQL_OPT_WRITE_TIMEOUT, &readWriteLimit);
-    mysql_options(record_, MYSQL_OPT_LOCAL_INFILE, &localInfile);
+    const char* refused = nullptr;
+    if (mysql_options(record_, MYSQL_SET_CHARSET_NAME, "utf8mb4") != 0)
+        refused = "MYSQL_SET_CHARSET_NAME";
+    else if (connectLimit > 0 && mysql_options(record_, MYSQL_OPT_CONNECT_TIMEOUT, &connectLimit) != 0)
+        refused = "MYSQL_OPT_CONNECT_TIMEOUT";
+    else if (mysql_options(record_, MYSQL_OPT_READ_TIMEOUT, &readWriteLimit) != 0)
+        refused = "MYSQL_OPT_READ_TIMEOUT";
+    else if (mysql_options(record_, MYSQL_OPT_WRITE_TIMEOUT, &readWriteLimit) != 0)
+        refused = "MYSQL_OPT_WRITE_TIMEOUT";
+    else if (mysql_options(record_, MYSQL_OPT_LOCAL_INFILE, &localInfile) != 0)
+        refused = "MYSQL_OPT_LOCAL_INFILE";
+    try {
+        if (!refused) refused = dbtls::RequireTls(record_);
+    } catch (const VbError& error) {
+        End(error.description(), false);
+        return false;
+    }
+    if (refused) {
+        End(std::string("클라이언트 라이브러리가 LOAD DATA용 연결의 설정 ") + refused + "을(를) 받아들이지 않았습니다.",
+            false);
+        return false;
+    }
     mysql_set_local_infile_handler(record_, OpenFile, ReadFile, CloseFile, FileError, this);
 
     if (!socket_.BeginConnect()) {
@@ -128,6 +151,13 @@ bool LoadSession::Connect(const Dbc& copy) {
                             database.c_str(), tcp ? static_cast<unsigned int>(server_->port) : 0,
                             tcp ? nullptr : server_->address.c_str(), 0)) {
         socket_.Forget();
+        if (std::string refusal = dbtls::Refusal(ServerName(), mysql_error(record_)); !refusal.empty())
+            End(refusal, false);
+        return false;
+    }
+    if (!dbtls::Encrypted(record_)) {
+        socket_.Forget();
+        End(dbtls::NotEncrypted(ServerName()), false);
         return false;
     }
     socket_.EndConnectWith(static_cast<int>(mysql_get_socket(record_)));

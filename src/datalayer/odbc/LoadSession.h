@@ -72,6 +72,8 @@ private:
     static int FileError(void* request, char* message, unsigned int length);
 
     bool Connect(const Dbc& copy);
+    // The server for the user: "대상 데이터베이스 서버 <address>" (loads only ever go into the target).
+    std::string ServerName() const;
     // The first row of a query's result, each column as text (Null as nullopt).
     std::optional<std::vector<std::optional<std::string>>> FirstRow(const std::string& sql);
     std::string Quote(const std::string& text);
