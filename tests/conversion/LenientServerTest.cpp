@@ -78,7 +78,7 @@ TEST(LenientServer, TimestampsKeepTheirInstantBetweenServersInOtherTimeZones) {
     const std::vector<Row> source = AdminQuery(rows, f.sourceDb);
     EXPECT_EQ(source.size(), 80u);
     EXPECT_EQ(AdminQuery(rows, f.targetDb, server.address), source);
-    EXPECT_EQ(f.SummaryLines().at(4), "검증: 1/1 일치");
+    EXPECT_EQ(f.SummaryLines().at(4), "검증: 일치 1개, 불일치 0개");
 
     AdminSql("UPDATE qlty SET at = at + INTERVAL 1 HOUR WHERE code = 3", f.targetDb, server.address);
     f.boxes.Clear();

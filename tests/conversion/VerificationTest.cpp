@@ -139,7 +139,7 @@ TEST_F(Verification, ConvertedValuesVerifyAndAChangedCellInEachIsFound) {
     f.Start();
     ASSERT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
     EXPECT_EQ(States(), std::vector<std::string>{"qlty 검증됨"});
-    EXPECT_EQ(f.SummaryLines().at(4), "검증: 1/1 일치");
+    EXPECT_EQ(f.SummaryLines().at(4), "검증: 일치 1개, 불일치 0개");
     EXPECT_EQ(f.TargetScalar("SELECT CONCAT(SUM(total = code * 2), ' ', SUM(kept = code + 1), ' ', SUM(yr = 0), ' ', "
                              "SUM(half % 2 = 0)) FROM qlty"),
               "200 200 40 200");  // halves to even, as the server stores them

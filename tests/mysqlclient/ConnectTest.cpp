@@ -101,8 +101,8 @@ TEST(RealConnect, TlsRefusalsNameTheServerAndSendNothing) {
         {HostileProxy::Expired(), "서버의 인증서가 만료되었습니다"},
         {HostileProxy::Trusted(), "서버의 인증서가 접속한 주소의 것이 아닙니다"}};
     for (const auto& [options, why] : cases) {
-        // The test certificates name 127.0.0.1-9: the trusted one is for another address here.
-        HostileProxy proxy(options == HostileProxy::Trusted() ? "127.0.0.10" : "127.0.0.4", options);
+        // The test certificates name 127.0.0.1-15: the trusted one is for another address here.
+        HostileProxy proxy(options == HostileProxy::Trusted() ? "127.0.0.20" : "127.0.0.4", options);
         testsupport::ScriptedMsgBox boxes;
         cMySQL m("중앙 관리 데이터베이스 서버");
         EXPECT_FALSE(m.real_connect(proxy.address, "root", kRootPassword, "", 3306, "", 0, false));
