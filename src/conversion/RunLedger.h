@@ -39,7 +39,7 @@ struct RunStatus {
     // Seconds of work from the start until `now` (or the end): the time spent in message
     // boxes, waiting on the user, left out.
     double Elapsed(std::chrono::steady_clock::time_point now) const;
-    std::chrono::steady_clock::time_point copying;  // the first table's rows began; the pace counts from here
+    std::chrono::steady_clock::time_point copying;         // the first table's rows began; the pace counts from here
     std::chrono::steady_clock::duration boxesAtCopying{};  // the time message boxes had been open by then
 
     // "customer 복사 중: 12,345 / 20,000건 · 경과 5.0초 · 초당 2,469건 · 남은 시간: 이 테이블

@@ -590,7 +590,8 @@ private:
         events_.StepStarted(RunTable{}, RunStep::Counting);
         std::string sql;
         for (const RunTable& table : request_.tables)
-            sql += (sql.empty() ? "SELECT " : ", ") + std::string("(SELECT COUNT(*) FROM ") + table.name + ")";
+            sql += (sql.empty() ? "SELECT " : ", ") + std::string("(SELECT COUNT(*) FROM ") +
+                   QuoteIdentifier(table.name) + ")";
         std::map<std::string, std::int64_t> rows;
         if (sql.empty()) return rows;
         lanes_.front().activity->Await(ServerSide::Source);

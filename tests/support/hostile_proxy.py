@@ -11,6 +11,7 @@ file RECORD. It prints its process id once it listens.
   --wanted FILE    answers each LOAD DATA statement with a request for FILE, then with
                    success (needs --tls)"""
 import os
+import select
 import socket
 import ssl
 import sys
@@ -52,14 +53,6 @@ def send(sock, sequence, payload):
     sock.sendall(len(payload).to_bytes(3, "little") + bytes([sequence]) + payload)
 
 
-def pipe(source, target):
-    try:
-        for data in iter(lambda: source.recv(65536), b""):
-            target.sendall(data)
-    except OSError:
-        pass
-
-
 def encrypted(client, server):
     """Both sides wrapped in TLS after the client's SSL request; None when the client quit."""
     request = packet(client, True)
@@ -99,8 +92,31 @@ def relay(client):
         if wrapped is None:
             return
         client, server = wrapped
-        threading.Thread(target=pipe, args=(server, client), daemon=True).start()
-        while (got := packet(client, True)) is not None:
+        # One thread for both directions: a TLS session must not be read and written from
+        # two threads at once. Requests and answers take turns, so waiting for a whole
+        # packet of the client's never holds back an answer of the server's.
+        while True:
+            ready = [s for s in (client, server) if getattr(s, "pending", lambda: 0)()]
+            ready = ready or select.select([client, server], [], [])[0]
+            if server in ready:
+                # A TLS record without data (a session ticket) makes the socket readable too:
+                # a short wait then gives nothing rather than holding the loop.
+                server.settimeout(0.05)
+                try:
+                    data = server.recv(65536)
+                except (socket.timeout, ssl.SSLWantReadError):
+                    data = None
+                finally:
+                    server.settimeout(None)
+                if data == b"":
+                    return
+                if data:
+                    client.sendall(data)
+            if client not in ready:
+                continue
+            got = packet(client, True)
+            if got is None:
+                return
             header, payload = got
             if wanted is None or header[3] != 0 or not payload.startswith(b"\x03LOAD DATA"):
                 server.sendall(header + payload)
