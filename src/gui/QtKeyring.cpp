@@ -4,12 +4,17 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 
 #include "gui/QtText.h"
 
 namespace {
 
 using Answer = PasswordKeyring::Answer;
+
+// A keyring that has not answered by then (a hung service on the session bus) is taken as
+// none, so the sign-in never waits on it for good.
+constexpr int kAnswerWithinMs = 15000;
 
 // Runs the job to its end and says how the keyring answered.
 Answer Finish(QKeychain::Job& job, const std::string& key) {
@@ -24,7 +29,11 @@ Answer Finish(QKeychain::Job& job, const std::string& key) {
         loop.quit();
     });
     job.start();
-    if (!finished) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!finished) {
+        QTimer::singleShot(kAnswerWithinMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!finished) return Answer::Unavailable;
     switch (job.error()) {
         case QKeychain::NoError:
             return Answer::Done;

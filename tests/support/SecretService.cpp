@@ -84,7 +84,7 @@ SecretService::~SecretService() {
 std::optional<std::string> SecretService::Lookup(const std::string& service, const std::string& key) const {
     const std::string out = dir_ / "lookup";
     const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const int status = RunToEnd({"secret-tool", "lookup", "server", service, "user", key},
+    const int status = RunToEnd({"timeout", "15", "secret-tool", "lookup", "server", service, "user", key},
                                 Options({std::string(kAddressVariable) + "=" + address_}, fd));
     ::close(fd);
     if (status != 0) return std::nullopt;
