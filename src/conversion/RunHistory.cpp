@@ -63,6 +63,7 @@ std::vector<RunRecordEntry> RecentRunRecords(std::size_t most) {
               [](const fs::path& a, const fs::path& b) { return a.filename() > b.filename(); });
     if (paths.size() > most) paths.resize(most);
     std::vector<RunRecordEntry> entries;
+    entries.reserve(paths.size());
     for (const fs::path& path : paths) entries.push_back(EntryOf(path, RunRecordFileText(path.string())));
     return entries;
 }

@@ -15,12 +15,29 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace ado::odbc {
 
 namespace {
+
+// The inode of the socket open as `fd`, from its /proc link ("socket:[12345]"); nullopt for
+// anything else. The link is read by name, so a descriptor of another thread (another
+// lane's connection) is never itself touched.
+std::optional<ino_t> SocketInode(int fd) {
+    std::array<char, 64> link{};
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(path.c_str(), link.data(), link.size() - 1);
+    constexpr std::string_view kSocket = "socket:[";
+    if (length <= 0 ||
+        std::string_view(link.data(), static_cast<std::size_t>(length)).substr(0, kSocket.size()) != kSocket)
+        return std::nullopt;
+    return static_cast<ino_t>(std::strtoull(link.data() + kSocket.size(), nullptr, 10));
+}
 
 // The process's open sockets, descriptor to inode. An inode names a socket for as long
 // as it is open, so a descriptor number reused meanwhile is not mistaken for an old one.
@@ -33,8 +50,7 @@ std::map<int, ino_t> OpenSockets() {
         char* end = nullptr;
         const long fd = std::strtol(entry->d_name, &end, 10);
         if (end == entry->d_name || *end != '\0' || fd == own) continue;
-        struct stat st {};
-        if (::fstat(static_cast<int>(fd), &st) == 0 && S_ISSOCK(st.st_mode)) sockets[static_cast<int>(fd)] = st.st_ino;
+        if (const auto inode = SocketInode(static_cast<int>(fd))) sockets[static_cast<int>(fd)] = *inode;
     }
     ::closedir(dir);
     return sockets;
@@ -150,8 +166,7 @@ void SessionSocket::Cut() {
             }
             if (!connecting_) return;
             if (const auto fd = WaitedOnDescriptor(connectingThread_)) {
-                struct stat st {};
-                if (::fstat(*fd, &st) == 0 && S_ISSOCK(st.st_mode) && !before_.count(st.st_ino)) {
+                if (const auto inode = SocketInode(*fd); inode && !before_.count(*inode)) {
                     ::shutdown(*fd, SHUT_RDWR);
                     return;
                 }
