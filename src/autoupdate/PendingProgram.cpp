@@ -11,13 +11,11 @@
 namespace update {
 
 namespace {
-constexpr std::streamsize kMaxSignatureBytes = 1024;
-
 std::optional<std::string> ReadSignature(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string text(static_cast<std::size_t>(kMaxSignatureBytes), '\0');
-    in.read(text.data(), kMaxSignatureBytes);
+    std::string text(kMaxSignatureBytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(kMaxSignatureBytes));
     text.resize(static_cast<std::size_t>(in.gcount()));
     return text;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 // The names the update mechanism and the download server agree on. The tools keep their
@@ -10,6 +11,8 @@ inline constexpr const char* kSwapName = "swapkit.exe";       // the file replac
 inline constexpr const char* kPendingPrefix = "New_";         // a newer program waiting to be put in place
 inline constexpr const char* kLatestSuffix = "_lastver.txt";  // "<name>_lastver.txt": the latest revision
 inline constexpr const char* kSignatureSuffix = ".sig";       // "<name>.sig": the detached signature of <name>
+// The longest signature file read: 128 hex digits and a line end, with room to spare.
+inline constexpr std::size_t kMaxSignatureBytes = 1024;
 inline constexpr const char* kDownloadPath = "/download/자동업데이트_v1/";
 
 // The file replacer restarts the program with this variable set to one of the two values,

@@ -1,10 +1,8 @@
 #include "autoupdate/VerifiedDownload.h"
 
-namespace update {
+#include "autoupdate/UpdateNames.h"
 
-namespace {
-constexpr std::size_t kMaxSignatureBytes = 1024;  // 128 hex digits and a line end, with room to spare
-}
+namespace update {
 
 VerifiedDownload DownloadVerified(const std::string& url, const std::string& destination, Expectation expected,
                                   const UpdateLimits& limits) {

@@ -32,6 +32,15 @@ inline constexpr const char* kRowNotFoundForUpdateText =
 inline constexpr const char* kNoKeyForUpdateText = "Insufficient key column information for updating or refreshing.";
 }  // namespace err
 
+// The objects errors name as their source, as ADO names them.
+namespace source {
+inline constexpr const char* kConnection = "ado.Connection";
+inline constexpr const char* kFields = "ado.Fields";
+inline constexpr const char* kRecordset = "ado.Recordset";
+inline constexpr const char* kStatement = "ado.Statement";
+inline constexpr const char* kValue = "ado.Value";
+}  // namespace source
+
 [[noreturn]] void Raise(std::int32_t number, const char* source, const char* description);
 [[noreturn]] void Raise(std::int32_t number, const char* source, std::string description);
 

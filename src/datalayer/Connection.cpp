@@ -18,8 +18,6 @@ namespace ado {
 
 namespace {
 
-constexpr const char* kSource = "ado.Connection";
-
 // Limits on every wait for the server (seconds). A read or write waits at most as long
 // as one statement of a copy may legitimately take on the biggest customer: emptying a
 // table of millions of rows, the order-detail remap or a count on a server that syncs
@@ -52,21 +50,21 @@ int PrepareSession(const odbc::Dbc& dbc) {
         "@@SESSION.sql_mode, (SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = CONNECTION_ID()), "
         "@@SESSION.time_zone");
     if (session.rows.size() != 1 || session.rows[0].size() != 4)
-        Raise(vberr::kProviderError, kSource, "데이터베이스 연결의 설정을 읽을 수 없습니다.");
+        Raise(vberr::kProviderError, source::kConnection, "데이터베이스 연결의 설정을 읽을 수 없습니다.");
     const std::string charsets = session.rows[0][0].Text();
     const std::string mode = session.rows[0][1].Text();
     const std::string host = session.rows[0][2].Text();
     const std::string sessionZone = session.rows[0][3].Text();
     if (charsets != "utf8mb4,utf8mb4,utf8mb4")
-        Raise(vberr::kProviderError, kSource,
+        Raise(vberr::kProviderError, source::kConnection,
               "데이터베이스 연결의 문자 집합이 utf8mb4가 아닙니다(" + charsets +
                   "). 한글과 특수 문자가 바뀔 수 있어 연결을 쓰지 않습니다.");
     if (("," + mode + ",").find(",STRICT_ALL_TABLES,") == std::string::npos)
-        Raise(vberr::kProviderError, kSource,
+        Raise(vberr::kProviderError, source::kConnection,
               "데이터베이스 연결을 엄격 모드(STRICT_ALL_TABLES)로 설정하지 못했습니다(sql_mode: " + mode +
                   "). 값이 잘리거나 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
     if (sessionZone != kSessionTimeZone)
-        Raise(vberr::kProviderError, kSource,
+        Raise(vberr::kProviderError, source::kConnection,
               "데이터베이스 연결의 시간대를 " + std::string(kSessionTimeZone) + "(으)로 맞추지 못했습니다(time_zone: " +
                   sessionZone + "). 날짜와 시각이 바뀌어 저장될 수 있어 연결을 쓰지 않습니다.");
     // "address:port" over TCP, "localhost" over a local socket.
@@ -85,7 +83,7 @@ Connection::~Connection() {
 void Connection::Open(const std::string& connectionString, const std::string& user, const std::string& password,
                       int /*options*/) {
     Impl& s = *impl_;
-    if (s.connected) Raise(err::kObjectOpen, kSource, err::kObjectOpenText);
+    if (s.connected) Raise(err::kObjectOpen, source::kConnection, err::kObjectOpenText);
 
     std::string text = connectionString;
     auto add = [&text](const char* key, const std::string& value) {
@@ -104,22 +102,22 @@ void Connection::Open(const std::string& connectionString, const std::string& us
 
     odbc::EnvHandle env(SQL_NULL_HANDLE);
     odbc::Check(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-                SQL_HANDLE_ENV, env.get(), kSource);
+                SQL_HANDLE_ENV, env.get(), source::kConnection);
     odbc::DbcHandle dbc(env.get());
     // Nothing else runs on the connection until its session is set up.
     const odbc::ConnectionGuard hold(*s.lock);
     if (connectionTimeout_ > 0)
         odbc::CheckDbc(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
                                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0),
-                       dbc.get(), kSource);
-    if (!s.socket.BeginConnect()) Raise(vberr::kProviderError, kSource, "연결이 중지되었습니다.");
+                       dbc.get(), source::kConnection);
+    if (!s.socket.BeginConnect()) Raise(vberr::kProviderError, source::kConnection, "연결이 중지되었습니다.");
     const SQLRETURN rc = SQLDriverConnect(dbc.get(), nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr,
                                           0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) s.socket.Forget();
-    odbc::CheckDbc(rc, dbc.get(), kSource);
+    odbc::CheckDbc(rc, dbc.get(), source::kConnection);
     try {
         if (!s.socket.EndConnect(PrepareSession({dbc.get(), s.lock})))
-            Raise(vberr::kProviderError, kSource,
+            Raise(vberr::kProviderError, source::kConnection,
                   "데이터베이스 연결의 소켓을 확인하지 못했습니다. 중지할 수 없는 연결이라 쓰지 않습니다.");
     } catch (...) {
         s.socket.Forget();
@@ -135,7 +133,7 @@ void Connection::Open(const std::string& connectionString, const std::string& us
 }
 
 std::shared_ptr<Recordset> Connection::Execute(const std::string& sql, std::int64_t* recordsAffected, int /*options*/) {
-    if (!impl_->connected) Raise(err::kConnectionUnusable, kSource, err::kConnectionUnusableText);
+    if (!impl_->connected) Raise(err::kConnectionUnusable, source::kConnection, err::kConnectionUnusableText);
     auto recordset = std::make_shared<Recordset>();
     odbc::Statement statement(impl_->Dbc());
     statement.ExecDirect(sql);
@@ -154,7 +152,7 @@ int Connection::State() const {
 }
 
 void Connection::Close() {
-    if (!impl_->connected) Raise(err::kObjectClosed, kSource, err::kObjectClosedText);
+    if (!impl_->connected) Raise(err::kObjectClosed, source::kConnection, err::kObjectClosedText);
     Disconnect();
 }
 

@@ -9,10 +9,8 @@ namespace ado {
 
 namespace {
 
-constexpr const char* kSource = "ado.Fields";
-
 [[noreturn]] void NotFound() {
-    Raise(vberr::kItemNotFound, kSource, vberr::kItemNotFoundText);
+    Raise(vberr::kItemNotFound, source::kFields, vberr::kItemNotFoundText);
 }
 
 }  // namespace
@@ -61,8 +59,8 @@ const Field& Fields::Item(const std::string& name) const {
 void Fields::Append(const std::string& name, int type, std::int32_t definedSize, int attributes) {
     // Only a closed recordset that was never tied to a connection is built field by field.
     if (owner_->impl_->open || owner_->impl_->connected)
-        Raise(err::kNotAllowedInContext, kSource, err::kNotAllowedInContextText);
-    if (IndexOf(name) >= 0) Raise(err::kAlreadyInCollection, kSource, err::kAlreadyInCollectionText);
+        Raise(err::kNotAllowedInContext, source::kFields, err::kNotAllowedInContextText);
+    if (IndexOf(name) >= 0) Raise(err::kAlreadyInCollection, source::kFields, err::kAlreadyInCollectionText);
     Add(name, type, definedSize, attributes);
 }
 

@@ -10,8 +10,6 @@ namespace ado {
 
 namespace {
 
-constexpr const char* kSource = "ado.Recordset";
-
 bool IsStringType(int type) {
     switch (type) {
         case adBSTR:
@@ -36,7 +34,7 @@ Recordset::~Recordset() {
 }
 
 void Recordset::Open() {
-    if (impl_->open) Raise(err::kObjectOpen, kSource, err::kObjectOpenText);
+    if (impl_->open) Raise(err::kObjectOpen, source::kRecordset, err::kObjectOpenText);
     Impl& s = *impl_;
     s.rows.clear();
     s.position = 0;
@@ -55,7 +53,7 @@ void Recordset::Close() {
     // As in ADO, rows queued in batch mode are sent by UpdateBatch or dropped by
     // CancelBatch, never lost by a Close.
     if (impl_->writer && impl_->writer->Queued() > 0)
-        Raise(err::kNotAllowedInContext, kSource, err::kNotAllowedInContextText);
+        Raise(err::kNotAllowedInContext, source::kRecordset, err::kNotAllowedInContextText);
     Release();
 }
 
@@ -80,7 +78,7 @@ void Recordset::Release() noexcept {
 }
 
 void Recordset::RequireOpen() const {
-    if (!impl_->open) Raise(err::kObjectClosed, kSource, err::kObjectClosedText);
+    if (!impl_->open) Raise(err::kObjectClosed, source::kRecordset, err::kObjectClosedText);
 }
 
 bool Recordset::Eof() const {
@@ -109,10 +107,10 @@ void Recordset::MoveFirst() {
             s.rowsRead = 0;
             FetchNext();
         }
-        if (s.rows.empty()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+        if (s.rows.empty()) Raise(vberr::kNoCurrentRecord, source::kRecordset, vberr::kNoCurrentRecordText);
         return;
     }
-    if (s.rows.empty()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    if (s.rows.empty()) Raise(vberr::kNoCurrentRecord, source::kRecordset, vberr::kNoCurrentRecordText);
     s.position = 0;
 }
 
@@ -120,7 +118,7 @@ void Recordset::MoveNext() {
     RequireOpen();
     Impl& s = *impl_;
     if (s.edit != Impl::Edit::None) Update();
-    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, source::kRecordset, vberr::kNoCurrentRecordText);
     if (s.forwardOnly)
         FetchNext();
     else
@@ -146,7 +144,7 @@ void Recordset::FetchNext() {
 void Recordset::AddNew() {
     RequireOpen();
     Impl& s = *impl_;
-    if (!s.updatable) Raise(err::kNotUpdatable, kSource, err::kNotUpdatableText);
+    if (!s.updatable) Raise(err::kNotUpdatable, source::kRecordset, err::kNotUpdatableText);
     if (s.edit != Impl::Edit::None) Update();
     s.buffer.assign(static_cast<std::size_t>(fields_.Count()), Value());
     s.assigned.assign(s.buffer.size(), 0);
@@ -221,7 +219,7 @@ const Value& Recordset::CurrentValue(int index) const {
     RequireOpen();
     const Impl& s = *impl_;
     if (s.edit != Impl::Edit::None) return s.buffer[static_cast<std::size_t>(index)];
-    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, source::kRecordset, vberr::kNoCurrentRecordText);
     return s.rows[s.position][static_cast<std::size_t>(index)];
 }
 
@@ -230,17 +228,21 @@ Value Recordset::TakeCurrentValue(int index) {
     // Only a row read forward, and not being edited, is the recordset's to give away.
     if (!s.forwardOnly || s.edit != Impl::Edit::None) return CurrentValue(index);
     RequireOpen();
-    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
+    if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, source::kRecordset, vberr::kNoCurrentRecordText);
     s.rowTaken = true;
-    return std::exchange(s.rows[s.position][static_cast<std::size_t>(index)], Value());
+    Value& cell = s.rows[s.position][static_cast<std::size_t>(index)];
+    Value taken = std::move(cell);
+    cell = Value();
+    return taken;
 }
 
 void Recordset::Assign(int index, Value value) {
     RequireOpen();
     Impl& s = *impl_;
     if (s.edit == Impl::Edit::None) {
-        if (s.position >= s.rows.size()) Raise(vberr::kNoCurrentRecord, kSource, vberr::kNoCurrentRecordText);
-        if (!s.updatable) Raise(err::kNotUpdatable, kSource, err::kNotUpdatableText);
+        if (s.position >= s.rows.size())
+            Raise(vberr::kNoCurrentRecord, source::kRecordset, vberr::kNoCurrentRecordText);
+        if (!s.updatable) Raise(err::kNotUpdatable, source::kRecordset, err::kNotUpdatableText);
         s.buffer = s.rows[s.position];
         s.assigned.assign(s.buffer.size(), 0);
         s.edit = Impl::Edit::Editing;

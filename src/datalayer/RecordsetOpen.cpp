@@ -19,15 +19,13 @@
 
 namespace ado {
 
-namespace {
-constexpr const char* kSource = "ado.Recordset";
-}  // namespace
+namespace {}  // namespace
 
 void Recordset::Open(const std::string& source, const std::shared_ptr<Connection>& connection, int cursorType,
                      int lockType, int options) {
-    if (impl_->open) Raise(err::kObjectOpen, kSource, err::kObjectOpenText);
+    if (impl_->open) Raise(err::kObjectOpen, source::kRecordset, err::kObjectOpenText);
     if (!connection || connection->State() != adStateOpen)
-        Raise(err::kConnectionUnusable, kSource, err::kConnectionUnusableText);
+        Raise(err::kConnectionUnusable, source::kRecordset, err::kConnectionUnusableText);
 
     const bool table = options != adCmdUnspecified && (options & 0xFF) == adCmdTable;
     const std::string sql = table ? "SELECT * FROM " + odbc::QuoteIdentifier(source) : source;

@@ -11,8 +11,6 @@ namespace ado {
 
 namespace {
 
-constexpr const char* kSource = "ado.Value";
-
 std::string DoubleText(double number) {
     // Shortest text that reads back as the same double (what a round trip needs).
     char buffer[64];
@@ -22,41 +20,41 @@ std::string DoubleText(double number) {
 }
 
 std::int32_t RoundToLong(double number) {
-    if (!std::isfinite(number)) Raise(err::kOverflow, kSource, err::kOverflowText);
+    if (!std::isfinite(number)) Raise(err::kOverflow, source::kValue, err::kOverflowText);
     // The classic conversion rounds halves to the even neighbour: 2.5 -> 2, 3.5 -> 4.
     const double rounded = std::nearbyint(number);
     if (rounded < static_cast<double>(std::numeric_limits<std::int32_t>::min()) ||
         rounded > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        Raise(err::kOverflow, kSource, err::kOverflowText);
+        Raise(err::kOverflow, source::kValue, err::kOverflowText);
     return static_cast<std::int32_t>(rounded);
 }
 
 std::int32_t NarrowToLong(std::int64_t number) {
     if (number < std::numeric_limits<std::int32_t>::min() || number > std::numeric_limits<std::int32_t>::max())
-        Raise(err::kOverflow, kSource, err::kOverflowText);
+        Raise(err::kOverflow, source::kValue, err::kOverflowText);
     return static_cast<std::int32_t>(number);
 }
 
 std::int32_t TextToLong(const std::string& text) {
     const std::string_view body = TrimmedView(text, " \t");
-    if (body.empty()) Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+    if (body.empty()) Raise(vberr::kTypeMismatch, source::kValue, vberr::kTypeMismatchText);
     const char* begin = body.data();
     const char* end = body.data() + body.size();
     if (*begin == '+') ++begin;  // from_chars takes a '-' but not a '+'
-    if (begin == end) Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+    if (begin == end) Raise(vberr::kTypeMismatch, source::kValue, vberr::kTypeMismatchText);
 
     // Whole numbers exactly, so large integers near the limits are judged without rounding.
     std::int64_t whole = 0;
     auto [wend, wec] = std::from_chars(begin, end, whole);
     if (wend == end) {
-        if (wec == std::errc::result_out_of_range) Raise(err::kOverflow, kSource, err::kOverflowText);
+        if (wec == std::errc::result_out_of_range) Raise(err::kOverflow, source::kValue, err::kOverflowText);
         if (wec == std::errc()) return NarrowToLong(whole);
     }
     double number = 0;
     auto [dend, dec] = std::from_chars(begin, end, number);
     if (dend != end || (dec != std::errc() && dec != std::errc::result_out_of_range))
-        Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
-    if (dec == std::errc::result_out_of_range) Raise(err::kOverflow, kSource, err::kOverflowText);
+        Raise(vberr::kTypeMismatch, source::kValue, vberr::kTypeMismatchText);
+    if (dec == std::errc::result_out_of_range) Raise(err::kOverflow, source::kValue, err::kOverflowText);
     return RoundToLong(number);
 }
 
@@ -65,7 +63,7 @@ std::int32_t TextToLong(const std::string& text) {
 std::string Value::Text() const {
     switch (v_.index()) {
         case 0:
-            Raise(vberr::kInvalidUseOfNull, kSource, vberr::kInvalidUseOfNullText);
+            Raise(vberr::kInvalidUseOfNull, source::kValue, vberr::kInvalidUseOfNullText);
         case 1:
             return AsText();
         case 2:
@@ -80,7 +78,7 @@ std::string Value::Text() const {
 std::int32_t Value::ToLong() const {
     switch (v_.index()) {
         case 0:
-            Raise(vberr::kInvalidUseOfNull, kSource, vberr::kInvalidUseOfNullText);
+            Raise(vberr::kInvalidUseOfNull, source::kValue, vberr::kInvalidUseOfNullText);
         case 1:
             return TextToLong(AsText());
         case 2:
@@ -88,7 +86,7 @@ std::int32_t Value::ToLong() const {
         case 3:
             return RoundToLong(AsDouble());
         default:
-            Raise(vberr::kTypeMismatch, kSource, vberr::kTypeMismatchText);
+            Raise(vberr::kTypeMismatch, source::kValue, vberr::kTypeMismatchText);
     }
 }
 

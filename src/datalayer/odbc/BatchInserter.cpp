@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "common/VbError.h"
+#include "datalayer/AdoErrors.h"
 #include "datalayer/BulkLoad.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Query.h"
@@ -17,8 +18,6 @@
 namespace ado::odbc {
 
 namespace {
-
-constexpr const char* kSource = "ado.Recordset";
 
 // Leaves nothing of a batch's arrays bound to the statement, however its execute ends:
 // the arrays go away with it.
@@ -283,7 +282,7 @@ std::vector<BatchInserter::ColumnArray> BatchInserter::BindArrays(SQLHSTMT h, co
         }
         CheckStmt(SQLBindParameter(h, static_cast<SQLUSMALLINT>(u + 1), SQL_PARAM_INPUT, cType, sqlType, columnSize, 0,
                                    data, bufferLength, a.indicators.data()),
-                  h, kSource);
+                  h, source::kRecordset);
     }
     return arrays;
 }
@@ -292,17 +291,17 @@ BatchInserter::Outcome BatchInserter::RunArrays(SQLHSTMT h, std::size_t n) {
     std::vector<SQLUSMALLINT> status(n, SQL_PARAM_UNUSED);
     SQLULEN processed = 0;
     CheckStmt(SQLSetStmtAttr(h, SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0), h,
-              kSource);
+              source::kRecordset);
     CheckStmt(SQLSetStmtAttr(h, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(n)), 0), h,
-              kSource);
-    CheckStmt(SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), h, kSource);
-    CheckStmt(SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), h, kSource);
+              source::kRecordset);
+    CheckStmt(SQLSetStmtAttr(h, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), h, source::kRecordset);
+    CheckStmt(SQLSetStmtAttr(h, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), h, source::kRecordset);
 
     Outcome outcome;
     const SQLRETURN rc = SQLExecute(h);
     if (!SQL_SUCCEEDED(rc)) {
         outcome.ok = false;
-        outcome.error = std::make_exception_ptr(Diagnose(rc, SQL_HANDLE_STMT, h, kSource));
+        outcome.error = std::make_exception_ptr(Diagnose(rc, SQL_HANDLE_STMT, h, source::kRecordset));
         return outcome;
     }
     // This driver sends the array to the server in one bulk command. Where it cannot,

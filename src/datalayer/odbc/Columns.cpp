@@ -6,14 +6,13 @@
 #include <limits>
 
 #include "datalayer/AdoConstants.h"
+#include "datalayer/AdoErrors.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Statement.h"
 
 namespace ado::odbc {
 
 namespace {
-
-constexpr const char* kSource = "ado.Fields";
 
 ReadAs ReadAsFor(SQLSMALLINT sqlType, bool isUnsigned) {
     switch (sqlType) {
@@ -124,13 +123,13 @@ std::vector<Column> DescribeResult(Statement& statement, bool updatable) {
         SQLSMALLINT nameLength = 0, narrowType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
         SQLULEN narrowSize = 0;
         CheckStmt(SQLDescribeCol(h, i, name, sizeof name, &nameLength, &narrowType, &narrowSize, &digits, &nullable), h,
-                  kSource);
+                  source::kFields);
         if (nameLength >= static_cast<SQLSMALLINT>(sizeof name)) {
             std::string big(static_cast<std::size_t>(nameLength) + 1, '\0');
             SQLSMALLINT length = 0;
             CheckStmt(SQLColAttribute(h, i, SQL_DESC_NAME, big.data(), static_cast<SQLSMALLINT>(big.size()), &length,
                                       nullptr),
-                      h, kSource);
+                      h, source::kFields);
             big.resize(static_cast<std::size_t>(length));
             c.name = std::move(big);
         } else {
@@ -144,9 +143,9 @@ std::vector<Column> DescribeResult(Statement& statement, bool updatable) {
         SQLSMALLINT type = 0, wideDigits = 0, wideNullable = 0, wideNameLength = 0;
         SQLULEN size = 0;
         CheckStmt(SQLDescribeColW(h, i, nullptr, 0, &wideNameLength, &type, &size, &wideDigits, &wideNullable), h,
-                  kSource);
+                  source::kFields);
         SQLLEN isUnsigned = SQL_FALSE;
-        CheckStmt(SQLColAttribute(h, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned), h, kSource);
+        CheckStmt(SQLColAttribute(h, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned), h, source::kFields);
 
         c.sqlType = type;
         c.size = size;

@@ -16,7 +16,6 @@ namespace ado::odbc {
 
 namespace {
 
-constexpr const char* kSource = "ado.Recordset";
 constexpr std::size_t kPieceSize = 64 * 1024;
 // Short columns are bound when their longest value fits this many bytes.
 constexpr std::size_t kMostBoundBytes = 8 * 1024;
@@ -99,7 +98,7 @@ void RowReader::BindShortColumns() {
         binding.buffer.resize(bytes);
         CheckStmt(SQLBindCol(h, static_cast<SQLUSMALLINT>(i + 1), CTypeOf(columns_[i].readAs), binding.buffer.data(),
                              static_cast<SQLLEN>(bytes), &binding.indicator),
-                  h, kSource);
+                  h, source::kRecordset);
     }
 }
 
@@ -140,7 +139,8 @@ Value RowReader::BoundValue(std::size_t index) const {
     // should the driver say otherwise, the value is refused rather than cut.
     const std::size_t room = columns_[index].readAs == ReadAs::Text ? binding.buffer.size() - 1 : binding.buffer.size();
     if (binding.indicator < 0 || static_cast<std::size_t>(binding.indicator) > room)
-        Raise(vberr::kProviderError, kSource, "열 " + columns_[index].name + "의 값이 읽기 버퍼보다 깁니다.");
+        Raise(vberr::kProviderError, source::kRecordset,
+              "열 " + columns_[index].name + "의 값이 읽기 버퍼보다 깁니다.");
     std::string bytes(data, static_cast<std::size_t>(binding.indicator));
     if (columns_[index].readAs == ReadAs::Binary) return Value(Bytes{std::move(bytes)});
     return Value(std::move(bytes));
@@ -153,22 +153,22 @@ Value RowReader::ReadColumn(std::size_t index) {
     switch (columns_[index].readAs) {
         case ReadAs::Integer: {
             std::int64_t number = 0;
-            CheckStmt(SQLGetData(h, column, SQL_C_SBIGINT, &number, 0, &indicator), h, kSource);
+            CheckStmt(SQLGetData(h, column, SQL_C_SBIGINT, &number, 0, &indicator), h, source::kRecordset);
             return indicator == SQL_NULL_DATA ? Value() : Value(number);
         }
         case ReadAs::Double: {
             double number = 0;
-            CheckStmt(SQLGetData(h, column, SQL_C_DOUBLE, &number, 0, &indicator), h, kSource);
+            CheckStmt(SQLGetData(h, column, SQL_C_DOUBLE, &number, 0, &indicator), h, source::kRecordset);
             return indicator == SQL_NULL_DATA ? Value() : Value(number);
         }
         case ReadAs::Float: {
             float number = 0;
-            CheckStmt(SQLGetData(h, column, SQL_C_FLOAT, &number, 0, &indicator), h, kSource);
+            CheckStmt(SQLGetData(h, column, SQL_C_FLOAT, &number, 0, &indicator), h, source::kRecordset);
             return indicator == SQL_NULL_DATA ? Value() : Value(WidenFloat(number));
         }
         case ReadAs::Bit: {
             unsigned char bit = 0;
-            CheckStmt(SQLGetData(h, column, SQL_C_BIT, &bit, 0, &indicator), h, kSource);
+            CheckStmt(SQLGetData(h, column, SQL_C_BIT, &bit, 0, &indicator), h, source::kRecordset);
             return indicator == SQL_NULL_DATA ? Value() : Value(static_cast<int>(bit));
         }
         case ReadAs::Binary: {
@@ -193,8 +193,9 @@ bool RowReader::ReadPieces(SQLUSMALLINT column, SQLSMALLINT cType, std::string& 
     out.clear();
     for (;;) {
         SQLLEN indicator = 0;
-        SQLRETURN rc = CheckStmt(
-            SQLGetData(h, column, cType, piece_.get(), static_cast<SQLLEN>(kPieceSize), &indicator), h, kSource);
+        SQLRETURN rc =
+            CheckStmt(SQLGetData(h, column, cType, piece_.get(), static_cast<SQLLEN>(kPieceSize), &indicator), h,
+                      source::kRecordset);
         if (rc == SQL_NO_DATA) return true;  // the previous piece was the last
         if (indicator == SQL_NULL_DATA) return false;
         if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= room) {

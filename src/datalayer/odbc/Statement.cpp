@@ -2,12 +2,12 @@
 
 #include <sqlext.h>
 
+#include "datalayer/AdoErrors.h"
 #include "datalayer/odbc/Diagnostics.h"
 
 namespace ado::odbc {
 
 namespace {
-constexpr const char* kSource = "ado.Statement";
 
 SQLCHAR* SqlText(const std::string& sql) {
     return reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str()));
@@ -29,7 +29,7 @@ StmtHandle Statement::Allocate(SQLHDBC dbc, ConnectionMutex& lock) {
 
 void Statement::ExecDirect(const std::string& sql) {
     const ConnectionGuard hold(*lock_);
-    CheckStmt(SQLExecDirect(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
+    CheckStmt(SQLExecDirect(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), source::kStatement);
 }
 
 void Statement::ExecDirect(const std::string& sql, const std::vector<const Value*>& parameters) {
@@ -40,14 +40,14 @@ void Statement::ExecDirect(const std::string& sql, const std::vector<const Value
 
 void Statement::Prepare(const std::string& sql) {
     const ConnectionGuard hold(*lock_);
-    CheckStmt(SQLPrepare(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), kSource);
+    CheckStmt(SQLPrepare(get(), SqlText(sql), static_cast<SQLINTEGER>(sql.size())), get(), source::kStatement);
 }
 
 void Statement::Execute(const std::vector<const Value*>& parameters) {
     if (slots_.size() < parameters.size()) slots_.resize(parameters.size());
     for (std::size_t i = 0; i < parameters.size(); ++i) Bind(i, *parameters[i]);
     const ConnectionGuard hold(*lock_);
-    CheckStmt(SQLExecute(get()), get(), kSource);
+    CheckStmt(SQLExecute(get()), get(), source::kStatement);
 }
 
 void Statement::Bind(std::size_t index, const Value& value) {
@@ -86,29 +86,29 @@ void Statement::Bind(std::size_t index, const Value& value) {
     }
     CheckStmt(SQLBindParameter(get(), static_cast<SQLUSMALLINT>(index + 1), SQL_PARAM_INPUT, s.cType, s.sqlType,
                                s.columnSize, 0, data, bufferLength, &s.indicator),
-              get(), kSource);
+              get(), source::kStatement);
 }
 
 SQLSMALLINT Statement::ResultColumns() {
     SQLSMALLINT count = 0;
-    CheckStmt(SQLNumResultCols(get(), &count), get(), kSource);
+    CheckStmt(SQLNumResultCols(get(), &count), get(), source::kStatement);
     return count;
 }
 
 SQLLEN Statement::RowCount() {
     SQLLEN count = -1;
-    CheckStmt(SQLRowCount(get(), &count), get(), kSource);
+    CheckStmt(SQLRowCount(get(), &count), get(), source::kStatement);
     return count;
 }
 
 bool Statement::Fetch() {
     const ConnectionGuard hold(*lock_);
-    return CheckStmt(SQLFetch(get()), get(), kSource) != SQL_NO_DATA;
+    return CheckStmt(SQLFetch(get()), get(), source::kStatement) != SQL_NO_DATA;
 }
 
 void Statement::CloseCursor() {
     const ConnectionGuard hold(*lock_);
-    CheckStmt(SQLFreeStmt(get(), SQL_CLOSE), get(), kSource);
+    CheckStmt(SQLFreeStmt(get(), SQL_CLOSE), get(), source::kStatement);
 }
 
 }  // namespace ado::odbc

@@ -10,7 +10,6 @@ namespace ado::odbc {
 
 namespace {
 
-constexpr const char* kSource = "ado.Recordset";
 // More distinct column sets than this are unusual; beyond it the cache starts afresh.
 constexpr std::size_t kMaxPrepared = 32;
 
@@ -82,7 +81,7 @@ void TableWriter::Drop() {
 
 void TableWriter::Update(const Row& original, const Row& values, const std::vector<char>& assigned) {
     const auto& keys = KeyColumns();
-    if (keys.empty()) Raise(vberr::kProviderError, kSource, err::kNoKeyForUpdateText);
+    if (keys.empty()) Raise(vberr::kProviderError, source::kRecordset, err::kNoKeyForUpdateText);
     std::vector<const Value*> parameters;
     for (std::size_t i = 0; i < columns_.size(); ++i)
         if (assigned[i]) parameters.push_back(&values[i]);
@@ -91,7 +90,7 @@ void TableWriter::Update(const Row& original, const Row& values, const std::vect
     for (std::size_t k : keys) {
         // A key never read (a record added here whose key the database assigned) cannot
         // name its row.
-        if (original[k].IsNull()) Raise(vberr::kProviderError, kSource, err::kNoKeyForUpdateText);
+        if (original[k].IsNull()) Raise(vberr::kProviderError, source::kRecordset, err::kNoKeyForUpdateText);
         keyValues.push_back(&original[k]);
     }
     parameters.insert(parameters.end(), keyValues.begin(), keyValues.end());
@@ -113,7 +112,7 @@ void TableWriter::Update(const Row& original, const Row& values, const std::vect
     exists_->Execute(keyValues);
     const bool found = exists_->Fetch();
     exists_->CloseCursor();
-    if (!found) Raise(err::kRowNotFoundForUpdate, kSource, err::kRowNotFoundForUpdateText);
+    if (!found) Raise(err::kRowNotFoundForUpdate, source::kRecordset, err::kRowNotFoundForUpdateText);
 }
 
 std::string TableWriter::KeyCondition() {
