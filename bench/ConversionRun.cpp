@@ -7,11 +7,11 @@
 
 #include "bench/Machine.h"
 #include "common/MsgBox.h"
-#include "conversion/FrmMain.h"
-#include "conversion/TableCopyRun.h"
-#include "conversion/TableVerification.h"
+#include "conversion/run/TableCopyRun.h"
+#include "conversion/verification/TableVerification.h"
 #include "datalayer/BulkLoad.h"
 #include "support/ScriptedMsgBox.h"
+#include "window/FrmMain.h"
 
 namespace bench {
 

@@ -6,7 +6,7 @@
 
 #include "bench/Machine.h"
 #include "bench/Scratch.h"
-#include "conversion/ColumnMapping.h"
+#include "conversion/copy/ColumnMapping.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
 #include "support/TestEnvironment.h"

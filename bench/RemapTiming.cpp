@@ -2,7 +2,7 @@
 
 #include "bench/Machine.h"
 #include "bench/Scratch.h"
-#include "conversion/OrderDetailLinks.h"
+#include "conversion/run/OrderDetailLinks.h"
 #include "datalayer/Connection.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"

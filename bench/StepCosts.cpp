@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "bench/Scratch.h"
-#include "conversion/TableVerification.h"
+#include "conversion/verification/TableVerification.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
 #include "testdata/Schema.h"

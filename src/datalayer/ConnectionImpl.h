@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "datalayer/Connection.h"
+#include "datalayer/mariadb/LoadSession.h"
 #include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/Handle.h"
-#include "datalayer/odbc/LoadSession.h"
 #include "datalayer/odbc/SessionSocket.h"
 
 namespace ado {

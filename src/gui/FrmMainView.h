@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/FrmMain.h"
+#include "window/FrmMain.h"
 
 // What the conversion window shows of its model, copied out of it: the window thread
 // paints from a copy, so while a run works on the model in a worker thread the window

@@ -18,11 +18,11 @@
 #include <mutex>
 #include <string>
 
-#include "conversion/FrmMain.h"
 #include "gui/FrmMainView.h"
 #include "gui/RowStateDelegate.h"
 #include "gui/RunHistoryDialog.h"
 #include "gui/RunThread.h"
+#include "window/FrmMain.h"
 
 // The conversion window: widgets bound to the FrmMain model. User input goes to the
 // model's handlers; the model's changes come back as copies (FrmMainView) and are

@@ -1,9 +1,9 @@
 #pragma once
 #include <optional>
 
-#include "conversion/FrmMain.h"
 #include "gui/FrmMainWindow.h"
 #include "startup/StartupUi.h"
+#include "window/FrmMain.h"
 
 // The start-up sequence's windows as real Qt windows: the modal login dialog, then the
 // conversion window, which this object keeps for the life of the program.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/RunHistory.h"
+#include "conversion/record/RunHistory.h"
 
 // The latest runs' records: one row each (when, the IDs, the kind of run, the outcome),
 // newest first; the chosen record is shown whole below, read-only.

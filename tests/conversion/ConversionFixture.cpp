@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion/ZeroDateRepair.h"
+#include "conversion/run/ZeroDateRepair.h"
 
 using namespace testsupport;
 

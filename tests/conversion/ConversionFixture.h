@@ -2,11 +2,11 @@
 #include <memory>
 #include <string>
 
-#include "conversion/FrmMain.h"
 #include "datalayer/Connection.h"
 #include "support/ScriptedMsgBox.h"
 #include "support/TestEnvironment.h"
 #include "support/TestServer.h"
+#include "window/FrmMain.h"
 
 // Two customers as a run meets them: the source on 127.0.0.2 and the target on
 // 127.0.0.3, both registered on the central database, with a loaded and shown window

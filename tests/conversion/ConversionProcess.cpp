@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "conversion/FrmMain.h"
 #include "support/ScriptedMsgBox.h"
+#include "window/FrmMain.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) {

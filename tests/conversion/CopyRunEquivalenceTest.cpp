@@ -6,8 +6,8 @@
 
 #include "ConversionFixture.h"
 #include "common/VbError.h"
-#include "conversion/ColumnMapping.h"
-#include "conversion/OrderDetailLinks.h"
+#include "conversion/copy/ColumnMapping.h"
+#include "conversion/run/OrderDetailLinks.h"
 #include "datalayer/BulkLoad.h"
 #include "datalayer/Recordset.h"
 

@@ -4,11 +4,11 @@
 #include <filesystem>
 
 #include "common/Settings.h"
-#include "conversion/FrmMain.h"
-#include "conversion/RunHistory.h"
-#include "conversion/RunRecord.h"
 #include "conversion/TableCatalogue.h"
+#include "conversion/record/RunHistory.h"
+#include "conversion/record/RunRecord.h"
 #include "support/TestEnvironment.h"
+#include "window/FrmMain.h"
 
 using testsupport::IsolatedEnvironment;
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "ConversionFixture.h"
-#include "conversion/CountText.h"
+#include "conversion/NumbersAndTimes.h"
 #include "conversion/TableCatalogue.h"
-#include "conversion/ZeroDateRepair.h"
+#include "conversion/run/ZeroDateRepair.h"
 #include "testdata/CopyRules.h"
 #include "testdata/Database.h"
 #include "testdata/Generator.h"

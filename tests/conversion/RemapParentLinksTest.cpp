@@ -2,7 +2,7 @@
 
 #include "ConversionFixture.h"
 #include "common/VbError.h"
-#include "conversion/OrderDetailLinks.h"
+#include "conversion/run/OrderDetailLinks.h"
 
 using namespace testsupport;
 

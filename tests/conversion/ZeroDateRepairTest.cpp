@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ConversionFixture.h"
-#include "conversion/ZeroDateRepair.h"
+#include "conversion/run/ZeroDateRepair.h"
 
 using namespace testsupport;
 

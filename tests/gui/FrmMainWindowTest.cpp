@@ -17,11 +17,11 @@
 
 #include "GuiTestSupport.h"
 #include "common/Settings.h"
-#include "conversion/FrmMain.h"
 #include "conversion/TableCatalogue.h"
 #include "gui/FrmMainWindow.h"
 #include "gui/MessageBoxes.h"
 #include "support/TestEnvironment.h"
+#include "window/FrmMain.h"
 
 namespace {
 

@@ -39,10 +39,10 @@
 #include <vector>
 
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/mariadb/LoadSession.h"
 #include "datalayer/odbc/BulkLoader.h"
 #include "datalayer/odbc/ConnectionLock.h"
 #include "datalayer/odbc/LoadPlan.h"
-#include "datalayer/odbc/LoadSession.h"
 #include "datalayer/odbc/Statement.h"
 
 namespace ado::odbc {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "datalayer/RecordsetImpl.h"
+#include "datalayer/mariadb/LoadSession.h"
 #include "datalayer/odbc/LoadPlan.h"
-#include "datalayer/odbc/LoadSession.h"
 
 namespace ado::odbc {
 

@@ -1,0 +1,733 @@
+#include "conversion/run/TableCopyRun.h"
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "common/CloseIfOpen.h"
+#include "common/ErrorReport.h"
+#include "common/ErrorTrap.h"
+#include "common/MsgBox.h"
+#include "common/VbError.h"
+#include "conversion/checks/PreRunCheck.h"
+#include "conversion/copy/ColumnMapping.h"
+#include "conversion/copy/CopyPosition.h"
+#include "conversion/copy/SourceSnapshot.h"
+#include "conversion/run/FailureExplanation.h"
+#include "conversion/run/OrderDetailLinks.h"
+#include "conversion/run/RunPreparation.h"
+#include "conversion/run/RunStop.h"
+#include "conversion/run/SerialEvents.h"
+#include "conversion/run/SilenceWatch.h"
+#include "conversion/run/TargetLock.h"
+#include "conversion/run/ZeroDateRepair.h"
+#include "conversion/verification/TableVerification.h"
+#include "conversion/verification/VerificationLane.h"
+#include "datalayer/BulkLoad.h"
+#include "datalayer/Connection.h"
+#include "datalayer/Recordset.h"
+#include "datalayer/odbc/SqlText.h"
+
+namespace {
+
+using ado::Connection;
+using ado::Recordset;
+using ado::odbc::QuoteIdentifier;
+
+// The tables checked before a run, with the most rows accepted without asking.
+struct PreCheck {
+    const char* label;
+    const char* table;
+    std::int32_t accepted;
+};
+constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "product_m", 1}};
+
+std::int32_t Count(Recordset& recordset) {
+    const std::int32_t count = recordset.GetFields().Item(0).GetValue().ToLong();
+    return count;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Rows are told to the listener this many at a time (and at the end of a table).
+constexpr std::int64_t kRowsPerReport = 256;
+
+// A pair of copy connections and the table it is copying. Owned by the run; while the
+// lanes work, each is used by its own thread alone (its activity is read by the watch).
+struct CopyLane {
+    std::shared_ptr<Connection> sourceConn, targetConn;
+    std::shared_ptr<Recordset> sourceRs = std::make_shared<Recordset>();
+    std::shared_ptr<Recordset> targetRs = std::make_shared<Recordset>();
+    RunTable current;            // the table being copied, until it has finished
+    bool targetTouched = false;  // that table has been emptied in the target
+    std::unique_ptr<LaneActivity> activity = std::make_unique<LaneActivity>();
+};
+
+// A table that failed: raised an error, or differs from its source.
+struct TableFailure {
+    RunTable table;
+    std::exception_ptr error;    // null for a table that differs from its source
+    TableCheck check;            // for a table that differs
+    bool targetTouched = false;  // the table had been emptied in the target
+    FailureFacts facts;          // for an error: what it was and where the copy stood
+    std::string report;          // for an error: its report, as a box shows it
+};
+
+// What the verification lane found of one table: its check, or what its comparison raised.
+struct Finding {
+    RunTable table;
+    TableCheck check;
+    std::exception_ptr error;
+};
+
+std::string Report(const std::exception_ptr& error) {
+    return ErrorReportText(AsVbError(error), "cmdStart_Click", ReportOwner::Form, "Form1");
+}
+
+// A lane's recordsets after its table failed: rows still queued are dropped (those the
+// target took stay), and the next table gets fresh ones.
+void DiscardRecordsets(CopyLane& lane) {
+    for (std::shared_ptr<Recordset>* recordset : {&lane.sourceRs, &lane.targetRs}) {
+        try {
+            if ((*recordset)->State() == ado::adStateOpen) {
+                if (recordset == &lane.targetRs) (*recordset)->CancelBatch();
+                (*recordset)->Close();
+            }
+        } catch (const std::exception&) {  // NOLINT(bugprone-empty-catch): the table's own error is the one told
+        }
+        *recordset = std::make_shared<Recordset>();
+    }
+}
+
+class TableCopy {
+public:
+    TableCopy(const RunRequest& request, RunEvents& events) : request_(request), events_(events), stop_(request.stop) {}
+
+    // Every step sits inside the run's error handling, the lookups included.
+    void Run() {
+        const StopScope scope(stop_);
+        try {
+            RunSteps();
+        } catch (const RunStopped&) {
+            ReportStopped();
+        } catch (const std::exception&) {
+            // A stop cuts the connections: the failure it causes is the stop.
+            if (stop_.Requested())
+                ReportStopped();
+            else
+                ReportFailure(RunTable{}, Report(std::current_exception()));
+        }
+        watch_.reset();
+        // Tables compared beside a later one that failed still get their findings.
+        while (verification_ && verification_->Busy() && !stop_.Requested()) {
+            const RunTable table = verification_->Table();
+            try {
+                const TableCheck check = verification_->Collect();
+                events_.TableVerified(table, check);
+            } catch (const std::exception&) {
+                // The run's own failure is the one reported.
+            }
+        }
+        for (CopyLane& lane : lanes_) NoteLoadRefusal(lane);
+        // The work ends here: its times and record do not wait for the last box's answer.
+        if (confirmed_) events_.RunFinished(end_);
+        if (!lastMessage_.empty()) events_.Question(lastMessage_, lastMessageStyle_);
+    }
+
+private:
+    void RunSteps() {
+        if (!IdsEntered(request_, events_)) return;
+        if (events_.Question("※시작하기 전에 누리온Tarn와 누리온Velm프로그램을 종료하세요.\r\n정말 시작하시겠습니까?",
+                             mb::kYesNo + mb::kQuestion + mb::kDefaultButton2) != mb::kYes)
+            return;
+        confirmed_ = true;
+        end_.outcome = RunOutcome::NotConnected;
+        events_.RunStarted(request_.tables);
+        const bool located = LocateBoth(request_, events_);
+        ThrowIfStopped();
+        if (!located) {
+            end_.error = NotConnectedReason("DB를 찾지 못했습니다");
+            return;
+        }
+
+        CopyLane& first = lanes_.emplace_back();
+        first.sourceConn = std::make_shared<Connection>();
+        first.targetConn = std::make_shared<Connection>();
+        sourceConn_ = first.sourceConn;
+        targetConn_ = first.targetConn;
+        stop_.Watch(sourceConn_);
+        stop_.Watch(targetConn_);
+        const bool sourceOpened = request_.connections.OpenCustomer(sourceConn_, kSourceCustomer, true);
+        const bool opened = sourceOpened && request_.connections.OpenCustomer(targetConn_, kTargetCustomer, false);
+        ThrowIfStopped();
+        if (!opened) {
+            const CustomerIndex side = sourceOpened ? kTargetCustomer : kSourceCustomer;
+            end_.error = NotConnectedReason("DB에 연결하지 못했습니다", side);
+            if (const std::string refusal = request_.connections.ConnectionRefusal(side); !refusal.empty())
+                end_.error += ": " + refusal;
+            return;
+        }
+        // Nothing has changed yet: a run into the same target elsewhere stops this one here.
+        if (const auto holder = TakeTargetLock(*targetConn_)) {
+            ReportFailure(RunTable{}, TargetBusyMessage(request_.customers.DBName(kTargetCustomer), *holder));
+            CloseAll();
+            return;
+        }
+        if (!StructureFits()) {
+            CloseAll();
+            return;
+        }
+        if (!TargetMayBeOverwritten()) {
+            end_.outcome = RunOutcome::Declined;
+            CloseAll();
+            return;
+        }
+        ThrowIfStopped();
+        end_.repairError = E_FAIL_Error_Solution(sourceConn_, events_);
+        OpenLanesInOneSnapshot();
+        WatchSilence();
+        sourceRows_ = CountSourceRows();
+        CopyTables();
+        ThrowIfStopped();
+        if (verification_) {
+            // The run waits on both servers' comparisons now.
+            lanes_.front().activity->Await(ServerSide::Both);
+            Tell(TakeFindings(true));
+            lanes_.front().activity->Idle();
+        }
+        ThrowIfStopped();
+        if (!failures_.empty() || !laneError_.empty()) return ReportFailures();
+        if (end_.repairError.empty()) {
+            end_.outcome = RunOutcome::Completed;
+            lastMessage_ = "복사가 완료되었습니다.";
+        } else {
+            // Every table was copied, but the source kept zero dates the copy may have
+            // carried over: the run did not do all it should.
+            ReportFailure(RunTable{},
+                          "복사는 끝났지만 원본의 0000-00-00 날짜 고치기에 실패했습니다.\r\n" + end_.repairError);
+        }
+        CloseAll();
+    }
+
+    // Why the run could not reach a database: the side that failed (by default the first
+    // without a host), its database and its server.
+    std::string NotConnectedReason(const std::string& what, CustomerIndex side = -1) const {
+        const CustomerForm& customers = request_.customers;
+        if (side < 0) side = customers.DBHost(kSourceCustomer).empty() ? kSourceCustomer : kTargetCustomer;
+        const std::string host = customers.DBHost(side);
+        return std::string(side == kSourceCustomer ? "원본(Tarn) " : "대상(Velm) ") + what +
+               " (ID: " + customers.IdText(side) + ", DB: " + customers.DBName(side) +
+               (host.empty() ? "" : ", 서버: " + host) + ")";
+    }
+
+    void ThrowIfStopped() const {
+        if (stop_.Requested()) throw RunStopped{};
+    }
+
+    std::shared_ptr<Connection> OpenConnection(CustomerIndex index) {
+        auto connection = std::make_shared<Connection>();
+        stop_.Watch(connection);
+        return request_.connections.OpenCustomer(connection, index, index == kSourceCustomer) ? connection : nullptr;
+    }
+
+    // The copy lanes beyond the first and the verification lane get connections of their
+    // own, and every source connection begins one snapshot at the same moment. When that
+    // cannot be done (an account without the right to lock tables, a table a transaction
+    // keeps busy) the run copies one table at a time and compares each on its own
+    // connections, in a snapshot of the first source connection alone.
+    void OpenLanesInOneSnapshot() {
+        const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request_.tablesInFlight)),
+                                                         request_.tables.size());
+        std::vector<CopyLane> more;
+        std::shared_ptr<Connection> checkSource, checkTarget, locker;
+        try {
+            while (1 + more.size() < wanted) {
+                CopyLane lane;
+                lane.sourceConn = OpenConnection(kSourceCustomer);
+                lane.targetConn = lane.sourceConn ? OpenConnection(kTargetCustomer) : nullptr;
+                if (!lane.targetConn) break;
+                more.push_back(std::move(lane));
+            }
+            if (request_.verify) {
+                checkSource = OpenConnection(kSourceCustomer);
+                checkTarget = checkSource ? OpenConnection(kTargetCustomer) : nullptr;
+            }
+            std::vector<Connection*> readers{sourceConn_.get()};
+            for (const CopyLane& lane : more) readers.push_back(lane.sourceConn.get());
+            if (checkTarget) readers.push_back(checkSource.get());
+            if (readers.size() > 1 && (locker = OpenConnection(kSourceCustomer))) {
+                end_.outsideSnapshot = BeginSharedSnapshot(*locker, readers, request_.tables);
+                locker->Close();
+                for (CopyLane& lane : more) lanes_.push_back(std::move(lane));
+                if (checkTarget) verification_ = std::make_unique<VerificationLane>(checkSource, checkTarget);
+                return;
+            }
+        } catch (const VbError&) {
+            ThrowIfStopped();
+        }
+        CloseIfOpen(locker);
+        CloseIfOpen(checkSource);
+        CloseIfOpen(checkTarget);
+        for (CopyLane& lane : more) {
+            CloseIfOpen(lane.sourceConn);
+            CloseIfOpen(lane.targetConn);
+        }
+        ThrowIfStopped();
+        end_.outsideSnapshot = BeginSourceSnapshot(*sourceConn_, request_.tables);
+    }
+
+    // From here on a server that stops answering is named on the status line. A watch that
+    // cannot start leaves the run unwatched, not stopped.
+    void WatchSilence() {
+        std::deque<LaneActivity*> activities;
+        for (CopyLane& lane : lanes_) activities.push_back(lane.activity.get());
+        try {
+            watch_ = std::make_unique<SilenceWatch>(activities, events_, request_.silentAfter);
+        } catch (const std::system_error& e) {
+            events_.LogLine(std::string("서버 응답 감시를 시작하지 못했습니다: ") + e.what());
+        }
+    }
+
+    // Copies the selected tables, as many at a time as there are lanes, each lane taking
+    // the next table. A table that fails does not hold up the others: every table is
+    // tried, until 중지.
+    void CopyTables() {
+        order_ = request_.tables;
+        // Side by side, the biggest tables go first: a big table taken last would leave the
+        // other lanes idle while it copies alone.
+        if (lanes_.size() > 1)
+            std::stable_sort(order_.begin(), order_.end(), [this](const RunTable& a, const RunTable& b) {
+                return sourceRows_.at(a.name) > sourceRows_.at(b.name);
+            });
+        nextTable_ = 0;
+        const std::size_t working = std::min(lanes_.size(), order_.size());
+        std::vector<std::jthread> threads;
+        for (std::size_t i = 1; i < working; ++i) {
+            try {
+                threads.emplace_back([this, i] { LaneWork(lanes_[i]); });
+            } catch (const std::system_error& e) {
+                // The lanes that did start take its tables; the run is not complete for it.
+                laneError_ = std::string("복사 작업 줄을 시작하지 못했습니다: ") + e.what();
+                break;
+            }
+        }
+        if (working > 0) LaneWork(lanes_.front());
+    }
+
+    // One lane's tables, on its own thread. A table's error is kept for the run to report,
+    // and the lane takes the next table.
+    void LaneWork(CopyLane& lane) {
+        while (TakeNextTable(lane)) {
+            try {
+                CopyTable(lane);
+            } catch (const RunStopped&) {
+                return;  // the run reports the tables a stop left unfinished
+            } catch (const std::exception&) {
+                if (stop_.Requested()) return;
+                KeepFailure(lane, std::current_exception());
+            }
+        }
+    }
+
+    bool TakeNextTable(CopyLane& lane) {
+        lane.activity->Idle();
+        const std::lock_guard hold(mutex_);
+        if (stop_.Requested() || nextTable_ >= order_.size()) return false;
+        lane.current = order_[nextTable_++];
+        return true;
+    }
+
+    // The lane's table failed: where its copy stood is asked now, on the lane's own
+    // connections, before the lane goes on with another table.
+    void KeepFailure(CopyLane& lane, const std::exception_ptr& error) {
+        TableFailure failure{lane.current, error, {}, lane.targetTouched, {}, Report(error)};
+        DiscardRecordsets(lane);
+        lane.activity->Await(ServerSide::Both);
+        failure.facts = FactsOfFailure(failure, &lane);
+        events_.TableFailed(failure.table, failure.report);
+        lane.current = RunTable{};
+        const std::lock_guard hold(mutex_);
+        failures_.push_back(std::move(failure));
+    }
+
+    // A stopped run is never reported as complete: the log names each table it left
+    // unfinished (its target holds only part of its rows); later tables were not touched.
+    void ReportStopped() {
+        end_.outcome = RunOutcome::Stopped;
+        std::vector<const CopyLane*> unfinished;
+        for (const CopyLane& lane : lanes_)
+            if (!lane.current.name.empty()) unfinished.push_back(&lane);
+        std::sort(unfinished.begin(), unfinished.end(),
+                  [](const CopyLane* a, const CopyLane* b) { return a->current.row < b->current.row; });
+        std::string message = "작업을 중지했습니다.";
+        for (const CopyLane* lane : unfinished) {
+            const std::string& name = lane->current.name;
+            end_.stoppedTables.push_back(name);
+            events_.LogLine(name + ": 중지됨 - 복사가 끝나지 않았습니다(미완료)");
+            message += "\r\n" + name + " 테이블은 복사가 끝나지 않았습니다. 다시 시작하면 처음부터 다시 복사합니다.";
+        }
+        events_.LogLine("작업을 중지했습니다.");
+        if (!unfinished.empty()) {
+            const CopyLane& lane = *unfinished.front();
+            end_.failedTable = lane.current.name;
+            end_.targetTouched = lane.targetTouched;
+            end_.explanation =
+                ExplainFailure(FactsOfFailure({lane.current, nullptr, {}, lane.targetTouched, {}, {}}, nullptr));
+        }
+        lastMessage_ = message;
+    }
+
+    // Every table that failed or differs is named, first in time first: the box and the
+    // error give each one's report, the explanation each failed table's cause and state.
+    void ReportFailures() {
+        end_.outcome = RunOutcome::Failed;
+        std::vector<std::string> parts, names;
+        bool differs = false;
+        for (const TableFailure& failure : failures_) {
+            const std::string& name = failure.table.name;
+            names.push_back(name);
+            end_.failedTables.push_back({name, failure.error && failure.targetTouched, !failure.error});
+            if (!failure.error) {
+                differs = true;
+                parts.push_back("검증 결과 " + name + " 테이블이 원본과 다릅니다.\r\n" + DifferenceText(failure.check));
+                continue;
+            }
+            parts.push_back(failures_.size() > 1 ? name + ": " + failure.report : failure.report);
+            if (failures_.size() > 1) events_.LogLine(name + ": 실패 - " + failure.report);
+            const std::vector<std::string> lines = ExplainFailure(failure.facts);
+            end_.explanation.insert(end_.explanation.end(), lines.begin(), lines.end());
+            if (name == kOrderDetailTable)
+                end_.explanation.push_back(
+                    "상위 연결(parentseq)은 다시 잇지 않았습니다: 이 표를 다시 복사하면 "
+                    "함께 다시 잇습니다.");
+        }
+        if (!laneError_.empty()) {
+            parts.push_back(laneError_);
+            end_.explanation.push_back("원인: " + laneError_);
+        }
+        std::string message;
+        if (names.size() > 1) {
+            message = "테이블 " + std::to_string(names.size()) + "개가 실패했습니다:";
+            for (const std::string& name : names) message += " " + name;
+            message += "\r\n\r\n";
+        }
+        for (std::size_t i = 0; i < parts.size(); ++i) message += (i > 0 ? "\r\n\r\n" : "") + parts[i];
+        if (differs) message += "\r\n\r\n복사가 완료되지 않았습니다.";
+        end_.error = lastMessage_ = message;
+        if (!failures_.empty()) {
+            const TableFailure& first = failures_.front();
+            end_.failedTable = first.table.name;
+            end_.targetTouched = first.error && first.targetTouched;
+            if (first.error) end_.failedTableRows = first.facts.rowsInTarget;
+        }
+        CloseAll();
+    }
+
+    void ReportFailure(const RunTable& table, const std::string& report) {
+        end_.outcome = RunOutcome::Failed;
+        end_.error = report;
+        end_.failedTable = table.name;
+        if (!table.name.empty()) events_.TableFailed(table, report);
+        lastMessage_ = report;
+    }
+
+    // A failed table's facts (a stop when the error is null) and, asked of the lane's
+    // connections, where its copy stood.
+    FailureFacts FactsOfFailure(const TableFailure& failure, CopyLane* lane) {
+        FailureFacts facts;
+        facts.table = failure.table.name;
+        facts.stopped = !failure.error;
+        facts.targetTouched = failure.targetTouched;
+        facts.targetDatabase = request_.customers.DBName(kTargetCustomer);
+        if (!failure.error) return facts;
+        TakeError(facts, failure.error);
+        if (facts.targetTouched && lane) {
+            const auto key = sourceKeys_.find(failure.table.name);
+            const CopyPosition position =
+                FindCopyPosition(*lane->sourceConn, *lane->targetConn, failure.table.name,
+                                 key == sourceKeys_.end() ? std::vector<std::string>{} : key->second);
+            facts.rowsInTarget = position.rowsInTarget;
+            facts.refusedRow = position.nextSourceRow;
+        }
+        return facts;
+    }
+
+    // Every selected table's structure and values on both sides, before anything is
+    // changed; the problems are listed all at once and the run ends without touching a table.
+    bool StructureFits() {
+        events_.StepStarted(RunTable{}, RunStep::Checking);
+        TablesChecked checked = CheckTables(*sourceConn_, *targetConn_, request_.tables);
+        events_.RowsEstimated(checked.estimatedRows);
+        sourceKeys_ = std::move(checked.sourceKeys);
+        for (const std::string& note : checked.notes) events_.LogLine(note);
+        if (checked.problems.empty()) return true;
+        end_.outcome = RunOutcome::Failed;
+        end_.error = lastMessage_ = CheckProblemsMessage(checked.problems);
+        end_.explanation = ExplainCheckProblems(checked.problems);
+        lastMessageStyle_ = mb::kOkOnly + mb::kExclamation;
+        return false;
+    }
+
+    bool TargetMayBeOverwritten() {
+        for (const PreCheck& check : kPreChecks) {
+            Recordset counted;
+            counted.Open(std::string("SELECT COUNT(*) FROM ") + check.table, targetConn_, ado::adOpenForwardOnly,
+                         ado::adLockReadOnly, ado::adCmdText);
+            const std::int32_t count = Count(counted);
+            counted.Close();
+            if (count <= check.accepted) continue;
+            const std::string question = std::string("복사될 곳의 Tarn DB [") + check.label +
+                                         "] 테이블이 비어있지 않습니다.\r\n\r\n그래도, 강제로 진행하시겠습니까?";
+            if (events_.Question(question, mb::kYesNo + mb::kDefaultButton2, std::to_string(count) + "건 존재") !=
+                mb::kYes) {
+                end_.declinedLabel = check.label;
+                end_.declinedCount = count;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Copies the lane's table, then has it compared with its source. The lane's activity
+    // says which server it waits on at each call that may wait.
+    void CopyTable(CopyLane& lane) {
+        const RunTable table = lane.current;
+        LaneActivity& activity = *lane.activity;
+        const Clock::time_point started = Clock::now();
+        lane.targetTouched = false;
+        // The source is opened before the target is emptied, so a table the source
+        // cannot give never costs the target its rows. Forward-only, it is read in the
+        // order of its key a chunk at a time (a table without a unique key in one read).
+        activity.Await(ServerSide::Source);
+        lane.sourceRs->Open(table.name, lane.sourceConn, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
+        events_.StepStarted(table, RunStep::Emptying);
+        activity.Await(ServerSide::Target);
+        lane.targetConn->Execute("DELETE FROM " + QuoteIdentifier(table.name));
+        lane.targetTouched = true;
+        const std::vector<std::string> computed = ado::ComputedColumns(*lane.targetConn, table.name);
+        // Forward-only in batch mode, the target keeps none of the rows added to it and
+        // sends them many per statement, with the outcome of one insert per row: a refused
+        // row reports its own error, the rows before it stay, it and those after it do not.
+        lane.targetRs->Open(table.name, lane.targetConn, ado::adOpenForwardOnly, ado::adLockBatchOptimistic,
+                            ado::adCmdTable);
+
+        const std::size_t loadedBefore = ado::BulkLoadedRows(table.name);
+        std::int64_t copied = 0, unreported = 0;
+        events_.TableStarted(table, sourceRows_.at(table.name));
+
+        const ColumnMapping mapping(*lane.sourceRs, *lane.targetRs, table.name, computed);
+        Recordset& source = *lane.sourceRs;
+        Recordset& target = *lane.targetRs;
+        try {
+            while (!source.Eof()) {
+                ThrowIfStopped();
+                target.AddNew();
+                mapping.CopyRow(source, target);
+                activity.Await(ServerSide::Target);
+                target.Update();
+                activity.Await(ServerSide::Source);
+                source.MoveNext();
+                ++copied;
+                if (++unreported == kRowsPerReport) {
+                    events_.RowsCopied(table, unreported);
+                    unreported = 0;
+                }
+            }
+            activity.Await(ServerSide::Target);
+            target.UpdateBatch();
+        } catch (...) {
+            if (unreported > 0) events_.RowsCopied(table, unreported);
+            if (!stop_.Requested()) SendQueuedRows(target);
+            throw;
+        }
+        if (unreported > 0) events_.RowsCopied(table, unreported);
+        source.Close();
+        target.Close();
+        NoteCarried(lane, table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore));
+
+        if (table.name == kOrderDetailTable) {
+            events_.StepStarted(table, RunStep::Remapping);
+            RemapSkippingMissingColumns(lane.targetConn);
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        if (!request_.verify || verification_) {
+            // The rows the target holds now.
+            events_.TableFinished(table, TargetRows(*lane.targetConn, table), seconds);
+            lane.current = RunTable{};
+            if (!verification_) return;
+            events_.TableVerifying(table);
+            std::vector<Finding> findings;
+            {
+                const std::lock_guard hold(mutex_);
+                // Tables before this one were compared while it copied.
+                findings = TakeFindings(false);
+                verification_->Start(table);
+            }
+            return Tell(findings);
+        }
+        events_.TableVerifying(table);
+        activity.Await(ServerSide::Both);
+        const TableCheck check = TableVerifier(lane.sourceConn, lane.targetConn).Verify(table.name);
+        events_.TableFinished(table, check.targetRows, seconds);
+        events_.TableVerified(table, check);
+        lane.current = RunTable{};
+        if (check.match) return;
+        const std::lock_guard hold(mutex_);
+        failures_.push_back({table, nullptr, check, false, {}, {}});
+    }
+
+    // Every selected source table's rows, counted in the snapshot the copy reads, in one
+    // exchange: a far server costs a round trip per statement.
+    std::map<std::string, std::int64_t> CountSourceRows() {
+        events_.StepStarted(RunTable{}, RunStep::Counting);
+        std::string sql;
+        for (const RunTable& table : request_.tables)
+            sql += (sql.empty() ? "SELECT " : ", ") + std::string("(SELECT COUNT(*) FROM ") +
+                   QuoteIdentifier(table.name) + ")";
+        std::map<std::string, std::int64_t> rows;
+        if (sql.empty()) return rows;
+        lanes_.front().activity->Await(ServerSide::Source);
+        auto counts = sourceConn_->Execute(sql);
+        lanes_.front().activity->Idle();
+        std::vector<std::int64_t> counted;
+        for (std::size_t i = 0; i < request_.tables.size(); ++i) {
+            counted.push_back(counts->GetFields().Item(static_cast<int>(i)).GetValue().ToLong());
+            rows[request_.tables[i].name] = counted.back();
+        }
+        // The counts replace the server's estimates: the time left reckons with them.
+        events_.RowsEstimated(counted);
+        return rows;
+    }
+
+    // Takes the verification lane's findings in table order: those ready, or all of them
+    // (waiting). Called under the run's lock once lanes copy side by side; what they say
+    // is told after it (Tell).
+    std::vector<Finding> TakeFindings(bool wait) {
+        std::vector<Finding> findings;
+        while (verification_->Busy() && (wait || verification_->Ready())) {
+            Finding finding{verification_->Table(), {}, nullptr};
+            try {
+                finding.check = verification_->Collect();
+            } catch (const std::exception&) {
+                finding.error = std::current_exception();
+            }
+            findings.push_back(std::move(finding));
+        }
+        return findings;
+    }
+
+    // A table that differs, or whose comparison failed, becomes a failure.
+    void Tell(const std::vector<Finding>& findings) {
+        for (const Finding& finding : findings) {
+            TableFailure failure{finding.table, finding.error, finding.check, finding.error != nullptr, {}, {}};
+            if (finding.error) {
+                failure.report = Report(finding.error);
+                failure.facts = FactsOfFailure(failure, nullptr);
+                events_.TableFailed(finding.table, failure.report);
+            } else {
+                events_.TableVerified(finding.table, finding.check);
+                if (finding.check.match) continue;
+            }
+            const std::lock_guard hold(mutex_);
+            failures_.push_back(std::move(failure));
+        }
+    }
+
+    static std::int64_t TargetRows(Connection& target, const RunTable& table) {
+        auto count = target.Execute("SELECT COUNT(*) FROM " + QuoteIdentifier(table.name));
+        return std::stoll(count->GetFields().Item(0).GetValue().Text());
+    }
+
+    // Which way the table's rows went, and why loads ended when they did.
+    void NoteCarried(CopyLane& lane, const RunTable& table, std::int64_t copied, std::int64_t loaded) {
+        NoteLoadRefusal(lane);
+        if (copied == 0) return;
+        const std::string arrays = "배열 INSERT";
+        if (loaded == 0) return events_.TableCarried(table, arrays);
+        if (loaded == copied) return events_.TableCarried(table, "LOAD DATA");
+        events_.TableCarried(table, "LOAD DATA " + std::to_string(loaded) + "건, " + arrays + " " +
+                                        std::to_string(copied - loaded) + "건");
+    }
+
+    // The first time a target connection gives up LOAD DATA: said once in the log and
+    // kept for the record. A stop cuts the load's session too: that is no refusal.
+    void NoteLoadRefusal(CopyLane& lane) {
+        if (!lane.targetConn || stop_.Requested()) return;
+        const std::string refusal = lane.targetConn->BulkLoadRefusal();
+        if (refusal.empty()) return;
+        {
+            const std::lock_guard hold(mutex_);
+            if (!end_.loadRefusal.empty()) return;
+            end_.loadRefusal = refusal;
+        }
+        events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + refusal);
+    }
+
+    // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
+    // Update came before it still go into the target, as they would had each been written
+    // at once; the row being built is dropped. Should one of them be refused, that refusal
+    // came first and is the error to report.
+    static void SendQueuedRows(Recordset& target) {
+        if (target.State() != ado::adStateOpen) return;
+        target.CancelUpdate();
+        target.UpdateBatch();
+    }
+
+    // A target order-detail table without one of the link columns has no links to remap.
+    static void RemapSkippingMissingColumns(const std::shared_ptr<Connection>& target) {
+        try {
+            RemapParentLinks(target);
+        } catch (const VbError& e) {
+            if (e.number() != vberr::kItemNotFound) throw;
+        }
+    }
+
+    void CloseAll() {
+        for (CopyLane& lane : lanes_) {
+            CloseIfOpen(lane.sourceRs);
+            CloseIfOpen(lane.targetRs);
+            CloseIfOpen(lane.sourceConn);
+            CloseIfOpen(lane.targetConn);
+        }
+    }
+
+    const RunRequest& request_;
+    SerialEvents events_;
+    RunStop& stop_;
+    bool confirmed_ = false;  // past the start question: the run ends with RunFinished
+    RunEnd end_;
+    std::map<std::string, std::vector<std::string>> sourceKeys_;  // each table's primary key in the source
+    std::map<std::string, std::int64_t> sourceRows_;              // each table's rows in the source snapshot
+    std::string lastMessage_;  // the box that ends the run, shown once its work is over
+    int lastMessageStyle_ = mb::kOkOnly;
+    std::shared_ptr<Connection> sourceConn_, targetConn_;  // the first lane's: the run's checks use them
+    std::deque<CopyLane> lanes_;                           // a deque: a lane stays where it is while others are added
+    std::mutex mutex_;  // guards what lanes share: the next table, the failures, the verification lane, the refusal
+    std::vector<RunTable> order_;                     // the tables in the order the lanes take them
+    std::size_t nextTable_ = 0;                       // the next of them to take
+    std::vector<TableFailure> failures_;              // in the order they happened
+    std::string laneError_;                           // a copy lane that could not start
+    std::unique_ptr<VerificationLane> verification_;  // waits for its comparison before the lanes go
+    std::unique_ptr<SilenceWatch> watch_;             // declared last: stops watching before the lanes go
+};
+
+}  // namespace
+
+int DefaultTablesInFlight() {
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
+}
+
+void RunTableCopy(const RunRequest& request, RunEvents& events) {
+    // Every thread would otherwise get a malloc arena of its own whose freed chunks stay
+    // resident: with tables and comparisons side by side that came to nearly twice the memory.
+    mallopt(M_ARENA_MAX, 2);
+    TableCopy(request, events).Run();
+}
