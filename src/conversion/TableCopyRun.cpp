@@ -477,7 +477,6 @@ private:
         for (const std::string& note : checked.notes) events_.LogLine(note);
         swapPlan_ = PlanSwap(*targetConn_, request_.tables);
         end_.inPlace = swapPlan_.Lines(request_.tables);
-        for (const std::string& line : end_.inPlace) events_.LogLine("시작 전 점검: " + line);
         if (checked.problems.empty()) return true;
         end_.outcome = RunOutcome::Failed;
         end_.error = lastMessage_ = CheckProblemsMessage(checked.problems);
@@ -753,27 +752,18 @@ private:
         return false;
     }
 
-    // Shadows not swapped in are dropped: on the run's own target connection, or after a
-    // stop (which cut it) on a new one that takes the target lock again first. What cannot
-    // be dropped now the next run drops.
+    // Shadows not swapped in are dropped on the run's own target connection, under its lock.
+    // What cannot be dropped now the next run drops.
     void DiscardShadows() {
         if (shadows_.empty()) return;
         for (const std::string& table : shadows_)
             if (!std::ranges::any_of(failures_, [&](const TableFailure& f) { return f.table.name == table; }) &&
                 std::ranges::find(end_.stoppedTables, table) == end_.stoppedTables.end())
                 end_.notSwapped.push_back(table);
-        if (!stop_.Requested() && targetConn_ && targetConn_->State() == ado::adStateOpen) {
+        // After a stop (which cut the connections, maybe from a server that no longer answers)
+        // they stay for the next run on this target to drop.
+        if (!stop_.Requested() && targetConn_ && targetConn_->State() == ado::adStateOpen)
             DropShadows(*targetConn_, shadows_);
-        } else {
-            try {
-                auto connection = std::make_shared<Connection>();
-                if (request_.connections.OpenCustomer(connection, kTargetCustomer, false) &&
-                    !TakeTargetLock(*connection))
-                    DropShadows(*connection, shadows_);
-                CloseIfOpen(connection);
-            } catch (const std::exception&) {  // NOLINT(bugprone-empty-catch): the next run drops them
-            }
-        }
         shadows_.clear();
     }
 
