@@ -25,6 +25,7 @@ bool CopiedUnverified(const TableOutcome& outcome, const RunStatus& status) {
 
 // Why a row is selected again, as 실패한 표부터 다시 says it; "" when it need not be.
 std::string RetryReason(const TableOutcome* outcome, const RunStatus& status) {
+    if (outcome && outcome->setAside) return "대상에 넣지 않음";
     if (!outcome || outcome->state == TableState::Verified) return {};
     if (CopiedUnverified(*outcome, status)) return "검증 안 됨";
     return StateText(*outcome);

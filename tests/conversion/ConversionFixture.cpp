@@ -122,3 +122,15 @@ std::shared_ptr<ado::Connection> ConversionFixture::Connect(bool target) const {
     connection->Open("DSN=" + dsn + ";PWD=" + kCustomerPassword);
     return connection;
 }
+
+std::vector<std::string> ConversionFixture::TargetState() const {
+    std::vector<std::string> state;
+    for (const Row& table : AdminQuery("SHOW FULL TABLES WHERE Table_type = 'BASE TABLE'", targetDb)) {
+        const std::string name = SqlIdent(*table.at(0));
+        const Row created = AdminQuery("SHOW CREATE TABLE " + name, targetDb).at(0);
+        const Row checksum = AdminQuery("CHECKSUM TABLE " + name, targetDb).at(0);
+        state.push_back(*created.at(1) + "\n" + checksum.at(1).value_or("NULL") + " " +
+                        TargetScalar("SELECT COUNT(*) FROM " + name));
+    }
+    return state;
+}

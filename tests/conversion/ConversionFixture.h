@@ -42,6 +42,9 @@ public:
     // The last run's record, read from the state folder.
     std::string RecordText() const;
 
+    // Every table of the target database: its definition (its counter included) and a
+    // checksum of its rows, to compare the target before and after a run.
+    std::vector<std::string> TargetState() const;
     // A connection to a customer database through a data source of the test's own.
     std::shared_ptr<ado::Connection> Connect(bool target) const;
 };

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
 #include "ConversionFixture.h"
+#include "conversion/run/ShadowTables.h"
 
 using namespace testsupport;
 
@@ -79,7 +81,8 @@ TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
     f.form.SetChangeListener([&](FrmMain::Change) { steps.insert(f.form.Ledger().Status().step); });
     f.Start();
     EXPECT_EQ(steps, (std::set<std::string>{"", "시작 전 점검 중: 테이블 구조 확인", "원본 행 수 세는 중",
-                                            "office 대상 테이블 비우는 중", "storehouse 대상 테이블 비우는 중"}));
+                                            "office 새 테이블 만드는 중", "storehouse 새 테이블 만드는 중",
+                                            "새 테이블로 바꿔 넣는 중"}));
     EXPECT_EQ(f.boxes.Prompts(), (std::vector<std::string>{kStartQuestion, "복사가 완료되었습니다."}));
     EXPECT_EQ(f.RunLines(), (std::vector<std::string>{"office: 2건 복사", "storehouse: 0건 복사"}));
     const std::vector<std::string> summary = f.SummaryLines();
@@ -109,6 +112,10 @@ TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
     // Nulls leave the defaults; the empty text stays empty in a text column.
     EXPECT_EQ(rows[1], (Row{"2", "무명", std::nullopt, std::nullopt, std::nullopt, "", "5"}));
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM storehouse"), "0");
+    // The copies went in under the tables' own names; none is left beside them.
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM information_schema.TABLES "
+                             "WHERE TABLE_SCHEMA = DATABASE()"),
+              "customer,office,product_m,storehouse");
 
     // Bars: overall bar at its maximum; the per-table bar kept office's figures for the empty table.
     EXPECT_EQ(f.form.Progress(1).Max, 2);
@@ -209,8 +216,8 @@ TEST(TableCopyRun, PreRunCheckListsEveryProblemAndEmptiesNothing) {
 }
 
 // A row the target refuses while it copies (a check the pre-run check does not know of) fails
-// its table; the table after it is still copied and verified.
-TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
+// its table; the table after it is still copied and verified, but nothing is put in.
+TEST(TableCopyRun, RefusedRowLeavesTheTargetAsItWasAndReportsTheTargetsError) {
     ConversionFixture f;
     f.form.SetTablesInFlight(1);  // one table after the other: the log and the list in list order
     CreatePair(f);
@@ -228,39 +235,44 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("CONSTRAINT `short_name` failed"), std::string::npos)
         << f.boxes.Boxes()[1].prompt;
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("in procedure cmdStart_Click of Form Form1"), std::string::npos);
-    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM qlty"), "1");
-    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM pclass"), "7");
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM qlty"), "");
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM pclass"), "3");
     EXPECT_EQ(f.RunLines(), std::vector<std::string>{"pclass: 1건 복사"});
     // The table is marked failed, the next one copied and verified; the summary counts each
     // outcome, and the summary and the record name the error.
     const std::vector<std::string> summary = f.SummaryLines();
-    ASSERT_EQ(summary.size(), 13u);
+    ASSERT_EQ(summary.size(), 15u);
     EXPECT_EQ(summary[0], "[작업 요약] 결과: 실패");
     EXPECT_EQ(summary[1], "테이블: 복사 1개, 실패 1개, 실행 안 함 0개");
     EXPECT_EQ(summary[2], "복사한 행: 1건");
-    EXPECT_EQ(summary[4], "실패한 테이블: qlty (대상 테이블을 비운 뒤 실패 - 실패한 행 앞의 행만 들어 있습니다)");
-    EXPECT_EQ(summary[5], "오류: " + f.boxes.Boxes()[1].prompt);
-    EXPECT_EQ(summary[6], "검증: 일치 1개, 불일치 0개");
+    EXPECT_EQ(summary[4], "실패한 테이블: qlty (대상 테이블은 건드리지 않았습니다)");
+    const std::string& prompt = f.boxes.Boxes()[1].prompt;
+    EXPECT_EQ(summary[5], "오류: " + prompt.substr(0, prompt.find("\r\n")));
+    EXPECT_EQ(prompt.substr(prompt.find("\r\n")), "\r\n\r\n대상 데이터베이스는 바뀌지 않았습니다.");
+    EXPECT_EQ(summary[6], "대상 DB: 대상 데이터베이스는 바뀌지 않았습니다.");
+    EXPECT_EQ(summary[7], "검증: 일치 1개, 불일치 0개");
     std::vector<std::string> states;
     for (int row = 0; row < f.form.List1().ListCount(); ++row)
         if (!f.form.RowStateText(row).empty())
             states.push_back(f.form.List1().List(row) + " " + f.form.RowStateText(row).substr(0, 14));
     EXPECT_EQ(states, (std::vector<std::string>{"qlty 실패", "pclass 검증됨 1건"}));
     // Explained in plain words: the refused row by its source key, not as "row 1".
-    std::vector<std::string> explained(summary.begin() + 7, summary.end());
+    std::vector<std::string> explained(summary.begin() + 8, summary.end());
     EXPECT_EQ(explained.at(2).rfind("  원인: 복사 중 오류가 났습니다: CONSTRAINT `short_name` failed", 0), 0u)
         << explained[2];
     explained[2].clear();
     EXPECT_EQ(explained,
               (std::vector<std::string>{
                   "[실패 설명]", "  테이블: qlty", "", "  원본 행: code = 2 (원본에서 2번째 행)",
-                  "  대상 테이블: 일부만 복사됨 (1건)",
+                  "  대상 테이블: 건드리지 않음 (원래 자료 그대로)",
                   std::string("  다음 할 일: 오류 내용을 확인하고 원인을 고친 뒤 이 표부터 다시 실행하세요. ") +
-                      "'실패한 표부터 다시'를 누른 뒤 시작하면 이 표부터 다시 복사합니다."}));
-    EXPECT_EQ(f.form.Progress(0).Value, 1);  // the rows the target holds, not a full bar
+                      "'실패한 표부터 다시'를 누른 뒤 시작하면 이 표부터 다시 복사합니다.",
+                  "  대상 DB: 대상 데이터베이스는 바뀌지 않았습니다."}));
+    EXPECT_EQ(f.form.Progress(0).Value, 1);  // the rows before the refused one, not a full bar
     const std::string record = f.RecordText();
-    for (const std::string& part : std::vector<std::string>{"결과: 실패\n", "  qlty: 실패\n", "  pclass: 검증됨 1건 ",
-                                                            summary[4] + "\n", "프로그램 버전: ", summary[9] + "\n"})
+    for (const std::string& part :
+         std::vector<std::string>{"결과: 실패\n", "  qlty: 실패\n", "  pclass: 검증됨 1건 ", summary[4] + "\n",
+                                  "프로그램 버전: ", summary[11] + "\n", summary[6] + "\n"})
         EXPECT_NE(record.find(part), std::string::npos) << part << "\n" << record;
     EXPECT_EQ(record.find("Data too long"), record.rfind("Data too long")) << record;  // the error once
     namespace fs = std::filesystem;
@@ -269,8 +281,9 @@ TEST(TableCopyRun, RefusedRowKeepsTheRowsBeforeItAndReportsTheTargetsError) {
     EXPECT_EQ(fs::status(path.parent_path()).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(path.parent_path().parent_path()).permissions(), fs::perms::owner_all);
     f.form.SetChkAll(true);
-    EXPECT_EQ(f.form.cmdRetryFailed_Click(), 1);
-    EXPECT_TRUE(f.form.List1().Selected(7) && f.form.List1().SelCount() == 1);
+    // pclass was verified but not put in: the retry copies it again with qlty.
+    EXPECT_EQ(f.form.cmdRetryFailed_Click(), 2);
+    EXPECT_TRUE(f.form.List1().Selected(7) && f.form.List1().SelCount() == 2);
 }
 
 TEST(TableCopyRun, OrderDetailKeepsOldKeysInUnitAndRelinksParents) {
@@ -346,4 +359,65 @@ TEST(TableCopyRun, FailedZeroDateRepairIsNamedAndTheRunDoesNotEndComplete) {
     EXPECT_EQ(summary.at(0), "[작업 요약] 결과: 실패");
     EXPECT_EQ(summary.at(4), "원본 0000-00-00 날짜 고치기: 실패");
     EXPECT_NE(f.RecordText().find("\n원본 0000-00-00 날짜 고치기: 실패\n"), std::string::npos);
+}
+
+// A table with a trigger and one with a foreign key cannot be swapped in: the check before the
+// run names them, they are copied in place, and keep their trigger and key; the rest swaps.
+TEST(TableCopyRun, TablesWithTriggersOrForeignKeysAreCopiedInPlaceAndKeepThem) {
+    ConversionFixture f;
+    CreatePair(f);
+    f.SourceSql("CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1), (2)");
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (9);"
+        "CREATE TRIGGER office_touch BEFORE UPDATE ON office FOR EACH ROW SET NEW.tel = NEW.tel;"
+        "CREATE TABLE pclass (code INT PRIMARY KEY) ENGINE=InnoDB;"
+        "ALTER TABLE storehouse ENGINE=InnoDB, ADD pcode INT, ADD CONSTRAINT to_pclass FOREIGN KEY (pcode) "
+        "REFERENCES pclass (code)");
+    f.Select({"office", "storehouse", "qlty"});
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    const std::string office =
+        "office: 트리거가 있어(바꿔 넣으면 트리거가 옛 테이블에 남습니다) 새 테이블로 바꿔 "
+        "넣지 않고 그 자리에서 비운 뒤 복사합니다";
+    const std::string storehouse =
+        "storehouse: 다른 테이블을 가리키는 외래 키가 있어 새 테이블로 바꿔 넣지 않고 그 자리에서 비운 뒤 복사합니다";
+    const std::string record = f.RecordText();
+    for (const std::string& line : {office, storehouse})
+        EXPECT_NE(record.find("그 자리에서 복사한 테이블: " + line + "\n"), std::string::npos) << record;
+    EXPECT_EQ(record.find("그 자리에서 복사한 테이블: qlty"), std::string::npos);
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code ORDER BY code) FROM office"), "1,2");
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code ORDER BY code) FROM qlty"), "1,2");
+    EXPECT_EQ(f.TargetScalar("SELECT CONCAT(EVENT_OBJECT_TABLE, '.', TRIGGER_NAME) FROM information_schema.TRIGGERS "
+                             "WHERE EVENT_OBJECT_SCHEMA = DATABASE()"),
+              "office.office_touch");
+    EXPECT_EQ(f.TargetScalar("SELECT CONCAT(TABLE_NAME, '.', CONSTRAINT_NAME, '>', REFERENCED_TABLE_NAME) FROM "
+                             "information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE()"),
+              "storehouse.to_pclass>pclass");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND "
+                             "TABLE_NAME LIKE 'nutv%'"),
+              "0");
+}
+
+// A session of the newer edition keeps a target table open: the swap waits a few seconds,
+// then gives up with the target as it was and says why; once it is closed, the run goes in.
+TEST(TableCopyRun, SwapGivesUpWhileAnotherSessionHoldsATargetTable) {
+    ConversionFixture f;
+    CreatePair(f);
+    const std::vector<std::string> before = f.TargetState();
+    auto velm = f.Connect(true);
+    velm->Execute("START TRANSACTION");
+    velm->Execute("SELECT COUNT(*) FROM storehouse");  // its metadata lock lasts to the transaction's end
+    f.Select({"office", "storehouse"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Boxes().size(), 2u);
+    EXPECT_EQ(f.boxes.Boxes()[1].prompt, TargetInUseMessage(f.targetDb));
+    EXPECT_NE(f.boxes.Boxes()[1].prompt.find("누리온Velm"), std::string::npos);
+    EXPECT_EQ(f.TargetState(), before);
+    EXPECT_EQ(f.SummaryLines().at(0), "[작업 요약] 결과: 실패");
+    EXPECT_NE(f.RecordText().find("대상 DB: 대상 데이터베이스는 바뀌지 않았습니다.\n"), std::string::npos);
+    velm->Execute("COMMIT");
+    f.boxes.Clear();
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code ORDER BY code) FROM office"), "1,2");
 }

@@ -277,11 +277,16 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
     ASSERT_EQ(answerer.Boxes().size(), 2u);
     const QString report = answerer.Boxes()[1].text;
     EXPECT_TRUE(report.startsWith(QStringLiteral("Error -2147467259 ("))) << report.toStdString();
-    EXPECT_TRUE(report.endsWith(QStringLiteral(") in procedure cmdStart_Click of Form Form1"))) << report.toStdString();
+    // The copies beside the target are gone: only customer, copied in place (it has a trigger), changed.
+    const QString error = QStringLiteral(") in procedure cmdStart_Click of Form Form1");
+    EXPECT_TRUE(report.endsWith(error + QStringLiteral("\n\n그 자리에서 복사한 테이블(customer) 말고는 대상 "
+                                                       "데이터베이스가 바뀌지 않았습니다.")))
+        << report.toStdString();
     for (const QString& line :
          {QStringLiteral("customer: %1건 복사\n").arg(kRows), QStringLiteral("pclass: 0건 복사\n"),
           QStringLiteral("[작업 요약] 결과: 실패\n테이블: 복사 2개, 실패 1개, 실행 안 함 0개\n"),
-          QStringLiteral("\n오류: ") + report + QStringLiteral("\n"), QStringLiteral("\n검증: 일치 2개, 불일치 0개\n")})
+          QStringLiteral("\n오류: ") + report.left(report.indexOf(error) + error.size()) + QStringLiteral("\n"),
+          QStringLiteral("\n검증: 일치 2개, 불일치 0개\n")})
         EXPECT_TRUE(LogText().contains(line)) << line.toStdString() << "\n" << LogText().toStdString();
     EXPECT_TRUE(RowState(6).startsWith(QStringLiteral("검증됨 20,000건 ")));
     EXPECT_EQ(RowState(7), QStringLiteral("실패"));
@@ -291,9 +296,10 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
 
     QLabel& why = Get<QLabel>("lblFailure");
     EXPECT_TRUE(why.isVisible());
-    for (const char* part : {"테이블: qlty\n", "원인: 복사 중 오류가 났습니다: CONSTRAINT `short_name` failed",
-                             "원본 행: code = 501 (원본에서 501번째 행)\n", "대상 테이블: 일부만 복사됨 (500건)\n",
-                             "다음 할 일: 오류 내용을 확인하고 원인을 고친 뒤 이 표부터 다시 실행하세요."})
+    for (const char* part :
+         {"테이블: qlty\n", "원인: 복사 중 오류가 났습니다: CONSTRAINT `short_name` failed",
+          "원본 행: code = 501 (원본에서 501번째 행)\n", "대상 테이블: 건드리지 않음 (원래 자료 그대로)\n",
+          "다음 할 일: 오류 내용을 확인하고 원인을 고친 뒤 이 표부터 다시 실행하세요."})
         EXPECT_TRUE(why.text().contains(QString::fromUtf8(part))) << part << "\n" << why.text().toStdString();
     EXPECT_EQ(why.accessibleDescription(), why.text());
     EXPECT_EQ(Get<QProgressBar>("ProgressBar1_0").value(), 500);  // not a full bar for the failed table
@@ -323,7 +329,7 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
     QList<int> selected;
     for (const QListWidgetItem* item : list.selectedItems()) selected << list.row(item);
     std::sort(selected.begin(), selected.end());
-    EXPECT_EQ(selected, (QList<int>{7}));
+    EXPECT_EQ(selected, (QList<int>{7, 8}));  // pclass was verified but not put in
 
     // The retry, with the question about the target's customers held open for a while: the
     // times leave the box out. So does 검증, its last box held open as long.

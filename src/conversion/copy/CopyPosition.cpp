@@ -10,10 +10,11 @@
 using ado::odbc::QuoteIdentifier;
 
 CopyPosition FindCopyPosition(ado::Connection& source, ado::Connection& target, const std::string& table,
-                              const std::vector<std::string>& key) {
+                              const std::vector<std::string>& key, const std::string& targetTable) {
     CopyPosition position;
     try {
-        const auto count = target.Execute("SELECT COUNT(*) FROM " + QuoteIdentifier(table));
+        const auto count =
+            target.Execute("SELECT COUNT(*) FROM " + QuoteIdentifier(targetTable.empty() ? table : targetTable));
         position.rowsInTarget = std::stoll(count->GetFields().Item(0).GetValue().Text());
     } catch (const std::exception&) {
         return position;

@@ -15,6 +15,7 @@ struct CopyPosition {
     std::string nextSourceRow;       // "code = 501 (원본에서 501번째 행)"; "" when unknown
 };
 
-// Asks both databases; whatever cannot be found out stays unknown (a lost connection).
+// Asks both databases; whatever cannot be found out stays unknown (a lost connection). The
+// target's rows are counted in `targetTable` when one is given (the copy beside the table).
 CopyPosition FindCopyPosition(ado::Connection& source, ado::Connection& target, const std::string& table,
-                              const std::vector<std::string>& key);
+                              const std::vector<std::string>& key, const std::string& targetTable = {});

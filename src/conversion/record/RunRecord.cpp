@@ -60,7 +60,7 @@ std::string FileNamePart(const std::string& text) {
 
 std::string TableStateText(const TableOutcome& outcome, const RunStatus& status) {
     if (status.ended && outcome.state == TableState::Done) return "검증 안 됨 " + GroupDigits(outcome.rows) + "건 복사";
-    return StateText(outcome);
+    return StateText(outcome) + (outcome.setAside ? " · 대상에 넣지 않음" : "");
 }
 
 std::string RunKindText(RunKind kind) {
@@ -134,6 +134,12 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
             "복사를 시작한 순간의 모습으로 읽지 못한 원본 테이블(MyISAM 등, 복사 중의 변경이 섞일 수 있음):";
         for (const std::string& table : end.outsideSnapshot) outside += " " + table;
         lines.push_back(outside);
+    }
+    for (const std::string& table : end.inPlace) lines.push_back("그 자리에서 복사한 테이블: " + table);
+    if (!end.leftovers.empty()) {
+        std::string dropped = "지난 실행이 남긴 임시 테이블을 지움:";
+        for (const std::string& table : end.leftovers) dropped += " " + table;
+        lines.push_back(dropped);
     }
     lines.push_back("");
     for (const std::string& line : ledger.SummaryLines(end)) lines.push_back(line);

@@ -11,6 +11,7 @@
 #include "common/VbError.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
+#include "datalayer/odbc/SqlText.h"
 
 namespace {
 
@@ -139,10 +140,11 @@ double LeadingNumber(const std::string& text) {
     return digits ? std::strtod(number.c_str(), nullptr) : 0.0;
 }
 
-void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
+void RemapParentLinks(const std::shared_ptr<ado::Connection>& target, const std::string& table) {
+    const std::string quoted = ado::odbc::QuoteIdentifier(table);
     // Fail the same way a field lookup would when the table lacks a column.
     {
-        auto shape = target->Execute("SELECT * FROM ordbook_d LIMIT 0");
+        auto shape = target->Execute("SELECT * FROM " + quoted + " LIMIT 0");
         for (const char* column : {"seq", "ordno", "unit", "parentseq"}) shape->GetFields().Item(column);
     }
 
@@ -150,7 +152,7 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
     // order and old key (the first row with a given pair is the one a lookup would find), so
     // a parent that came before its line is known at once; the other lines wait, in row
     // order, with their parent's lookup key or the error their resolution raises.
-    auto rows = target->Execute("SELECT seq, ordno, unit, parentseq FROM ordbook_d");
+    auto rows = target->Execute("SELECT seq, ordno, unit, parentseq FROM " + quoted);
     if (rows->Eof()) return;
     std::unordered_map<std::string, std::int64_t> newKeyByOldKey;
     std::vector<std::pair<std::int64_t, std::int64_t>> links;  // each line's new key and its parent's
@@ -196,7 +198,7 @@ void RemapParentLinks(const std::shared_ptr<ado::Connection>& target) {
         // Every link is stored before anything else happens on the connection.
         writer.Flush();
         // One statement: on InnoDB every link changes or none does.
-        target->Execute(std::string("UPDATE ordbook_d o JOIN ") + kLinksTable +
+        target->Execute("UPDATE " + quoted + " o JOIN " + kLinksTable +
                         " l ON l.seq = o.seq SET o.parentseq = l.parentseq");
     } catch (...) {
         try {

@@ -27,7 +27,9 @@ OrderDetailColumn OrderDetailColumnRule(const std::string& sourceColumn);
 // columns raises 3265. Few statements whatever the size: the lines are read in one query
 // and walked twice, the new links go to a temporary table of the session tens of thousands
 // to a statement, and one UPDATE writes them all (on InnoDB every link changes or none does).
-void RemapParentLinks(const std::shared_ptr<ado::Connection>& target);
+// `table` is where the lines are: the order-detail table itself, or the copy beside it
+// that a run fills before putting it in place.
+void RemapParentLinks(const std::shared_ptr<ado::Connection>& target, const std::string& table = kOrderDetailTable);
 
 // The leading number of a text, as the classic Val reads it: blanks anywhere are
 // skipped, reading stops at the first character that cannot continue a number, and a

@@ -29,7 +29,7 @@ enum class RunOutcome {
 };
 
 // A step of the run besides copying rows, named on the status line while it lasts.
-enum class RunStep { Checking, Emptying, Counting, Remapping };
+enum class RunStep { Checking, Emptying, Counting, Remapping, MakingShadow, Swapping };
 
 // The server a run waits on: the source's, the target's, both (a comparison), or none.
 enum class ServerSide { None, Source, Target, Both };
@@ -57,6 +57,10 @@ struct RunEnd {
     std::vector<std::string> outsideSnapshot;  // selected source tables the snapshot does not hold
     std::string loadRefusal;                   // why LOAD DATA stopped being tried during the run, if it did
     std::vector<FailedTable> failedTables;     // for Failed: every table that failed or differs, first in time first
+    std::string targetNote;                    // what the target holds after a run that put nothing in place
+    std::vector<std::string> inPlace;          // tables copied in place, not swapped in, with the reason
+    std::vector<std::string> leftovers;        // copies a killed run had left in the target, dropped
+    std::vector<std::string> notSwapped;       // tables copied and verified beside the target but not put in
 };
 
 // What a copy run or the repair command tells the one who started it. The window model

@@ -123,8 +123,12 @@ void RunLedger::Estimated(const std::vector<std::int64_t>& rows) {
 }
 
 void RunLedger::Step(const RunTable& table, RunStep step) {
-    static constexpr const char* kSteps[] = {"시작 전 점검 중: 테이블 구조 확인", "대상 테이블 비우는 중",
-                                             "원본 행 수 세는 중", "상위 연결 다시 잇는 중"};
+    static constexpr const char* kSteps[] = {"시작 전 점검 중: 테이블 구조 확인",
+                                             "대상 테이블 비우는 중",
+                                             "원본 행 수 세는 중",
+                                             "상위 연결 다시 잇는 중",
+                                             "새 테이블 만드는 중",
+                                             "새 테이블로 바꿔 넣는 중"};
     const std::string what = kSteps[static_cast<int>(step)];
     status_.step = table.name.empty() ? what : table.name + " " + what;
     Land(table);
@@ -234,6 +238,7 @@ void RunLedger::Finish(const RunEnd& end) {
         } else if (open) {
             outcome.state = TableState::NotRun;
         }
+        outcome.setAside = std::ranges::find(end.notSwapped, outcome.table.name) != end.notSwapped.end();
     }
     flights_.clear();
     status_.table.clear();
@@ -277,6 +282,7 @@ std::vector<std::string> RunLedger::SummaryLines(const RunEnd& end) const {
     if (!end.repairError.empty()) lines.push_back("원본 0000-00-00 날짜 고치기: 실패");
     if (const std::string ended = EndedTablesText(end); !ended.empty()) lines.push_back(ended);
     if (!end.error.empty()) lines.push_back("오류: " + OneLine(end.error));
+    if (!end.targetNote.empty()) lines.push_back("대상 DB: " + end.targetNote);
     if (Count(TableState::Verified) + Count(TableState::Mismatch) > 0)
         lines.push_back("검증: 일치 " + std::to_string(Count(TableState::Verified)) + "개, 불일치 " +
                         std::to_string(Count(TableState::Mismatch)) + "개");

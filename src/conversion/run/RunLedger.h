@@ -18,7 +18,8 @@ struct TableOutcome {
     std::int64_t estimate = 0;  // the server's estimate of its rows, before the run reached it
     bool checked = false;       // compared with its source: what the comparison found
     TableCheck check;
-    std::string path;  // which way its rows went, once known
+    std::string path;       // which way its rows went, once known
+    bool setAside = false;  // copied and verified beside the target, but not put in (another table failed)
 };
 
 // What the status line shows of a run, copied out for the window to paint.

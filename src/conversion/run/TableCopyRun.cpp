@@ -26,6 +26,7 @@
 #include "conversion/run/RunPreparation.h"
 #include "conversion/run/RunStop.h"
 #include "conversion/run/SerialEvents.h"
+#include "conversion/run/ShadowTables.h"
 #include "conversion/run/SilenceWatch.h"
 #include "conversion/run/TargetLock.h"
 #include "conversion/run/ZeroDateRepair.h"
@@ -68,6 +69,8 @@ struct CopyLane {
     std::shared_ptr<Recordset> targetRs = std::make_shared<Recordset>();
     RunTable current;            // the table being copied, until it has finished
     bool targetTouched = false;  // that table has been emptied in the target
+    bool shadowed = false;       // that table is copied into its shadow, beside the target's
+    std::string writing;         // where its rows go: its shadow, or the target table itself
     std::unique_ptr<LaneActivity> activity = std::make_unique<LaneActivity>();
 };
 
@@ -137,6 +140,8 @@ public:
             }
         }
         for (CopyLane& lane : lanes_) NoteLoadRefusal(lane);
+        DiscardShadows();
+        TellTargetUnchanged();
         // The work ends here: its times and record do not wait for the last box's answer.
         if (confirmed_) events_.RunFinished(end_);
         if (!lastMessage_.empty()) events_.Question(lastMessage_, lastMessageStyle_);
@@ -181,6 +186,7 @@ private:
             CloseAll();
             return;
         }
+        DropLeftovers();
         if (!StructureFits()) {
             CloseAll();
             return;
@@ -205,6 +211,7 @@ private:
         }
         ThrowIfStopped();
         if (!failures_.empty() || !laneError_.empty()) return ReportFailures();
+        if (!SwapIn()) return;
         if (end_.repairError.empty()) {
             end_.outcome = RunOutcome::Completed;
             lastMessage_ = "복사가 완료되었습니다.";
@@ -449,11 +456,11 @@ private:
         facts.targetDatabase = request_.customers.DBName(kTargetCustomer);
         if (!failure.error) return facts;
         TakeError(facts, failure.error);
-        if (facts.targetTouched && lane) {
+        if (lane && (facts.targetTouched || lane->shadowed)) {
             const auto key = sourceKeys_.find(failure.table.name);
             const CopyPosition position =
                 FindCopyPosition(*lane->sourceConn, *lane->targetConn, failure.table.name,
-                                 key == sourceKeys_.end() ? std::vector<std::string>{} : key->second);
+                                 key == sourceKeys_.end() ? std::vector<std::string>{} : key->second, lane->writing);
             facts.rowsInTarget = position.rowsInTarget;
             facts.refusedRow = position.nextSourceRow;
         }
@@ -468,6 +475,8 @@ private:
         events_.RowsEstimated(checked.estimatedRows);
         sourceKeys_ = std::move(checked.sourceKeys);
         for (const std::string& note : checked.notes) events_.LogLine(note);
+        swapPlan_ = PlanSwap(*targetConn_, request_.tables);
+        end_.inPlace = swapPlan_.Lines(request_.tables);
         if (checked.problems.empty()) return true;
         end_.outcome = RunOutcome::Failed;
         end_.error = lastMessage_ = CheckProblemsMessage(checked.problems);
@@ -503,23 +512,23 @@ private:
         LaneActivity& activity = *lane.activity;
         const Clock::time_point started = Clock::now();
         lane.targetTouched = false;
+        lane.shadowed = swapPlan_.Swaps(table.name);
+        lane.writing = lane.shadowed ? ShadowName(table.name) : table.name;
+        const std::string& written = lane.writing;
         // The source is opened before the target is emptied, so a table the source
         // cannot give never costs the target its rows. Forward-only, it is read in the
         // order of its key a chunk at a time (a table without a unique key in one read).
         activity.Await(ServerSide::Source);
         lane.sourceRs->Open(table.name, lane.sourceConn, ado::adOpenForwardOnly, ado::adLockReadOnly, ado::adCmdTable);
-        events_.StepStarted(table, RunStep::Emptying);
-        activity.Await(ServerSide::Target);
-        lane.targetConn->Execute("DELETE FROM " + QuoteIdentifier(table.name));
-        lane.targetTouched = true;
-        const std::vector<std::string> computed = ado::ComputedColumns(*lane.targetConn, table.name);
+        PrepareTarget(lane, table);
+        const std::vector<std::string> computed = ado::ComputedColumns(*lane.targetConn, written);
         // Forward-only in batch mode, the target keeps none of the rows added to it and
         // sends them many per statement, with the outcome of one insert per row: a refused
         // row reports its own error, the rows before it stay, it and those after it do not.
-        lane.targetRs->Open(table.name, lane.targetConn, ado::adOpenForwardOnly, ado::adLockBatchOptimistic,
+        lane.targetRs->Open(written, lane.targetConn, ado::adOpenForwardOnly, ado::adLockBatchOptimistic,
                             ado::adCmdTable);
 
-        const std::size_t loadedBefore = ado::BulkLoadedRows(table.name);
+        const std::size_t loadedBefore = ado::BulkLoadedRows(written);
         std::int64_t copied = 0, unreported = 0;
         events_.TableStarted(table, sourceRows_.at(table.name));
 
@@ -551,16 +560,16 @@ private:
         if (unreported > 0) events_.RowsCopied(table, unreported);
         source.Close();
         target.Close();
-        NoteCarried(lane, table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore));
+        NoteCarried(lane, table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(written) - loadedBefore));
 
         if (table.name == kOrderDetailTable) {
             events_.StepStarted(table, RunStep::Remapping);
-            RemapSkippingMissingColumns(lane.targetConn);
+            RemapSkippingMissingColumns(lane.targetConn, written);
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
         if (!request_.verify || verification_) {
             // The rows the target holds now.
-            events_.TableFinished(table, TargetRows(*lane.targetConn, table), seconds);
+            events_.TableFinished(table, TargetRows(*lane.targetConn, written), seconds);
             lane.current = RunTable{};
             if (!verification_) return;
             events_.TableVerifying(table);
@@ -569,13 +578,13 @@ private:
                 const std::lock_guard hold(mutex_);
                 // Tables before this one were compared while it copied.
                 findings = TakeFindings(false);
-                verification_->Start(table);
+                verification_->Start(table, written);
             }
             return Tell(findings);
         }
         events_.TableVerifying(table);
         activity.Await(ServerSide::Both);
-        const TableCheck check = TableVerifier(lane.sourceConn, lane.targetConn).Verify(table.name);
+        const TableCheck check = TableVerifier(lane.sourceConn, lane.targetConn).Verify(table.name, written);
         events_.TableFinished(table, check.targetRows, seconds);
         events_.TableVerified(table, check);
         lane.current = RunTable{};
@@ -641,8 +650,8 @@ private:
         }
     }
 
-    static std::int64_t TargetRows(Connection& target, const RunTable& table) {
-        auto count = target.Execute("SELECT COUNT(*) FROM " + QuoteIdentifier(table.name));
+    static std::int64_t TargetRows(Connection& target, const std::string& table) {
+        auto count = target.Execute("SELECT COUNT(*) FROM " + QuoteIdentifier(table));
         return std::stoll(count->GetFields().Item(0).GetValue().Text());
     }
 
@@ -682,15 +691,98 @@ private:
     }
 
     // A target order-detail table without one of the link columns has no links to remap.
-    static void RemapSkippingMissingColumns(const std::shared_ptr<Connection>& target) {
+    static void RemapSkippingMissingColumns(const std::shared_ptr<Connection>& target, const std::string& table) {
         try {
-            RemapParentLinks(target);
+            RemapParentLinks(target, table);
         } catch (const VbError& e) {
             if (e.number() != vberr::kItemNotFound) throw;
         }
     }
 
+    // The table's rows go into its shadow, made afresh, or into the table itself, emptied.
+    void PrepareTarget(CopyLane& lane, const RunTable& table) {
+        lane.activity->Await(ServerSide::Target);
+        if (lane.shadowed) {
+            events_.StepStarted(table, RunStep::MakingShadow);
+            {
+                // Named before it is made: one half made is dropped too.
+                const std::lock_guard hold(mutex_);
+                madeShadows_ = true;
+                if (std::ranges::find(shadows_, table.name) == shadows_.end()) shadows_.push_back(table.name);
+            }
+            MakeShadow(*lane.targetConn, table.name);
+            return;
+        }
+        events_.StepStarted(table, RunStep::Emptying);
+        {
+            const std::lock_guard hold(mutex_);
+            emptied_.push_back(table.name);
+        }
+        lane.targetConn->Execute("DELETE FROM " + QuoteIdentifier(table.name));
+        lane.targetTouched = true;
+    }
+
+    // Copies a killed run left in the target: dropped under the target lock, and named.
+    void DropLeftovers() {
+        end_.leftovers = DropLeftoverShadows(*targetConn_);
+        if (end_.leftovers.empty()) return;
+        std::string names;
+        for (const std::string& table : end_.leftovers) names += " " + table;
+        events_.LogLine("지난 실행이 남긴 임시 테이블 " + std::to_string(end_.leftovers.size()) +
+                        "개를 지웠습니다:" + names);
+    }
+
+    // Every table was copied and verified: the shadows go in at once. False, with the
+    // target as it was, when other sessions keep its tables.
+    bool SwapIn() {
+        if (shadows_.empty()) return true;
+        events_.StepStarted(RunTable{}, RunStep::Swapping);
+        lanes_.front().activity->Await(ServerSide::Target);
+        const bool swapped = SwapInShadows(*targetConn_, shadows_);
+        lanes_.front().activity->Idle();
+        if (swapped) {
+            shadows_.clear();
+            swapped_ = true;
+            return true;
+        }
+        ReportFailure(RunTable{}, TargetInUseMessage(request_.customers.DBName(kTargetCustomer)));
+        end_.explanation = {"원인: 대상 DB의 테이블을 다른 프로그램(누리온Velm)이 쓰고 있어 바꿔 넣지 못했습니다",
+                            "다음 할 일: 누리온Velm을 닫은 뒤 다시 시작하세요."};
+        CloseAll();
+        return false;
+    }
+
+    // Shadows not swapped in are dropped on the run's own target connection, under its lock.
+    // What cannot be dropped now the next run drops.
+    void DiscardShadows() {
+        if (shadows_.empty()) return;
+        for (const std::string& table : shadows_)
+            if (!std::ranges::any_of(failures_, [&](const TableFailure& f) { return f.table.name == table; }) &&
+                std::ranges::find(end_.stoppedTables, table) == end_.stoppedTables.end())
+                end_.notSwapped.push_back(table);
+        // After a stop (which cut the connections, maybe from a server that no longer answers)
+        // they stay for the next run on this target to drop.
+        if (!stop_.Requested() && targetConn_ && targetConn_->State() == ado::adStateOpen)
+            DropShadows(*targetConn_, shadows_);
+        shadows_.clear();
+    }
+
+    // A run that made shadows and put none in says plainly what the target holds.
+    void TellTargetUnchanged() {
+        if (!madeShadows_ || swapped_) return;
+        std::string note = "대상 데이터베이스는 바뀌지 않았습니다.";
+        if (!emptied_.empty()) {
+            std::string names;
+            for (const std::string& table : emptied_) names += (names.empty() ? "" : ", ") + table;
+            note = "그 자리에서 복사한 테이블(" + names + ") 말고는 대상 데이터베이스가 바뀌지 않았습니다.";
+        }
+        end_.targetNote = note;
+        end_.explanation.push_back("대상 DB: " + note);
+        if (lastMessage_.find(note) == std::string::npos) lastMessage_ += "\r\n\r\n" + note;
+    }
+
     void CloseAll() {
+        DiscardShadows();
         for (CopyLane& lane : lanes_) {
             CloseIfOpen(lane.sourceRs);
             CloseIfOpen(lane.targetRs);
@@ -711,10 +803,14 @@ private:
     std::shared_ptr<Connection> sourceConn_, targetConn_;  // the first lane's: the run's checks use them
     std::deque<CopyLane> lanes_;                           // a deque: a lane stays where it is while others are added
     std::mutex mutex_;  // guards what lanes share: the next table, the failures, the verification lane, the refusal
-    std::vector<RunTable> order_;                     // the tables in the order the lanes take them
-    std::size_t nextTable_ = 0;                       // the next of them to take
-    std::vector<TableFailure> failures_;              // in the order they happened
-    std::string laneError_;                           // a copy lane that could not start
+    std::vector<RunTable> order_;         // the tables in the order the lanes take them
+    std::size_t nextTable_ = 0;           // the next of them to take
+    std::vector<TableFailure> failures_;  // in the order they happened
+    std::string laneError_;               // a copy lane that could not start
+    SwapPlan swapPlan_;                   // the tables copied in place instead of swapped in
+    std::vector<std::string> shadows_;    // tables whose shadows are made, until swapped in or dropped
+    std::vector<std::string> emptied_;    // tables emptied in place
+    bool madeShadows_ = false, swapped_ = false;
     std::unique_ptr<VerificationLane> verification_;  // waits for its comparison before the lanes go
     std::unique_ptr<SilenceWatch> watch_;             // declared last: stops watching before the lanes go
 };

@@ -121,11 +121,12 @@ std::string KeyText(const std::string& key, const std::vector<std::string>& name
 
 }  // namespace
 
-TableCheck TableVerifier::Verify(const std::string& table) const {
+TableCheck TableVerifier::Verify(const std::string& table, const std::string& targetTable) const {
     const auto started = std::chrono::steady_clock::now();
-    const VerificationForms forms = PairColumns(*source_, *target_, table);
+    const std::string& targetName = targetTable.empty() ? table : targetTable;
+    const VerificationForms forms = PairColumns(*source_, *target_, table, targetName);
     const Side source(table, forms.sourceValues, forms.sourceNulls, forms.sourceKey, "");
-    const Side target(table, forms.targetValues, forms.targetNulls, forms.targetKey, forms.targetJoin);
+    const Side target(targetName, forms.targetValues, forms.targetNulls, forms.targetKey, forms.targetJoin);
 
     // Both servers at once; the target's answer is awaited before anything is thrown.
     // "{k}" in the group and the condition stands for the side's key text.

@@ -28,7 +28,9 @@ public:
     TableVerifier(std::shared_ptr<ado::Connection> source, std::shared_ptr<ado::Connection> target)
         : source_(std::move(source)), target_(std::move(target)) {}
 
-    TableCheck Verify(const std::string& table) const;
+    // The target's rows are read from `targetTable` when one is given (the copy a run fills
+    // beside the table), else from the table itself.
+    TableCheck Verify(const std::string& table, const std::string& targetTable = {}) const;
 
 private:
     std::shared_ptr<ado::Connection> source_, target_;

@@ -25,8 +25,12 @@ const ColumnType* Find(const std::vector<ColumnType>& columns, const std::string
 
 class Pairing {
 public:
-    Pairing(std::vector<ColumnType> source, std::vector<ColumnType> target, const std::string& table)
-        : source_(std::move(source)), target_(std::move(target)), orderLines_(table == kOrderDetailTable) {}
+    Pairing(std::vector<ColumnType> source, std::vector<ColumnType> target, const std::string& table,
+            std::string targetTable)
+        : source_(std::move(source)),
+          target_(std::move(target)),
+          orderLines_(table == kOrderDetailTable),
+          targetTable_(std::move(targetTable)) {}
 
     VerificationForms Build() {
         if (orderLines_) PairOrderLines();
@@ -100,16 +104,18 @@ private:
         forms_.sourceValues = {forms_.sourceKey.front(),
                                "IFNULL(CAST(t.parentseq AS CHAR CHARACTER SET utf8mb4), '~')"};
         forms_.targetValues = {forms_.targetKey.front(), "IFNULL(CONVERT(p.unit USING utf8mb4), '~')"};
-        forms_.targetJoin = "LEFT JOIN " + SqlIdentifier(kOrderDetailTable) + " p ON p.seq = t.parentseq";
+        forms_.targetJoin = "LEFT JOIN " + SqlIdentifier(targetTable_) + " p ON p.seq = t.parentseq";
     }
 
     std::vector<ColumnType> source_, target_;
     bool orderLines_;
+    std::string targetTable_;
     VerificationForms forms_;
 };
 
 }  // namespace
 
-VerificationForms PairColumns(ado::Connection& source, ado::Connection& target, const std::string& table) {
-    return Pairing(ReadColumns(source, table), ReadColumns(target, table), table).Build();
+VerificationForms PairColumns(ado::Connection& source, ado::Connection& target, const std::string& table,
+                              const std::string& targetTable) {
+    return Pairing(ReadColumns(source, table), ReadColumns(target, targetTable), table, targetTable).Build();
 }

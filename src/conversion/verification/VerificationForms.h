@@ -25,8 +25,10 @@ struct VerificationForms {
 // (datalayer/ColumnRules.h): columns both editions have, and columns only the target has,
 // except those the target computes; the order lines are paired by their old key (kept in
 // "unit") and their parent links compared through it. Throws VbError when either side
-// lacks the table.
-VerificationForms PairColumns(ado::Connection& source, ado::Connection& target, const std::string& table);
+// lacks the table. The target's rows are read from `targetTable`: the table itself, or the
+// copy a run fills beside it.
+VerificationForms PairColumns(ado::Connection& source, ado::Connection& target, const std::string& table,
+                              const std::string& targetTable);
 
 using ado::SqlIdentifier;
 using ado::SqlTextLiteral;

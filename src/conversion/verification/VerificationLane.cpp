@@ -6,13 +6,13 @@ VerificationLane::~VerificationLane() {
     for (auto& [table, finding] : pending_) finding.wait();
 }
 
-void VerificationLane::Start(const RunTable& table) {
+void VerificationLane::Start(const RunTable& table, const std::string& targetTable) {
     // Each comparison waits for the one before: the lane's connections serve one at a time.
     std::shared_future<TableCheck> before =
         pending_.empty() ? std::shared_future<TableCheck>() : pending_.back().second;
-    auto finding = std::async(std::launch::async, [this, before, name = table.name] {
+    auto finding = std::async(std::launch::async, [this, before, name = table.name, targetTable] {
                        if (before.valid()) before.wait();
-                       return verifier_.Verify(name);
+                       return verifier_.Verify(name, targetTable);
                    }).share();
     pending_.emplace_back(table, std::move(finding));
 }

@@ -21,8 +21,9 @@ public:
     VerificationLane(const VerificationLane&) = delete;
     VerificationLane& operator=(const VerificationLane&) = delete;
 
-    // Queues a copied table; tables are compared one after the other, in this order.
-    void Start(const RunTable& table);
+    // Queues a copied table, its target rows read from `targetTable` when one is given;
+    // tables are compared one after the other, in this order.
+    void Start(const RunTable& table, const std::string& targetTable = {});
     bool Busy() const { return !pending_.empty(); }
     // The oldest queued table has been compared.
     bool Ready() const;
