@@ -29,19 +29,21 @@ struct Options {
     std::int64_t flatRows = 1000000;  // rows of the one-table memory run
     std::string flatTable = "sale";   // and its table
     bool full = true, flat = true;
-    bool detail = false;  // every table's time, not only the slowest
-    int rounds = 3;       // ours and the peers measured alternately this often
-    double farMs = 5;     // each direction's delay far from the servers
+    bool estimate = false;  // only the full customer's conversion and the time left it showed
+    bool detail = false;    // every table's time, not only the slowest
+    int rounds = 3;         // ours and the peers measured alternately this often
+    double farMs = 5;       // each direction's delay far from the servers
     bool far = true;
 };
 
 void Usage() {
     std::fputs(
-        "usage: nutv-bench [--scale F] [--row-subset N] [--flat-rows N] [--only full|flat] [--flat-table T]\n"
+        "usage: nutv-bench [--scale F] [--row-subset N] [--flat-rows N] [--only full|flat|estimate] [--flat-table T]\n"
         "                  [--server-pid PID] [--detail] [--rounds R] [--far-ms D] [--near-only]\n"
         "  full: a customer generated at size factor F (1000: about 1.8M rows) converted whole,\n"
         "        and the peers on the same rows, R rounds near the servers and R far from them\n"
-        "        (every connection held D ms each way); flat: one table of N rows, memory along the way\n",
+        "        (every connection held D ms each way); flat: one table of N rows, memory along the way;\n"
+        "  estimate: the customer converted once, the time left shown beside the real remaining time\n",
         stderr);
 }
 
@@ -139,6 +141,39 @@ void PrintTables(const bench::ConversionResult& run, const bench::PeerResult& se
     }
 }
 
+// The time left the status line showed along the run beside the time that really remained.
+void PrintTimeLeft(const bench::ConversionResult& run) {
+    std::printf("time left on the status line against the real remaining time:\n");
+    for (const bench::TimeLeftCheck& check : run.timeLeft) {
+        std::printf("  at %3.0f%% of the run (%5.1f s in): real %5.1f s, shown ", check.fraction * 100, check.at,
+                    check.real);
+        if (check.shown < 0)
+            std::printf("(no estimate yet)\n");
+        else
+            std::printf("%5.1f s (%+.0f%%)\n", check.shown, (check.shown / check.real - 1) * 100);
+    }
+    std::fflush(stdout);
+}
+
+// The customer converted once, and what the status line said of the time left along the way.
+int EstimateOnly(const Options& options) {
+    const bench::Customers customers;
+    std::printf("\n== time left: all %zu tables, size factor %g\n", AllTables().size(), options.scale);
+    const auto generated = bench::MakeCustomers(customers, options.scale, {});
+    std::printf("generated %lld rows in %.0f s\nload average before the run: %s\n",
+                static_cast<long long>(generated.rows), generated.seconds, bench::LoadAverage().c_str());
+    std::fflush(stdout);
+    const bench::ConversionResult run = bench::RunConversion(customers, {}, true, options.detail);
+    if (!run.completed) {
+        std::printf("conversion failed: %s\n", run.lastMessage.c_str());
+        return 1;
+    }
+    PrintTimes("conversion run (ours)", generated.rows, run.time);
+    PrintTimeLeft(run);
+    std::printf("load average at the end: %s\n", bench::LoadAverage().c_str());
+    return SameRowCounts(customers, AllTables()) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -168,6 +203,7 @@ int main(int argc, char** argv) {
             const std::string only = argv[++i];
             options.full = only == "full";
             options.flat = only == "flat";
+            options.estimate = only == "estimate";
         } else {
             Usage();
             return 2;
@@ -179,6 +215,14 @@ int main(int argc, char** argv) {
     std::printf("server:  %s\n", ServerDescription().c_str());
     std::printf("load average at the start: %s (1, 5, 15 min)\n", bench::LoadAverage().c_str());
     std::fflush(stdout);
+    if (options.estimate) {
+        try {
+            return EstimateOnly(options);
+        } catch (const std::exception& e) {
+            std::printf("benchmark failed: %s\n", e.what());
+            return 1;
+        }
+    }
 
     double serverRatio = 0, dumpRatio = 0, rowRatio = 0, remap100k = 0, verifyOverhead = 0;
     bench::NearFigures near;
@@ -209,6 +253,7 @@ int main(int argc, char** argv) {
             }
             const double ours = static_cast<double>(generated.rows) / run.time.wall;
             PrintTimes("conversion run (ours)", generated.rows, run.time);
+            PrintTimeLeft(run);
             std::printf("%-33s peak resident memory %.1f MB%s\n", "", Mb(run.peakKiB),
                         run.peakOfRunOnly ? "" : " (of the whole process)");
             peakKiB = std::max(peakKiB, run.peakKiB);

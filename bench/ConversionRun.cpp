@@ -3,6 +3,8 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <chrono>
+#include <iterator>
 #include <map>
 
 #include "bench/Machine.h"
@@ -17,6 +19,8 @@ namespace bench {
 
 namespace {
 
+constexpr std::chrono::milliseconds kBarSampling{50};
+
 // Hears the run's events on their way to the window model: the tables' own times.
 class TimedEvents : public RunEvents {
 public:
@@ -24,6 +28,9 @@ public:
 
     void HostsLocated() override { form_.HostsLocated(); }
     void RunStarted(const std::vector<RunTable>& tables) override { form_.RunStarted(tables); }
+    void RowsEstimated(const std::vector<std::int64_t>& rows) override { form_.RowsEstimated(rows); }
+    void BytesEstimated(const std::vector<std::int64_t>& bytes) override { form_.BytesEstimated(bytes); }
+    void StepStarted(const RunTable& table, RunStep step) override { form_.StepStarted(table, step); }
     void TableStarted(const RunTable& table, std::int64_t rowTotal) override {
         loadedBefore_[table.name] = ado::BulkLoadedRows(table.name);
         form_.TableStarted(table, rowTotal);
@@ -37,6 +44,7 @@ public:
     }
     void TableFailed(const RunTable& table, const std::string& error) override { form_.TableFailed(table, error); }
     void TableVerifying(const RunTable& table) override { form_.TableVerifying(table); }
+    void TableCarried(const RunTable& table, const std::string& path) override { form_.TableCarried(table, path); }
     void TableVerified(const RunTable& table, const TableCheck& check) override {
         result_.verifySeconds += check.seconds;
         form_.TableVerified(table, check);
@@ -53,9 +61,38 @@ private:
     std::map<std::string, std::size_t> loadedBefore_;
 };
 
+// What the status line would show at a moment: the run's status and the rows on the table bar.
+struct StatusAt {
+    std::chrono::steady_clock::time_point when;
+    RunStatus status;
+    std::int64_t barRows = 0;
+};
+
+// The time left the status line showed at each fraction of the run's working time, read from
+// the last status before that moment as the window's ticker reads it, beside the time that
+// really remained.
+std::vector<TimeLeftCheck> TimeLeftChecks(const std::vector<StatusAt>& seen, const RunStatus& end,
+                                          const std::vector<double>& fractions) {
+    std::vector<TimeLeftCheck> checks;
+    const auto length = end.finished - end.started;
+    for (const double fraction : fractions) {
+        TimeLeftCheck check;
+        check.fraction = fraction;
+        const auto at =
+            end.started + std::chrono::duration_cast<std::chrono::steady_clock::duration>(length * fraction);
+        check.at = std::chrono::duration<double>(at - end.started).count();
+        check.real = std::chrono::duration<double>(end.finished - at).count();
+        const auto after = std::ranges::upper_bound(seen, at, {}, &StatusAt::when);
+        if (after != seen.begin()) check.shown = std::prev(after)->status.SecondsLeft(std::prev(after)->barRows, at);
+        checks.push_back(check);
+    }
+    return checks;
+}
+
 }  // namespace
 
-ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables, bool verify) {
+ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables, bool verify,
+                               bool everyTenth) {
     testsupport::ScriptedMsgBox boxes;
     FrmMain form;
     form.Form_Load();
@@ -75,7 +112,14 @@ ConversionResult RunConversion(const Customers& customers, const std::vector<std
     float biggest = 0;
     std::vector<std::int64_t> samples;
     int nextTenth = 0;
+    std::vector<StatusAt> seen;
     form.SetChangeListener([&](FrmMain::Change change) {
+        if (change == FrmMain::Change::Status || change == FrmMain::Change::Progress) {
+            const auto now = std::chrono::steady_clock::now();
+            // A status change always; the bar's rows every 50 ms.
+            if (change == FrmMain::Change::Status || seen.empty() || now - seen.back().when > kBarSampling)
+                seen.push_back({now, form.Ledger().Status(), static_cast<std::int64_t>(form.Progress(0).Value)});
+        }
         if (change != FrmMain::Change::Progress) return;
         const auto& bar = form.Progress(0);
         if (bar.Value == 0) {
@@ -112,6 +156,9 @@ ConversionResult RunConversion(const Customers& customers, const std::vector<std
     result.completed = result.lastMessage == "복사가 완료되었습니다.";
     result.residentByTenth = samples;
     result.log = form.TxtLog();
+    result.timeLeft = TimeLeftChecks(
+        seen, form.Ledger().Status(),
+        everyTenth ? std::vector{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9} : std::vector{0.1, 0.5, 0.9});
     return result;
 }
 

@@ -11,6 +11,15 @@
 
 namespace bench {
 
+// The time left the window's status line showed at a point of the run, beside the time the
+// run then really took to end.
+struct TimeLeftCheck {
+    double fraction = 0;  // of the run's working time
+    double at = 0;        // seconds into the run
+    double shown = -1;    // seconds left as the status line said them; -1 while it had no estimate
+    double real = 0;
+};
+
 struct ConversionResult {
     bool completed = false;
     std::string lastMessage;  // the completion message, or the error report
@@ -25,10 +34,13 @@ struct ConversionResult {
     double verifySeconds = 0;  // comparing the copied tables with their sources, beside the copy
     // Rows each table sent by LOAD DATA in this run (the rest went as arrays).
     std::vector<std::pair<std::string, std::int64_t>> loadedRows;
+    // At a tenth, a half and nine tenths of the run (with `everyTenth`, at each tenth).
+    std::vector<TimeLeftCheck> timeLeft;
 };
 
 // Runs the conversion of `tables` (empty: all 80) between the two customers; `verify` false
 // leaves out comparing each table with its source. The target may hold an earlier copy.
-ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables, bool verify = true);
+ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables, bool verify = true,
+                               bool everyTenth = false);
 
 }  // namespace bench

@@ -111,6 +111,7 @@ public:
     void HostsLocated() override;
     void RunStarted(const std::vector<RunTable>& tables) override;
     void RowsEstimated(const std::vector<std::int64_t>& rows) override;
+    void BytesEstimated(const std::vector<std::int64_t>& bytes) override;
     void StepStarted(const RunTable& table, RunStep step) override;
     void TableStarted(const RunTable& table, std::int64_t rowTotal) override;
     void RowsCopied(const RunTable& table, std::int64_t rows) override;
@@ -171,6 +172,7 @@ private:
     void SaveRunRecord(const RunEnd& end);
     // The table bar over the tables in flight: their rows copied out of their rows to copy.
     void ShowFlightsOnBar();
+    void ShowComparedOnBar();
     // The selection has changed: the box follows it, and the status line tells it.
     void SyncSelection();
     // The explanation of a run the user stopped, or of a verification that found differences.

@@ -92,7 +92,7 @@ void FrmMain::RunStarted(const std::vector<RunTable>& tables) {
     retryNote_.clear();
     selectionNews_ = idsChangedSinceSelection_ = false;
     runTables_ = tables;
-    ledger_.Begin(tables);
+    ledger_.Begin(tables, runKind_ == RunKind::Verify);
     try {
         journal_.Begin(RecordFacts(), ledger_);
     } catch (const std::exception& e) {
@@ -114,7 +114,12 @@ void FrmMain::HostsLocated() {
 
 void FrmMain::RowsEstimated(const std::vector<std::int64_t>& rows) {
     ledger_.Estimated(rows);
+    ShowComparedOnBar();
     Notify(Change::Status);
+}
+
+void FrmMain::BytesEstimated(const std::vector<std::int64_t>& bytes) {
+    ledger_.EstimatedBytes(bytes);
 }
 
 void FrmMain::StepStarted(const RunTable& table, RunStep step) {
@@ -137,10 +142,19 @@ void FrmMain::RowsCopied(const RunTable& table, std::int64_t rows) {
     AdvanceProgress(0, rows);
 }
 
+// The verify command's table bar: the rows compared out of all it compares, as its status line says.
+void FrmMain::ShowComparedOnBar() {
+    const RunStatus& status = ledger_.Status();
+    if (!status.verifyOnly) return;
+    SetProgressMax(0, static_cast<float>(std::max<std::int64_t>(1, status.rowsCompared + status.rowsToCompare)));
+    SetProgressValue(0, static_cast<float>(status.rowsCompared));
+}
+
 // A table that lands leaves the bar full until another is in flight.
 void FrmMain::ShowFlightsOnBar() {
-    if (!ledger_.InFlight() || ledger_.InFlightTotal() <= 0) return;
-    SetProgressMax(0, static_cast<float>(ledger_.InFlightTotal()));
+    if (!ledger_.InFlight()) return;
+    // Tables without rows: an empty bar, as their status line reads "0 / 0건".
+    SetProgressMax(0, static_cast<float>(std::max<std::int64_t>(1, ledger_.InFlightTotal())));
     SetProgressValue(0, static_cast<float>(ledger_.InFlightDone()));
 }
 
@@ -177,6 +191,7 @@ void FrmMain::TableVerified(const RunTable& table, const TableCheck& check) {
     const TableOutcome* outcome = ledger_.OfRow(table.row);
     if (outcome && outcome->state == TableState::Verifying) SetProgressValue(1, Progress(1).Value + 1);
     ledger_.Verified(table, check);
+    ShowComparedOnBar();
     journal_.Note(table.name + " 검증 끝 - " + (check.match ? "검증됨" : "불일치") + " · " + CheckText(check));
     if (!check.match) WriteLog(table.name + ": 불일치 - " + DifferenceText(check));
     Notify(Change::Status);

@@ -19,7 +19,7 @@ constexpr const char* kShapesQuery =
     "c.IS_NULLABLE = 'NO' AND c.COLUMN_DEFAULT IS NULL AND c.EXTRA NOT LIKE '%auto_increment%' "
     "AND c.IS_GENERATED = 'NEVER', s.SEQ_IN_INDEX, t.TABLE_ROWS, c.IS_GENERATED <> 'NEVER', "
     "LOWER(c.DATA_TYPE), LOWER(c.COLUMN_TYPE), c.CHARACTER_MAXIMUM_LENGTH, c.CHARACTER_OCTET_LENGTH, "
-    "c.NUMERIC_PRECISION, c.NUMERIC_SCALE, u.uniques "
+    "c.NUMERIC_PRECISION, c.NUMERIC_SCALE, u.uniques, t.DATA_LENGTH + t.INDEX_LENGTH "
     "FROM information_schema.COLUMNS c "
     "JOIN information_schema.TABLES t ON t.TABLE_SCHEMA = c.TABLE_SCHEMA AND t.TABLE_NAME = c.TABLE_NAME "
     "LEFT JOIN information_schema.STATISTICS s ON s.TABLE_SCHEMA = c.TABLE_SCHEMA AND s.TABLE_NAME = c.TABLE_NAME "
@@ -89,6 +89,7 @@ SchemaShapes ReadSchemaShapes(ado::Connection& connection) {
         c.precision = static_cast<int>(NumberOr(f.Item(10).GetValue(), -1));
         c.scale = static_cast<int>(NumberOr(f.Item(11).GetValue(), -1));
         c.uniqueKeys = Names(f.Item(12).GetValue());
+        shape.estimatedBytes = NumberOr(f.Item(13).GetValue(), 0);
     }
     return shapes;
 }
@@ -117,6 +118,7 @@ TablesChecked CheckTables(ado::Connection& source, ado::Connection& target, cons
     for (const RunTable& table : tables) {
         const auto shape = from.find(table.name);
         checked.estimatedRows.push_back(shape == from.end() ? 0 : shape->second.estimatedRows);
+        checked.estimatedBytes.push_back(shape == from.end() ? 0 : shape->second.estimatedBytes);
         if (shape != from.end()) checked.sourceKeys[table.name] = shape->second.key;
         if (const auto computed = to.find(table.name); computed != to.end())
             for (const TableShape::Column& column : computed->second.columns)

@@ -22,9 +22,10 @@ struct TableShape {
         int precision = -1, scale = -1;             // a number's digits; -1 for other types
         std::vector<std::string> uniqueKeys;        // the unique keys (PRIMARY included) it is part of
     };
-    std::vector<Column> columns;     // in table order
-    std::vector<std::string> key;    // the primary key's columns, in key order
-    std::int64_t estimatedRows = 0;  // the server's estimate, for the time left
+    std::vector<Column> columns;      // in table order
+    std::vector<std::string> key;     // the primary key's columns, in key order
+    std::int64_t estimatedRows = 0;   // the server's estimate, for the time left
+    std::int64_t estimatedBytes = 0;  // the space its data and indexes take, likewise
 };
 using SchemaShapes = std::map<std::string, TableShape>;
 
@@ -39,7 +40,7 @@ SchemaShapes ReadSchemaShapes(ado::Connection& connection);
 struct TablesChecked {
     std::vector<std::string> problems;
     std::vector<std::string> notes;
-    std::vector<std::int64_t> estimatedRows;
+    std::vector<std::int64_t> estimatedRows, estimatedBytes;
     std::map<std::string, std::vector<std::string>> sourceKeys;
 };
 TablesChecked CheckTables(ado::Connection& source, ado::Connection& target, const std::vector<RunTable>& tables);

@@ -77,6 +77,8 @@ public:
     virtual void RunStarted(const std::vector<RunTable>& tables) = 0;
     // The server's estimate of each table's rows, in the order of the run's tables.
     virtual void RowsEstimated(const std::vector<std::int64_t>& /*rows*/) {}
+    // The space each table takes in the source (its data and indexes), in the same order.
+    virtual void BytesEstimated(const std::vector<std::int64_t>& /*bytes*/) {}
     // A step besides the rows has begun (for Checking, `table` is empty).
     virtual void StepStarted(const RunTable& /*table*/, RunStep /*step*/) {}
     virtual void TableStarted(const RunTable& table, std::int64_t rowTotal) = 0;

@@ -53,6 +53,7 @@ double RunStatus::Elapsed(SteadyClock::time_point now) const {
 
 std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point now) const {
     if (!begun) return {};
+    if (verifyOnly) return VerifyLine(now);
     const double elapsed = Elapsed(now);
     const std::int64_t rows = rowsBefore + (table.empty() ? 0 : tableRowsDone);
     std::string line;
@@ -64,25 +65,54 @@ std::string RunStatus::Line(std::int64_t tableRowsDone, SteadyClock::time_point 
         line = step + " · ";
     line += "경과 " + DurationText(elapsed);
     if (!ended && !silence.empty()) line += " · " + silence;
-    // The pace counts from the first copied row, leaving out the boxes open since then.
+    const double pace = Pace(rows, now);
+    if (elapsed >= 1) line += " · 초당 " + GroupDigits(static_cast<std::int64_t>(pace)) + "건";
+    if (ended) return line;
+    double onLanes = 0;
+    const double left = timeLeft.SecondsLeft(tableRowsDone, now, &onLanes);
+    if (left < 0) return line + " · 남은 시간 계산 중";
+    line += " · 남은 시간: ";
+    if (!table.empty())
+        line += std::string(tablesInFlight > 1 ? "진행 중인 테이블 " : "이 테이블 ") + DurationText(onLanes) + ", ";
+    return line + "전체 약 " + DurationText(left);
+}
+
+// "customer 검증 중 · 비교한 행 12,345 / 약 160,000건 (테이블 3 / 80개) · 경과 2.0초 · 초당 6,172건 ·
+// 남은 시간: 약 24.0초"; at the end "끝남: 테이블 80개, 행 160,000건 비교 · 경과 ...".
+std::string RunStatus::VerifyLine(SteadyClock::time_point now) const {
+    const double elapsed = Elapsed(now);
+    std::string line;
+    if (ended)
+        line = "끝남: 테이블 " + std::to_string(tablesCompared) + "개, 행 " + GroupDigits(rowsCompared) + "건 비교 · ";
+    else if (!comparing.empty())
+        line = comparing + " 검증 중 · 비교한 행 " + GroupDigits(rowsCompared) + " / 약 " +
+               GroupDigits(rowsCompared + rowsToCompare) + "건 (테이블 " + std::to_string(tablesCompared) + " / " +
+               std::to_string(tables) + "개) · ";
+    else if (!step.empty())
+        line = step + " · ";
+    line += "경과 " + DurationText(elapsed);
+    if (!ended && !silence.empty()) line += " · " + silence;
+    if (elapsed >= 1) line += " · 초당 " + GroupDigits(static_cast<std::int64_t>(Pace(rowsCompared, now))) + "건";
+    if (ended) return line;
+    const double left = timeLeft.SecondsLeft(0, now);
+    return line + (left < 0 ? " · 남은 시간 계산 중" : " · 남은 시간: 약 " + DurationText(left));
+}
+
+// The pace counts from the first copied (or compared) row, leaving out the boxes open since then.
+double RunStatus::Pace(std::int64_t rows, SteadyClock::time_point now) const {
     const double copyingFor =
         copying == SteadyClock::time_point{}
             ? 0
             : SecondsBetween(copying, ended ? finished : now) -
                   std::chrono::duration<double>((ended ? boxesAtEnd : TimeInMessageBoxes()) - boxesAtCopying).count();
-    const double pace = copyingFor > 0 ? static_cast<double>(rows) / copyingFor : 0;
-    if (elapsed >= 1) line += " · 초당 " + GroupDigits(static_cast<std::int64_t>(pace)) + "건";
-    if (ended) return line;
-    if (rows == 0 || pace <= 0) return line + " · 남은 시간 계산 중";
-    const auto tableLeft = table.empty() ? 0 : std::max<std::int64_t>(0, tableTotal - tableRowsDone);
-    line += " · 남은 시간: ";
-    if (!table.empty())
-        line += std::string(tablesInFlight > 1 ? "진행 중인 테이블 " : "이 테이블 ") +
-                DurationText(static_cast<double>(tableLeft) / pace) + ", ";
-    return line + "전체 약 " + DurationText(static_cast<double>(tableLeft + rowsWaiting) / pace);
+    return copyingFor > 0 ? static_cast<double>(rows) / copyingFor : 0;
 }
 
-void RunLedger::Begin(const std::vector<RunTable>& tables) {
+double RunStatus::SecondsLeft(std::int64_t tableRowsDone, SteadyClock::time_point now) const {
+    return ended ? -1 : timeLeft.SecondsLeft(verifyOnly ? 0 : tableRowsDone, now);
+}
+
+void RunLedger::Begin(const std::vector<RunTable>& tables, bool verifyOnly) {
     tables_.clear();
     for (const RunTable& table : tables) {
         TableOutcome outcome;
@@ -94,6 +124,9 @@ void RunLedger::Begin(const std::vector<RunTable>& tables) {
     status_.begun = true;
     status_.started = SteadyClock::now();
     status_.boxesAtStart = TimeInMessageBoxes();
+    status_.verifyOnly = verifyOnly;
+    status_.tables = static_cast<int>(tables.size());
+    status_.timeLeft.Begin(tables.size(), verifyOnly, status_.started);
     startTime_ = SystemClock::now();
     endTime_ = startTime_;
 }
@@ -118,8 +151,22 @@ void RunLedger::Silent(ServerSide side, SystemClock::time_point since) {
 }
 
 void RunLedger::Estimated(const std::vector<std::int64_t>& rows) {
-    for (std::size_t i = 0; i < rows.size() && i < tables_.size(); ++i) tables_[i].estimate = rows[i];
+    for (std::size_t i = 0; i < rows.size() && i < tables_.size(); ++i) {
+        tables_[i].estimate = rows[i];
+        status_.timeLeft.Rows(i, rows[i]);
+    }
     status_.rowsWaiting = WaitingRows();
+    CountToCompare();
+}
+
+void RunLedger::EstimatedBytes(const std::vector<std::int64_t>& bytes) {
+    for (std::size_t i = 0; i < bytes.size() && i < tables_.size(); ++i) status_.timeLeft.Bytes(i, bytes[i]);
+}
+
+// The verify command's rows still to compare: the estimates of the tables not compared yet.
+void RunLedger::CountToCompare() {
+    status_.rowsToCompare = 0;
+    for (const TableOutcome& outcome : tables_) status_.rowsToCompare += outcome.checked ? 0 : outcome.estimate;
 }
 
 void RunLedger::Step(const RunTable& table, RunStep step) {
@@ -131,6 +178,8 @@ void RunLedger::Step(const RunTable& table, RunStep step) {
                                              "새 테이블로 바꿔 넣는 중"};
     const std::string what = kSteps[static_cast<int>(step)];
     status_.step = table.name.empty() ? what : table.name + " " + what;
+    // A lane that empties a table has taken it; its rows come next.
+    if (TableOutcome* outcome = Find(table)) status_.timeLeft.Taken(IndexOf(*outcome), SteadyClock::now());
     Land(table);
     status_.rowsWaiting = WaitingRows();
 }
@@ -167,6 +216,8 @@ void RunLedger::Copying(const RunTable& table, std::int64_t total) {
     if (TableOutcome* outcome = Find(table)) {
         outcome->state = TableState::Copying;
         outcome->rows = total;
+        status_.timeLeft.Rows(IndexOf(*outcome), total);
+        status_.timeLeft.Taken(IndexOf(*outcome), SteadyClock::now());
     }
     flights_.push_back({table, total, 0});
     if (status_.copying == SteadyClock::time_point{}) {
@@ -183,6 +234,7 @@ void RunLedger::Done(const RunTable& table, std::int64_t rows, double seconds) {
         outcome->state = TableState::Done;
         outcome->rows = rows;
         outcome->seconds = seconds;
+        status_.timeLeft.Left(IndexOf(*outcome), true, SteadyClock::now());
     }
     status_.rowsBefore += rows;
     Land(table);
@@ -192,6 +244,7 @@ void RunLedger::Done(const RunTable& table, std::int64_t rows, double seconds) {
 void RunLedger::Copied(const RunTable& table, std::int64_t rows) {
     for (Flight& flight : flights_)
         if (flight.table.row == table.row) flight.done += rows;
+    if (TableOutcome* outcome = Find(table)) status_.timeLeft.Copied(IndexOf(*outcome), rows);
 }
 
 void RunLedger::Carried(const RunTable& table, const std::string& path) {
@@ -199,15 +252,28 @@ void RunLedger::Carried(const RunTable& table, const std::string& path) {
 }
 
 void RunLedger::Failed(const RunTable& table) {
-    if (TableOutcome* outcome = Find(table)) outcome->state = TableState::Failed;
+    if (TableOutcome* outcome = Find(table)) {
+        outcome->state = TableState::Failed;
+        status_.timeLeft.Left(IndexOf(*outcome), false, SteadyClock::now());
+    }
     Land(table);
     status_.step.clear();
 }
 
 void RunLedger::Verifying(const RunTable& table) {
+    TableOutcome* outcome = Find(table);
+    if (!outcome) return;
+    status_.timeLeft.Comparing(IndexOf(*outcome), SteadyClock::now());
     // A copied table stays 완료 while it is compared.
-    if (TableOutcome* outcome = Find(table); outcome && outcome->state != TableState::Done)
-        outcome->state = TableState::Verifying;
+    if (outcome->state != TableState::Done) outcome->state = TableState::Verifying;
+    if (!status_.verifyOnly) return;
+    status_.comparing = table.name;
+    status_.step.clear();
+    // The verify command's pace counts from its first comparison.
+    if (status_.copying == SteadyClock::time_point{}) {
+        status_.copying = SteadyClock::now();
+        status_.boxesAtCopying = TimeInMessageBoxes();
+    }
 }
 
 void RunLedger::Verified(const RunTable& table, const TableCheck& check) {
@@ -218,8 +284,15 @@ void RunLedger::Verified(const RunTable& table, const TableCheck& check) {
         outcome->seconds = check.seconds;
     }
     outcome->state = check.match ? TableState::Verified : TableState::Mismatch;
+    status_.timeLeft.Compared(IndexOf(*outcome), check.sourceRows, check.seconds, SteadyClock::now());
+    if (!outcome->checked && status_.verifyOnly) {
+        status_.rowsCompared += check.sourceRows;
+        ++status_.tablesCompared;
+        status_.comparing.clear();
+    }
     outcome->checked = true;
     outcome->check = check;
+    CountToCompare();
 }
 
 void RunLedger::Finish(const RunEnd& end) {
@@ -243,6 +316,8 @@ void RunLedger::Finish(const RunEnd& end) {
     flights_.clear();
     status_.table.clear();
     status_.step.clear();
+    status_.comparing.clear();
+    status_.timeLeft.Ended();
     status_.ended = true;
     status_.finished = SteadyClock::now();
     status_.boxesAtEnd = TimeInMessageBoxes();

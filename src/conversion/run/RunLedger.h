@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conversion/run/RunEvents.h"
+#include "conversion/run/TimeLeft.h"
 #include "conversion/verification/TableVerification.h"
 
 // Where a selected table stands in a run.
@@ -42,20 +43,35 @@ struct RunStatus {
     double Elapsed(std::chrono::steady_clock::time_point now) const;
     std::chrono::steady_clock::time_point copying;         // the first table's rows began; the pace counts from here
     std::chrono::steady_clock::duration boxesAtCopying{};  // the time message boxes had been open by then
+    TimeLeft timeLeft;
+    // The verify command: the table being compared, the rows compared and still to compare
+    // (estimated), the tables compared and in all.
+    bool verifyOnly = false;
+    std::string comparing;
+    std::int64_t rowsCompared = 0, rowsToCompare = 0;
+    int tablesCompared = 0, tables = 0;
 
     // "customer 복사 중: 12,345 / 20,000건 · 경과 5.0초 · 초당 2,469건 · 남은 시간: 이 테이블
     // 3.1초, 전체 약 40.2초", given the rows of the tables in flight done by now. The time left
     // comes from the rows still to copy at the pace since the first rows were copied (the
     // checks before them copy nothing).
     std::string Line(std::int64_t tableRowsDone, std::chrono::steady_clock::time_point now) const;
+    // The seconds of work left, as the line says them; -1 while there is no estimate.
+    double SecondsLeft(std::int64_t tableRowsDone, std::chrono::steady_clock::time_point now) const;
+
+private:
+    double Pace(std::int64_t rows, std::chrono::steady_clock::time_point now) const;
+    std::string VerifyLine(std::chrono::steady_clock::time_point now) const;
 };
 
 // The run's account of every selected table, from its events: the window's row states,
 // the status line, the summary lines of the work log and the saved record.
 class RunLedger {
 public:
-    void Begin(const std::vector<RunTable>& tables);
+    void Begin(const std::vector<RunTable>& tables, bool verifyOnly = false);
     void Estimated(const std::vector<std::int64_t>& rows);
+    // The space each table takes in the source (data and indexes), in the order of the run's tables.
+    void EstimatedBytes(const std::vector<std::int64_t>& bytes);
     // A server has not answered since `since`; ServerSide::None once it answers again.
     void Silent(ServerSide side, std::chrono::system_clock::time_point since);
     void Step(const RunTable& table, RunStep step);
@@ -85,6 +101,10 @@ public:
 
 private:
     TableOutcome* Find(const RunTable& table);
+    std::size_t IndexOf(const TableOutcome& outcome) const {
+        return static_cast<std::size_t>(&outcome - tables_.data());
+    }
+    void CountToCompare();
     int Count(TableState state) const;
     std::int64_t WaitingRows() const;
     std::vector<std::string> VerificationLines(const RunEnd& end) const;

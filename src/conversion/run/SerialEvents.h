@@ -18,6 +18,9 @@ public:
     void RowsEstimated(const std::vector<std::int64_t>& rows) override {
         Pass([&] { listener_.RowsEstimated(rows); });
     }
+    void BytesEstimated(const std::vector<std::int64_t>& bytes) override {
+        Pass([&] { listener_.BytesEstimated(bytes); });
+    }
     void StepStarted(const RunTable& table, RunStep step) override {
         Pass([&] { listener_.StepStarted(table, step); });
     }

@@ -473,6 +473,7 @@ private:
         events_.StepStarted(RunTable{}, RunStep::Checking);
         TablesChecked checked = CheckTables(*sourceConn_, *targetConn_, request_.tables);
         events_.RowsEstimated(checked.estimatedRows);
+        events_.BytesEstimated(checked.estimatedBytes);
         sourceKeys_ = std::move(checked.sourceKeys);
         for (const std::string& note : checked.notes) events_.LogLine(note);
         swapPlan_ = PlanSwap(*targetConn_, request_.tables);

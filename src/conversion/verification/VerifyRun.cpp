@@ -6,6 +6,7 @@
 #include "common/ErrorReport.h"
 #include "common/ErrorTrap.h"
 #include "common/MsgBox.h"
+#include "conversion/checks/PreRunCheck.h"
 #include "conversion/copy/SourceSnapshot.h"
 #include "conversion/run/RunPreparation.h"
 #include "conversion/run/TargetLock.h"
@@ -72,6 +73,7 @@ private:
             return;
         }
         end_.outsideSnapshot = BeginSourceSnapshot(*source_, request_.tables);
+        TellSizes();
         const TableVerifier verifier(source_, target_);
         std::string differing;
         for (const RunTable& table : request_.tables) {
@@ -92,6 +94,19 @@ private:
             end_.error = "원본과 다른 테이블이 있습니다." + differing;
             lastMessage_ = end_.error;
         }
+    }
+
+    // The server's estimate of each table's rows and bytes, for the pace and the time left.
+    void TellSizes() {
+        const SchemaShapes shapes = ReadSchemaShapes(*source_);
+        std::vector<std::int64_t> rows, bytes;
+        for (const RunTable& table : request_.tables) {
+            const auto shape = shapes.find(table.name);
+            rows.push_back(shape == shapes.end() ? 0 : shape->second.estimatedRows);
+            bytes.push_back(shape == shapes.end() ? 0 : shape->second.estimatedBytes);
+        }
+        events_.RowsEstimated(rows);
+        events_.BytesEstimated(bytes);
     }
 
     void ThrowIfStopped() const {
