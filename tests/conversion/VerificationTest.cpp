@@ -76,8 +76,11 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     Verify();
     ASSERT_EQ(f.boxes.Prompts().size(), 1u);
     const std::string report = f.boxes.Prompts()[0];
-    EXPECT_TRUE(Has(report, "ordbook_d: 원본 5행, 대상 5행, 다른 행의 키: seq=15\r\n")) << report;
-    EXPECT_TRUE(Has(report, "sale: 원본 3,000행, 대상 2,999행, 다른 행의 키: seq=1234; seq=70; seq=77")) << report;
+    EXPECT_TRUE(Has(report, "ordbook_d: 원본 5행, 대상 5행, 다른 행의 키: seq=15 (다른 열: parentseq)\r\n")) << report;
+    EXPECT_TRUE(Has(report,
+                    "sale: 원본 3,000행, 대상 2,999행, 다른 행의 키: seq=1234 (원본에만 있음); "
+                    "seq=70 (다른 열: memo); seq=77 (다른 열: memo)\r\n\r\n원본에서 다시 복사하려면"))
+        << report;
     EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 불일치", "sale 불일치"}));
     EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패 (검증만, 바꾼 것 없음)");
     EXPECT_EQ(f.SummaryLines()[1], "검증: 0/2 일치");
@@ -93,8 +96,9 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     f.Start();
     const std::vector<std::string> prompts = f.boxes.Prompts();
     ASSERT_EQ(prompts.size(), 2u);
-    EXPECT_TRUE(
-        Has(prompts[1], "검증 결과 sale 테이블이 원본과 다릅니다.\r\n원본 3,000행, 대상 3,000행, 다른 행의 키: seq=8"))
+    EXPECT_TRUE(Has(prompts[1],
+                    "검증 결과 sale 테이블이 원본과 다릅니다.\r\n원본 3,000행, 대상 3,000행, 다른 행의 키: seq=8 (다른 "
+                    "열: amount)"))
         << prompts[1];
     EXPECT_EQ(f.SummaryLines()[0], "[작업 요약] 결과: 실패");
 }
@@ -160,7 +164,8 @@ TEST_F(Verification, ConvertedValuesVerifyAndAChangedCellInEachIsFound) {
     Verify();
     ASSERT_EQ(f.boxes.Prompts().size(), 1u);
     EXPECT_TRUE(Has(f.boxes.Prompts()[0],
-                    "qlty: 원본 200행, 대상 200행, 다른 행의 키: code=11; code=13; code=15; code=17; code=5; code=7; "
-                    "code=9"))
+                    "qlty: 원본 200행, 대상 200행, 다른 행의 키: code=11 (다른 열: whole); code=13 (다른 열: f); "
+                    "code=15 (다른 열: big); code=17 (다른 열: note); code=5 (다른 열: yr); code=7 (다른 열: flag); "
+                    "code=9 (다른 열: half)"))
         << f.boxes.Prompts()[0];
 }

@@ -48,6 +48,25 @@ struct Side {
         key = "CONCAT_WS(CHAR(31), " + Joined(keyMarked, ", ") + ")";
     }
 
+    // Each row's key with one check value per compared column ("-" for a Null), for the
+    // rows that `where` admits: which columns of a differing row differ.
+    std::map<std::string, std::vector<std::string>> Cells(ado::Connection& connection,
+                                                          const std::vector<std::string>& values,
+                                                          const std::string& where) const {
+        std::vector<std::string> cells;
+        cells.reserve(values.size());
+        for (const std::string& v : values) cells.push_back("IFNULL(CRC32(" + v + "), '-')");
+        auto rows = connection.Execute("SELECT " + key + ", " + Joined(cells, ", ") + " FROM " + SqlIdentifier(table) +
+                                       " t " + join + " WHERE " + where);
+        std::map<std::string, std::vector<std::string>> found;
+        for (; !rows->Eof(); rows->MoveNext()) {
+            const auto& f = rows->GetFields();
+            std::vector<std::string>& row = found[f.Item(0).GetValue().Text()];
+            for (int i = 1; i < f.Count(); ++i) row.push_back(f.Item(i).GetValue().Text());
+        }
+        return found;
+    }
+
     // The groups of `group` over the rows that `where` admits.
     Groups Digest(ado::Connection& connection, const std::string& group, const std::string& where) const {
         auto rows =
@@ -119,6 +138,20 @@ std::string KeyText(const std::string& key, const std::vector<std::string>& name
     return Joined(parts, ", ");
 }
 
+// " (다른 열: a, b)" for a row on both sides, or which side alone has it.
+std::string CellsText(const std::string& key, const std::map<std::string, std::vector<std::string>>& source,
+                      const std::map<std::string, std::vector<std::string>>& target,
+                      const std::vector<std::string>& names) {
+    const auto s = source.find(key), t = target.find(key);
+    if (s == source.end() && t == target.end()) return "";
+    if (t == target.end()) return " (원본에만 있음)";
+    if (s == source.end()) return " (대상에만 있음)";
+    std::vector<std::string> differing;
+    for (std::size_t i = 0; i < names.size() && i < s->second.size() && i < t->second.size(); ++i)
+        if (s->second[i] != t->second[i]) differing.push_back(names[i]);
+    return differing.empty() ? "" : " (다른 열: " + Joined(differing, ", ") + ")";
+}
+
 }  // namespace
 
 TableCheck TableVerifier::Verify(const std::string& table, const std::string& targetTable) const {
@@ -169,11 +202,21 @@ TableCheck TableVerifier::Verify(const std::string& table, const std::string& ta
         differing = Differing(s2, t2);
         if (differing.size() > kKeysNamed) differing.resize(kKeysNamed);
         if (!differing.empty()) {
-            const auto [s3, t3] = both("{k}", "CRC32({k}) MOD 65536 IN (" + NumberList(differing) + ")");
-            for (const std::string& key : Differing(s3, t3)) {
-                if (check.keys.size() == kKeysNamed) break;
-                check.keys.push_back(KeyText(key, forms.keyNames));
-            }
+            const std::string rowsOf = "CRC32({k}) MOD 65536 IN (" + NumberList(differing) + ")";
+            const auto [s3, t3] = both("{k}", rowsOf);
+            std::vector<std::string> keys = Differing(s3, t3);
+            if (keys.size() > kKeysNamed) keys.resize(kKeysNamed);
+            // The named rows once more, column by column, to say what differs in each.
+            const auto keyed = [](const Side& side, const std::string& text) {
+                std::string sql = text;
+                sql.replace(sql.find("{k}"), 3, side.key);
+                return sql;
+            };
+            const auto sourceCells = source.Cells(*source_, forms.sourceValues, keyed(source, rowsOf));
+            const auto targetCells = target.Cells(*target_, forms.targetValues, keyed(target, rowsOf));
+            for (const std::string& key : keys)
+                check.keys.push_back(KeyText(key, forms.keyNames) +
+                                     CellsText(key, sourceCells, targetCells, forms.valueNames));
         }
     }
     check.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -57,6 +57,7 @@ private:
     void Push(const ColumnType& t, const std::string& source, const std::string& target) {
         forms_.sourceValues.push_back(source);
         forms_.targetValues.push_back(target);
+        forms_.valueNames.push_back(t.name);
         if (!t.nullable) return;
         forms_.sourceNulls.push_back("ISNULL(" + source + ")");
         forms_.targetNulls.push_back("ISNULL(" + target + ")");
@@ -104,6 +105,7 @@ private:
         forms_.sourceValues = {forms_.sourceKey.front(),
                                "IFNULL(CAST(t.parentseq AS CHAR CHARACTER SET utf8mb4), '~')"};
         forms_.targetValues = {forms_.targetKey.front(), "IFNULL(CONVERT(p.unit USING utf8mb4), '~')"};
+        forms_.valueNames = {"seq", "parentseq"};
         forms_.targetJoin = "LEFT JOIN " + SqlIdentifier(targetTable_) + " p ON p.seq = t.parentseq";
     }
 

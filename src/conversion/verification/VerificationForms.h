@@ -14,6 +14,7 @@ class Connection;
 // holds it, so that each server can digest its own side and equal tables give equal text.
 struct VerificationForms {
     std::vector<std::string> sourceValues, targetValues;  // paired, one per compared value
+    std::vector<std::string> valueNames;                  // the column of each value, for naming a difference
     std::vector<std::string> sourceNulls, targetNulls;    // paired: which values are Null, as 0 or 1
     std::vector<std::string> sourceKey, targetKey;        // the row's key, the same way
     std::vector<std::string> keyNames;                    // for naming a differing row

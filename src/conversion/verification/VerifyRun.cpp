@@ -92,7 +92,7 @@ private:
         } else {
             end_.outcome = RunOutcome::Failed;
             end_.error = "원본과 다른 테이블이 있습니다." + differing;
-            lastMessage_ = end_.error;
+            lastMessage_ = end_.error + "\r\n\r\n원본에서 다시 복사하려면 그 테이블만 선택하고 시작을 누르십시오.";
         }
     }
 
