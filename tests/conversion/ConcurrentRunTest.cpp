@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "ConversionFixture.h"
+#include "conversion/run/ShadowTables.h"
 #include "platform/Process.h"
 
 using namespace testsupport;
@@ -25,6 +26,7 @@ TEST(ConcurrentRuns, SecondRunIsRefusedAndAKilledRunIsToldAtTheNextStart) {
         "'남음');"
         "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
 
+    const std::vector<std::string> before = f.TargetState();
     auto first = platform::ChildProcess::Start({NUTV_CONVERSION_PROCESS, f.sourceId, f.targetId, "sale"});
     ASSERT_TRUE(first);
     const std::string runs = f.env.StateHome() + "/누리Tarn_To_누리Velm/runs";
@@ -55,6 +57,10 @@ TEST(ConcurrentRuns, SecondRunIsRefusedAndAKilledRunIsToldAtTheNextStart) {
     std::string text = ReadFile(record);
     EXPECT_NE(text.find("\n결과: 끝나지 않음 - 작업 중"), std::string::npos) << text;
     EXPECT_TRUE(text.ends_with(" 시작\n")) << text;
+    // The killed run filled only its copy beside sale: the target's own tables are as they were.
+    std::vector<std::string> after = f.TargetState();
+    std::erase_if(after, [](const std::string& t) { return t.find("CREATE TABLE `" + ShadowName("")) == 0; });
+    EXPECT_EQ(after, before);
 
     FrmMain next;
     next.Form_Load();
@@ -75,6 +81,12 @@ TEST(ConcurrentRuns, SecondRunIsRefusedAndAKilledRunIsToldAtTheNextStart) {
     f.boxes.Clear();
     f.Start();
     EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_NE(f.form.TxtLog().find("지난 실행이 남긴 임시 테이블 1개를 지웠습니다: " + ShadowName("sale")),
+              std::string::npos)
+        << f.form.TxtLog();
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM information_schema.TABLES "
+                             "WHERE TABLE_SCHEMA = DATABASE()"),
+              "customer,office,product_m,sale");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM sale"), "400000");
     EXPECT_EQ(f.SummaryLines()[4], "검증: 일치 2개, 불일치 0개");
 }
