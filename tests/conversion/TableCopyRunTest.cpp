@@ -416,6 +416,29 @@ TEST(TableCopyRun, SwapGivesUpWhileAnotherSessionHoldsATargetTable) {
     EXPECT_EQ(f.SummaryLines().at(0), "[작업 요약] 결과: 실패");
     EXPECT_NE(f.RecordText().find("대상 DB: 대상 데이터베이스는 바뀌지 않았습니다.\n"), std::string::npos);
     velm->Execute("COMMIT");
+
+    // The session that holds the run's lock on the target is killed during the copy: the run
+    // must not put anything in without that lock.
+    bool killed = false;
+    f.form.SetChangeListener([&](FrmMain::Change change) {
+        if (change != FrmMain::Change::Progress || killed) return;
+        const std::string holder = f.TargetScalar("SELECT IS_USED_LOCK(CONCAT('nutv-to:', DATABASE()))");
+        if (holder.empty()) return;  // not taken yet
+        killed = true;
+        f.TargetSql("KILL " + std::to_string(std::stoll(holder)));
+    });
+    f.boxes.Clear();
+    f.Start();
+    ASSERT_TRUE(killed);
+    EXPECT_EQ(f.SummaryLines().at(0), "[작업 요약] 결과: 실패");
+    EXPECT_NE(f.boxes.Prompts().back().find("대상 데이터베이스는 바뀌지 않았습니다."), std::string::npos)
+        << f.boxes.Prompts().back();
+    // The copies beside the tables stay for the next run to drop: the lost session cannot.
+    std::vector<std::string> after = f.TargetState();
+    std::erase_if(after, [](const std::string& t) { return t.find("CREATE TABLE `" + ShadowName("")) == 0; });
+    EXPECT_EQ(after, before);
+    f.form.SetChangeListener(nullptr);
+
     f.boxes.Clear();
     f.Start();
     EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");

@@ -739,6 +739,14 @@ private:
         if (shadows_.empty()) return true;
         events_.StepStarted(RunTable{}, RunStep::Swapping);
         lanes_.front().activity->Await(ServerSide::Target);
+        if (!HoldsTargetLock(*targetConn_)) {
+            lanes_.front().activity->Idle();
+            ReportFailure(RunTable{},
+                          "대상 DB의 변환 잠금이 풀려 새 자료를 바꿔 넣지 않았습니다(서버와의 연결이 "
+                          "끊겼던 것 같습니다).\r\n대상 데이터베이스는 바뀌지 않았습니다. 다시 시작하세요.");
+            CloseAll();
+            return false;
+        }
         const bool swapped = SwapInShadows(*targetConn_, shadows_);
         lanes_.front().activity->Idle();
         if (swapped) {

@@ -30,6 +30,10 @@ std::optional<std::string> TakeTargetLock(ado::Connection& target) {
     return "사용자 " + fields.Item(0).GetValue().Text() + ", 접속 위치 " + fields.Item(1).GetValue().Text();
 }
 
+bool HoldsTargetLock(ado::Connection& target) {
+    return FirstValue(target, std::string("SELECT IS_USED_LOCK(") + kLockName + ") = CONNECTION_ID()") == "1";
+}
+
 std::string TargetBusyMessage(const std::string& database, const std::string& holder) {
     std::string message = "이 고객(" + database + ")은 지금 다른 곳에서 변환 중입니다.";
     message += holder.empty() ? "\r\n(누가 어디서 하는지는 서버가 알려주지 않습니다.)" : "\r\n변환하는 곳: " + holder;

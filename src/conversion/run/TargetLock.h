@@ -16,5 +16,9 @@ class Connection;
 // holds it as far as the server tells ("사용자 u, 접속 위치 h"), or "" when it cannot tell.
 std::optional<std::string> TakeTargetLock(ado::Connection& target);
 
+// Whether this connection still holds the lock: a session the server has ended (and the
+// driver may have opened anew) does not.
+bool HoldsTargetLock(ado::Connection& target);
+
 // The refusal shown when another run holds the lock of `database`.
 std::string TargetBusyMessage(const std::string& database, const std::string& holder);
