@@ -66,10 +66,13 @@ SecretService::SecretService() {
          dir_ / "unlock"},
         own);
     if (!keyring_) throw std::runtime_error("gnome-keyring-daemon cannot be started");
-    // Ready once the keyring answers on its bus.
+    // Ready once the keyring's default collection is there and unlocked, not merely once the
+    // daemon answers on its bus: a write into a locked collection waits for a prompt that no
+    // one answers.
     const std::string ping = "dbus-send --bus=" + address_ +
-                             " --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets"
-                             " org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1";
+                             " --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets/aliases/default"
+                             " org.freedesktop.DBus.Properties.Get string:org.freedesktop.Secret.Collection"
+                             " string:Locked 2>/dev/null | grep -q 'boolean false'";
     if (RunToEnd({"timeout", "15", "sh", "-c", "until " + ping + "; do sleep 0.05; done"}, own) != 0)
         throw std::runtime_error("the keyring daemon did not come up on its bus");
     oldAddress_ = SwapAddress(address_);
