@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "conversion/run/ShadowTables.h"
 #include "conversion/run/ZeroDateRepair.h"
 
 using namespace testsupport;
@@ -111,6 +112,12 @@ std::string ConversionFixture::RecordText() const {
     EXPECT_NE(path.find("_" + form.IdText(0) + "_" + form.IdText(1)), std::string::npos) << path;
     EXPECT_EQ(LogLines().back(), kRecordLine + path);
     return path.empty() ? std::string() : ReadFile(path);
+}
+
+std::vector<std::string> ConversionFixture::OwnTargetState() const {
+    std::vector<std::string> state = TargetState();
+    std::erase_if(state, [](const std::string& table) { return table.starts_with("CREATE TABLE `" + ShadowName("")); });
+    return state;
 }
 
 std::shared_ptr<ado::Connection> ConversionFixture::Connect(bool target) const {

@@ -10,10 +10,6 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 using SystemClock = std::chrono::system_clock;
 
-double SecondsBetween(SteadyClock::time_point from, SteadyClock::time_point to) {
-    return std::chrono::duration<double>(to - from).count();
-}
-
 // A report may span lines; a log line may not.
 std::string OneLine(std::string text) {
     for (std::size_t at = text.find_first_of("\r\n"); at != std::string::npos; at = text.find_first_of("\r\n", at)) {

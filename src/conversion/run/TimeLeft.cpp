@@ -2,15 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Never negative, whichever of the two marks came first.
-double SecondsSince(TimeLeft::Clock::time_point from, TimeLeft::Clock::time_point to) {
-    return std::max(0.0, std::chrono::duration<double>(to - from).count());
-}
-
-}  // namespace
-
 double TimeLeft::Pace::Seconds(const Table& table) const {
     if (rows <= 0) return 0;
     const double byRows = static_cast<double>(table.rows) / rows;
@@ -28,7 +19,7 @@ void TimeLeft::Begin(std::size_t tables, bool verifyOnly, Clock::time_point now)
 // The lanes' working time counts only while they hold a table: a lane left without one at
 // the end does not slow the pace down.
 void TimeLeft::Advance(Clock::time_point now) {
-    laneSeconds_ += onLanes_ * SecondsSince(at_, now);
+    laneSeconds_ += onLanes_ * SecondsBetween(at_, now);
     at_ = now;
 }
 
@@ -79,7 +70,7 @@ double TimeLeft::CompareEnd(const std::vector<double>& ready, const Pace& pace, 
     for (const std::size_t i : queue) {
         double seconds = pace.Seconds(tables_[i]);
         if (first && tables_[i].handedOver != Clock::time_point{})
-            seconds = std::max(0.0, seconds - SecondsSince(std::max(tables_[i].handedOver, lastCompared_), now));
+            seconds = std::max(0.0, seconds - SecondsBetween(std::max(tables_[i].handedOver, lastCompared_), now));
         first = false;
         end = std::max(end, ready[i]) + seconds;
     }
@@ -116,7 +107,7 @@ double TimeLeft::SecondsLeft(std::int64_t onLaneRowsDone, Clock::time_point now,
         rows += copied;
         bytes += done[i] * static_cast<double>(table.bytes);
     }
-    const double laneSeconds = laneSeconds_ + onLanes_ * SecondsSince(at_, now);
+    const double laneSeconds = laneSeconds_ + onLanes_ * SecondsBetween(at_, now);
     if (laneSeconds <= 0 || rows <= 0) return -1;
     const Pace copyPace{rows / laneSeconds, bytes / laneSeconds};
 

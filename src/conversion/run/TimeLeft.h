@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <vector>
@@ -10,6 +11,11 @@
 // one per byte); the tables still waiting are dealt to the lanes as the run deals them (the
 // biggest first, each to the lane free first), and the comparisons follow each copied table
 // one after another.
+// Seconds from one steady-clock mark to another, never negative.
+inline double SecondsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+    return std::max(0.0, std::chrono::duration<double>(to - from).count());
+}
+
 class TimeLeft {
 public:
     using Clock = std::chrono::steady_clock;

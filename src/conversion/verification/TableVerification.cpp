@@ -83,6 +83,13 @@ struct Side {
     }
 };
 
+// The text with "{k}" standing for the side's key text.
+std::string WithKey(const Side& side, std::string text) {
+    for (std::size_t at = text.find("{k}"); at != std::string::npos; at = text.find("{k}", at + side.key.size()))
+        text.replace(at, 3, side.key);
+    return text;
+}
+
 // Group numbers for a condition, written by us whatever the server sent.
 std::string NumberList(const std::vector<std::string>& groups) {
     std::vector<std::string> numbers;
@@ -162,19 +169,13 @@ TableCheck TableVerifier::Verify(const std::string& table, const std::string& ta
     const Side target(targetName, forms.targetValues, forms.targetNulls, forms.targetKey, forms.targetJoin);
 
     // Both servers at once; the target's answer is awaited before anything is thrown.
-    // "{k}" in the group and the condition stands for the side's key text.
     const auto both = [&](const std::string& groupOf, const std::string& whereOf) {
-        const auto sql = [](const Side& side, std::string text) {
-            for (std::size_t at = text.find("{k}"); at != std::string::npos;
-                 at = text.find("{k}", at + side.key.size()))
-                text.replace(at, 3, side.key);
-            return text;
-        };
-        auto targetGroups = std::async(
-            std::launch::async, [&] { return target.Digest(*target_, sql(target, groupOf), sql(target, whereOf)); });
+        auto targetGroups = std::async(std::launch::async, [&] {
+            return target.Digest(*target_, WithKey(target, groupOf), WithKey(target, whereOf));
+        });
         Groups sourceGroups;
         try {
-            sourceGroups = source.Digest(*source_, sql(source, groupOf), sql(source, whereOf));
+            sourceGroups = source.Digest(*source_, WithKey(source, groupOf), WithKey(source, whereOf));
         } catch (...) {
             try {
                 targetGroups.get();
@@ -207,13 +208,8 @@ TableCheck TableVerifier::Verify(const std::string& table, const std::string& ta
             std::vector<std::string> keys = Differing(s3, t3);
             if (keys.size() > kKeysNamed) keys.resize(kKeysNamed);
             // The named rows once more, column by column, to say what differs in each.
-            const auto keyed = [](const Side& side, const std::string& text) {
-                std::string sql = text;
-                sql.replace(sql.find("{k}"), 3, side.key);
-                return sql;
-            };
-            const auto sourceCells = source.Cells(*source_, forms.sourceValues, keyed(source, rowsOf));
-            const auto targetCells = target.Cells(*target_, forms.targetValues, keyed(target, rowsOf));
+            const auto sourceCells = source.Cells(*source_, forms.sourceValues, WithKey(source, rowsOf));
+            const auto targetCells = target.Cells(*target_, forms.targetValues, WithKey(target, rowsOf));
             for (const std::string& key : keys)
                 check.keys.push_back(KeyText(key, forms.keyNames) +
                                      CellsText(key, sourceCells, targetCells, forms.valueNames));
