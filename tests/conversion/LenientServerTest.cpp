@@ -11,6 +11,8 @@
 #include <cstdlib>
 
 #include "ConversionFixture.h"
+#include "conversion/NumbersAndTimes.h"
+#include "conversion/checks/TargetRoom.h"
 #include "support/HostileProxy.h"
 #include "support/OwnServer.h"
 
@@ -54,6 +56,45 @@ TEST(LenientServer, TargetSessionRefusesWhatTheTargetCannotHold) {
         // The refused rows' table stays as it was: empty.
         EXPECT_EQ(AdminScalar(std::string("SELECT COUNT(*) FROM ") + table, f.targetDb, server.address), "0");
     }
+}
+
+// A target whose disk has less room than the copies beside its tables need: the check before
+// the run says so with both figures, and nothing in the target changes.
+TEST(LenientServer, TargetWithoutRoomForTheCopiesIsRefusedBeforeAnythingChanges) {
+    OwnServer server("127.0.0.12", "NUTV_DB_DATA_SIZE=48m");
+    ConversionFixture f;
+    CreateCustomerDatabase(f.targetId, f.targetDb, server.address);
+    RegisterCustomer(f.targetId, f.targetDb, server.address);
+    const std::string table = "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(2000)) ENGINE=InnoDB";
+    f.CreateZeroDateTables();
+    f.SourceSql(table + "; INSERT INTO qlty SELECT seq, REPEAT('품', 600) FROM seq_1_to_12000; ANALYZE TABLE qlty");
+    AdminSql(table +
+                 "; INSERT INTO qlty VALUES (1, '옛것'); CREATE TABLE customer (code INT PRIMARY KEY);"
+                 "CREATE TABLE product_m (code INT PRIMARY KEY)",
+             f.targetDb, server.address);
+    f.env.WriteDataSource("small_target", server.address, f.targetDb, f.targetId);
+    ado::Connection target;
+    target.Open("DSN=small_target;PWD=" + std::string(kCustomerPassword));
+    const std::int64_t free = TargetFreeBytes(target).value_or(-1);
+    const std::int64_t needed =
+        std::stoll(f.SourceScalar("SELECT DATA_LENGTH + INDEX_LENGTH FROM information_schema.TABLES WHERE "
+                                  "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'qlty'"));
+    ASSERT_GT(needed, free);
+    ASSERT_GT(free, 0);
+    const std::string tables =
+        "SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM information_schema.TABLES "
+        "WHERE TABLE_SCHEMA = DATABASE()";
+    const std::string before = AdminScalar(tables, f.targetDb, server.address);
+
+    f.Select({"qlty"});
+    f.Start();
+    ASSERT_EQ(f.boxes.Prompts().size(), 2u);
+    EXPECT_EQ(f.boxes.Prompts()[1],
+              "시작 전 점검에서 문제를 찾았습니다. 아무 테이블도 비우지 않았습니다.\r\n\r\n대상(Velm) 서버의 디스크 "
+              "공간이 모자랍니다: 선택한 테이블을 옆에 새로 채우려면 " +
+                  GroupDigits(needed) + "바이트가 필요한데 남은 공간은 " + GroupDigits(free) + "바이트입니다");
+    EXPECT_EQ(AdminScalar(tables, f.targetDb, server.address), before);
+    EXPECT_EQ(AdminScalar("SELECT GROUP_CONCAT(code, name) FROM qlty", f.targetDb, server.address), "1옛것");
 }
 
 // The target's server in another time zone than the source's (each its default): every

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "ConversionFixture.h"
+#include "conversion/checks/TargetRoom.h"
 #include "conversion/run/ShadowTables.h"
 
 using namespace testsupport;
@@ -84,6 +85,7 @@ TEST(TableCopyRun, CopiesSelectedTablesByColumnNameWithTheTargetsRules) {
                                             "office 새 테이블 만드는 중", "storehouse 새 테이블 만드는 중",
                                             "새 테이블로 바꿔 넣는 중"}));
     EXPECT_EQ(f.boxes.Prompts(), (std::vector<std::string>{kStartQuestion, "복사가 완료되었습니다."}));
+    EXPECT_GT(TargetFreeBytes(*f.Connect(true)).value_or(0), 0);  // the room was told, and it sufficed
     EXPECT_EQ(f.RunLines(), (std::vector<std::string>{"office: 2건 복사", "storehouse: 0건 복사"}));
     const std::vector<std::string> summary = f.SummaryLines();
     ASSERT_EQ(summary.size(), 5u);

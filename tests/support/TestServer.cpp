@@ -125,7 +125,9 @@ void CreateCustomerDatabase(const std::string& id, const std::string& database, 
     AdminSql("DROP DATABASE IF EXISTS " + SqlIdent(database) + "; CREATE DATABASE " + SqlIdent(database) +
                  " CHARACTER SET utf8mb4; CREATE USER IF NOT EXISTS " + account + " IDENTIFIED BY " +
                  SqlQuote(kCustomerPassword) + (dbtls::Required() ? " REQUIRE SSL" : "") +
-                 "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account,
+                 "; GRANT ALL PRIVILEGES ON " + SqlIdent(database) + ".* TO " + account +
+                 // FILE lets the account read the server's free disk space (information_schema.DISKS).
+                 "; GRANT FILE ON *.* TO " + account,
              {}, host);
 }
 

@@ -18,6 +18,7 @@
 #include "common/MsgBox.h"
 #include "common/VbError.h"
 #include "conversion/checks/PreRunCheck.h"
+#include "conversion/checks/TargetRoom.h"
 #include "conversion/copy/ColumnMapping.h"
 #include "conversion/copy/CopyPosition.h"
 #include "conversion/copy/SourceSnapshot.h"
@@ -478,6 +479,12 @@ private:
         for (const std::string& note : checked.notes) events_.LogLine(note);
         swapPlan_ = PlanSwap(*targetConn_, request_.tables);
         end_.inPlace = swapPlan_.Lines(request_.tables);
+        // The tables swapped in are filled beside the old ones: the target needs their room too.
+        std::int64_t shadowBytes = 0;
+        for (std::size_t i = 0; i < request_.tables.size(); ++i)
+            if (swapPlan_.Swaps(request_.tables[i].name)) shadowBytes += checked.estimatedBytes[i];
+        if (std::string room = RoomProblem(*targetConn_, shadowBytes); !room.empty())
+            checked.problems.push_back(std::move(room));
         if (checked.problems.empty()) return true;
         end_.outcome = RunOutcome::Failed;
         end_.error = lastMessage_ = CheckProblemsMessage(checked.problems);
