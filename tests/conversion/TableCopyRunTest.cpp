@@ -419,22 +419,43 @@ TEST(TableCopyRun, SwapGivesUpWhileAnotherSessionHoldsATargetTable) {
     EXPECT_NE(f.RecordText().find("대상 DB: 대상 데이터베이스는 바뀌지 않았습니다.\n"), std::string::npos);
     velm->Execute("COMMIT");
 
-    // The session that holds the run's lock on the target is killed during the copy: the run
-    // must not put anything in without that lock.
+    // The session that holds the run's lock on the target is killed while both tables copy:
+    // every lane stops at once, and the run puts nothing in without that lock.
+    f.form.SetTablesInFlight(2);
+    f.SourceSql(
+        "INSERT INTO office (code) SELECT seq FROM seq_100_to_40099;"
+        "INSERT INTO storehouse (code) SELECT seq FROM seq_1_to_40000");
+    const auto shadowRows = [&] {
+        std::int64_t rows = 0;
+        for (const char* table : {"office", "storehouse"})
+            if (f.TargetScalar("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                               "AND TABLE_NAME = '" +
+                               ShadowName(table) + "'") == "1")
+                rows += std::stoll(f.TargetScalar("SELECT COUNT(*) FROM " + ShadowName(table)));
+        return rows;
+    };
     bool killed = false;
+    std::int64_t rowsAtKill = 0;
     f.form.SetChangeListener([&](FrmMain::Change change) {
-        if (change != FrmMain::Change::Progress || killed) return;
+        if (change != FrmMain::Change::Progress || killed || f.form.Progress(0).Value < 5000) return;
         const std::string holder = f.TargetScalar("SELECT IS_USED_LOCK(CONCAT('nutv-to:', DATABASE()))");
         if (holder.empty()) return;  // not taken yet
         killed = true;
+        rowsAtKill = shadowRows();
         f.TargetSql("KILL " + std::to_string(std::stoll(holder)));
     });
     f.boxes.Clear();
     f.Start();
     ASSERT_TRUE(killed);
+    // At most the load each of the two lanes had on its way (4,092 rows each) went in after
+    // the kill; neither table got to its end.
+    EXPECT_LE(shadowRows() - rowsAtKill, 2 * 4092) << rowsAtKill;
+    EXPECT_EQ(f.form.RowStateText(3), "실패");
+    EXPECT_EQ(f.form.RowStateText(4), "실패");
     EXPECT_EQ(f.SummaryLines().at(0), "[작업 요약] 결과: 실패");
-    EXPECT_NE(f.boxes.Prompts().back().find("대상 데이터베이스는 바뀌지 않았습니다."), std::string::npos)
-        << f.boxes.Prompts().back();
+    EXPECT_EQ(f.boxes.Prompts().back(),
+              "대상 DB의 변환 잠금이 풀려 모든 복사를 바로 멈췄습니다(잠금을 쥔 서버 연결이 끊겼습니다).\r\n"
+              "새 자료는 바꿔 넣지 않았습니다. 다시 시작하세요.\r\n\r\n대상 데이터베이스는 바뀌지 않았습니다.");
     // The copies beside the tables stay for the next run to drop: the lost session cannot.
     EXPECT_EQ(f.OwnTargetState(), before);
     f.form.SetChangeListener(nullptr);
@@ -442,5 +463,5 @@ TEST(TableCopyRun, SwapGivesUpWhileAnotherSessionHoldsATargetTable) {
     f.boxes.Clear();
     f.Start();
     EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
-    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code ORDER BY code) FROM office"), "1,2");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office"), "40002");
 }

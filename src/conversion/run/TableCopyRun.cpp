@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <map>
@@ -130,6 +131,7 @@ public:
                 ReportFailure(RunTable{}, Report(std::current_exception()));
         }
         watch_.reset();
+        lockWatch_.reset();
         // Tables compared beside a later one that failed still get their findings.
         while (verification_ && verification_->Busy() && !stop_.Requested()) {
             const RunTable table = verification_->Table();
@@ -201,6 +203,7 @@ private:
         end_.repairError = E_FAIL_Error_Solution(sourceConn_, events_);
         OpenLanesInOneSnapshot();
         WatchSilence();
+        WatchTargetLock();
         sourceRows_ = CountSourceRows();
         CopyTables();
         ThrowIfStopped();
@@ -304,6 +307,22 @@ private:
         }
     }
 
+    // From here on the lanes write: should the session holding the target lock end, every
+    // lane stops at once (a stop), and the run ends failed. A watch that cannot start leaves
+    // the swap's own check of the lock.
+    void WatchTargetLock() {
+        try {
+            if (auto watcher = OpenConnection(kTargetCustomer))
+                lockWatch_ = std::make_unique<TargetLockWatch>(std::move(watcher), [this] {
+                    lockLost_ = true;
+                    stop_.Request();
+                });
+        } catch (const std::exception& e) {
+            ThrowIfStopped();
+            events_.LogLine(std::string("대상 DB 변환 잠금 감시를 시작하지 못했습니다: ") + e.what());
+        }
+    }
+
     // Copies the selected tables, as many at a time as there are lanes, each lane taking
     // the next table. A table that fails does not hold up the others: every table is
     // tried, until 중지.
@@ -369,6 +388,7 @@ private:
     // A stopped run is never reported as complete: the log names each table it left
     // unfinished (its target holds only part of its rows); later tables were not touched.
     void ReportStopped() {
+        if (lockLost_) return ReportLockLost();
         end_.outcome = RunOutcome::Stopped;
         std::vector<const CopyLane*> unfinished;
         for (const CopyLane& lane : lanes_)
@@ -391,6 +411,29 @@ private:
                 ExplainFailure(FactsOfFailure({lane.current, nullptr, {}, lane.targetTouched, {}, {}}, nullptr));
         }
         lastMessage_ = message;
+    }
+
+    // The target lock's session ended and the lanes were stopped: each table in flight failed
+    // for it, and nothing went in.
+    void ReportLockLost() {
+        const std::string message =
+            "대상 DB의 변환 잠금이 풀려 모든 복사를 바로 멈췄습니다(잠금을 쥔 서버 연결이 끊겼습니다).\r\n"
+            "새 자료는 바꿔 넣지 않았습니다. 다시 시작하세요.";
+        std::vector<const CopyLane*> unfinished;
+        for (const CopyLane& lane : lanes_)
+            if (!lane.current.name.empty()) unfinished.push_back(&lane);
+        std::ranges::sort(unfinished, {}, [](const CopyLane* lane) { return lane->current.row; });
+        for (const CopyLane* lane : unfinished) {
+            events_.TableFailed(lane->current, message);
+            end_.failedTables.push_back({lane->current.name, lane->targetTouched, false});
+        }
+        ReportFailure(RunTable{}, message);
+        if (!unfinished.empty()) {
+            end_.failedTable = unfinished.front()->current.name;
+            end_.targetTouched = unfinished.front()->targetTouched;
+        }
+        end_.explanation = {"원인: 대상 DB의 변환 잠금을 쥔 서버 연결이 끊겨, 모든 복사를 멈췄습니다",
+                            "다음 할 일: 다시 시작하세요. 채우다 만 새 테이블은 다음 실행이 지웁니다."};
     }
 
     // Every table that failed or differs is named, first in time first: the box and the
@@ -774,6 +817,7 @@ private:
         if (shadows_.empty()) return;
         for (const std::string& table : shadows_)
             if (!std::ranges::any_of(failures_, [&](const TableFailure& f) { return f.table.name == table; }) &&
+                !std::ranges::any_of(end_.failedTables, [&](const FailedTable& f) { return f.name == table; }) &&
                 std::ranges::find(end_.stoppedTables, table) == end_.stoppedTables.end())
                 end_.notSwapped.push_back(table);
         // After a stop (which cut the connections, maybe from a server that no longer answers)
@@ -828,6 +872,8 @@ private:
     std::vector<std::string> emptied_;    // tables emptied in place
     bool madeShadows_ = false, swapped_ = false;
     std::unique_ptr<VerificationLane> verification_;  // waits for its comparison before the lanes go
+    std::atomic<bool> lockLost_{false};               // the target lock's session ended during the run
+    std::unique_ptr<TargetLockWatch> lockWatch_;      // waits for the lock to come free, until the run ends
     std::unique_ptr<SilenceWatch> watch_;             // declared last: stops watching before the lanes go
 };
 

@@ -34,6 +34,27 @@ bool HoldsTargetLock(ado::Connection& target) {
     return FirstValue(target, std::string("SELECT IS_USED_LOCK(") + kLockName + ") = CONNECTION_ID()") == "1";
 }
 
+TargetLockWatch::TargetLockWatch(std::shared_ptr<ado::Connection> watcher, std::function<void()> lost)
+    : watcher_(std::move(watcher)), thread_([this, lost = std::move(lost)] { Wait(lost); }) {}
+
+TargetLockWatch::~TargetLockWatch() {
+    ending_ = true;
+    watcher_->Abort();
+}
+
+void TargetLockWatch::Wait(const std::function<void()>& lost) {
+    // Each wait is shorter than the connection's read timeout; 0 means it timed out.
+    const std::string wait = std::string("SELECT GET_LOCK(") + kLockName + ", 600)";
+    try {
+        std::string got;
+        while ((got = FirstValue(*watcher_, wait)) == "0" && !ending_) {
+        }
+        if (got == "1" && !ending_) lost();
+    } catch (const std::exception&) {  // NOLINT(bugprone-empty-catch): cut at the run's end, or lost with the server;
+                                       // the swap checks the lock itself before it goes in
+    }
+}
+
 std::string TargetBusyMessage(const std::string& database, const std::string& holder) {
     std::string message = "이 고객(" + database + ")은 지금 다른 곳에서 변환 중입니다.";
     message += holder.empty() ? "\r\n(누가 어디서 하는지는 서버가 알려주지 않습니다.)" : "\r\n변환하는 곳: " + holder;
