@@ -7,7 +7,9 @@
 #include <thread>
 
 #include "ConversionFixture.h"
+#include "conversion/run/KeptShadows.h"
 #include "conversion/run/ShadowTables.h"
+#include "conversion/verification/TableVerification.h"
 #include "platform/Process.h"
 
 using namespace testsupport;
@@ -76,12 +78,20 @@ TEST(ConcurrentRuns, SecondRunIsRefusedAndAKilledRunIsToldAtTheNextStart) {
     const std::string lockFree = "SELECT IS_FREE_LOCK(CONCAT('nutv-to:', DATABASE()))";
     for (int i = 0; i < 100 && f.TargetScalar(lockFree) != "1"; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Beside the killed run's half-filled copy, a verified copy another pair of databases kept:
+    // this run resumes from neither, and drops both.
+    f.TargetSql("CREATE TABLE " + SqlIdent(ShadowName("office")) + " LIKE office");
+    TableCheck verified;
+    verified.match = true;
+    ASSERT_TRUE(
+        MarkVerified(*f.Connect(true), CopyPair("127.0.0.9", "maketarn_other", f.targetDb), "office", verified));
     f.boxes.Clear();
     f.Start();
     EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
-    EXPECT_NE(f.form.TxtLog().find("지난 실행이 남긴 임시 테이블 1개를 지웠습니다: " + ShadowName("sale")),
-              std::string::npos)
+    const std::string dropped = " " + ShadowName("office") + " " + ShadowName("sale");
+    EXPECT_NE(f.form.TxtLog().find("지난 실행이 남긴 임시 테이블 2개를 지웠습니다:" + dropped), std::string::npos)
         << f.form.TxtLog();
+    EXPECT_NE(f.RecordText().find("\n지난 실행이 남긴 임시 테이블을 지움:" + dropped + "\n"), std::string::npos);
     EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM information_schema.TABLES "
                              "WHERE TABLE_SCHEMA = DATABASE()"),
               "customer,office,product_m,sale");

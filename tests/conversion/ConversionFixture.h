@@ -45,8 +45,8 @@ public:
     // Every table of the target database: its definition (its counter included) and a
     // checksum of its rows, to compare the target before and after a run.
     std::vector<std::string> TargetState() const;
-    // The same without the copies a run fills beside the tables (a stopped or killed run
-    // leaves them for the next run to drop).
+    // The same without the copies a run fills beside the tables and their marks (a stopped
+    // or killed run leaves them for the next run to drop, a failed one keeps those verified).
     std::vector<std::string> OwnTargetState() const;
     // A connection to a customer database through a data source of the test's own.
     std::shared_ptr<ado::Connection> Connect(bool target) const;

@@ -288,6 +288,50 @@ TEST(TableCopyRun, RefusedRowLeavesTheTargetAsItWasAndReportsTheTargetsError) {
     EXPECT_TRUE(f.form.List1().Selected(7) && f.form.List1().SelCount() == 2);
 }
 
+// The failed run keeps the copies it verified; once the refused row is mended, the next run
+// compares them with the source again, copies only the table that failed and puts all in.
+TEST(TableCopyRun, NextRunResumesFromTheCopiesAFailedRunVerified) {
+    ConversionFixture f;
+    f.form.SetTablesInFlight(1);
+    CreatePair(f);
+    f.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30));"
+        "INSERT INTO qlty VALUES (1,'짧다'),(2,'이 이름은 대상 열보다 훨씬 깁니다'),(3,'짧다');"
+        "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (7), (8)");
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30), CONSTRAINT short_name CHECK (CHAR_LENGTH(name) "
+        "<= 5)) ENGINE=InnoDB;"
+        "CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES (3)");
+    f.Select({"office", "qlty", "pclass"});
+    f.Start();
+    EXPECT_EQ(f.SummaryLines().at(0), "[작업 요약] 결과: 실패");
+    EXPECT_NE(f.RecordText().find("\n검증을 마친 복사본을 남겨 둠: office, pclass\n"), std::string::npos)
+        << f.RecordText();
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code) FROM pclass"), "3");
+
+    f.SourceSql("UPDATE qlty SET name = '길지 않다' WHERE code = 2");
+    EXPECT_EQ(f.form.cmdRetryFailed_Click(), 3);  // none of the three is in the target yet
+    f.boxes.Clear();
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(f.RunLines(), (std::vector<std::string>{
+                                "office: 지난 실행에서 검증을 마친 2건을 다시 확인해 그대로 씀", "qlty: 3건 복사",
+                                "pclass: 지난 실행에서 검증을 마친 2건을 다시 확인해 그대로 씀"}));
+    const std::string record = f.RecordText();
+    EXPECT_NE(record.find("\n지난 실행에서 검증을 마친 복사본을 다시 확인해 씀: office, pclass\n"), std::string::npos)
+        << record;
+    EXPECT_EQ(record.find("남겨 둠"), std::string::npos) << record;
+    EXPECT_EQ(f.SummaryLines().at(1),
+              "테이블: 복사 3개(그 가운데 2개는 지난 실행에서 검증을 마친 복사본을 다시 씀), 실패 0개, 실행 안 함 0개");
+    for (const char* sql : {"SELECT GROUP_CONCAT(code, ':', name ORDER BY code) FROM qlty",
+                            "SELECT GROUP_CONCAT(code ORDER BY code) FROM pclass"})
+        EXPECT_EQ(f.TargetScalar(sql), f.SourceScalar(sql)) << sql;
+    EXPECT_EQ(f.TargetScalar("SELECT GROUP_CONCAT(code ORDER BY code) FROM office"), "1,2");
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND "
+                             "TABLE_NAME LIKE 'nutv%'"),
+              "0");
+}
+
 TEST(TableCopyRun, OrderDetailKeepsOldKeysInUnitAndRelinksParents) {
     ConversionFixture f;
     CreatePair(f);
@@ -414,7 +458,7 @@ TEST(TableCopyRun, SwapGivesUpWhileAnotherSessionHoldsATargetTable) {
     ASSERT_EQ(f.boxes.Boxes().size(), 2u);
     EXPECT_EQ(f.boxes.Boxes()[1].prompt, TargetInUseMessage(f.targetDb));
     EXPECT_NE(f.boxes.Boxes()[1].prompt.find("누리온Velm"), std::string::npos);
-    EXPECT_EQ(f.TargetState(), before);
+    EXPECT_EQ(f.OwnTargetState(), before);  // the verified copies are kept beside the tables
     EXPECT_EQ(f.SummaryLines().at(0), "[작업 요약] 결과: 실패");
     EXPECT_NE(f.RecordText().find("대상 DB: 대상 데이터베이스는 바뀌지 않았습니다.\n"), std::string::npos);
     velm->Execute("COMMIT");

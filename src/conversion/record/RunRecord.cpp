@@ -141,6 +141,13 @@ std::string RunRecordText(const RunRecordFacts& facts, const RunLedger& ledger, 
         for (const std::string& table : end.leftovers) dropped += " " + table;
         lines.push_back(dropped);
     }
+    const auto named = [&](const char* what, const std::vector<std::string>& tables) {
+        std::string line = what;
+        for (std::size_t i = 0; i < tables.size(); ++i) line += (i == 0 ? " " : ", ") + tables[i];
+        if (!tables.empty()) lines.push_back(line);
+    };
+    named("지난 실행에서 검증을 마친 복사본을 다시 확인해 씀:", end.reused);
+    named("검증을 마친 복사본을 남겨 둠:", end.kept);
     lines.push_back("");
     for (const std::string& line : ledger.SummaryLines(end)) lines.push_back(line);
     for (const std::string& line : end.explanation) lines.push_back("  " + line);

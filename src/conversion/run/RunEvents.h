@@ -61,6 +61,8 @@ struct RunEnd {
     std::vector<std::string> inPlace;          // tables copied in place, not swapped in, with the reason
     std::vector<std::string> leftovers;        // copies a killed run had left in the target, dropped
     std::vector<std::string> notSwapped;       // tables copied and verified beside the target but not put in
+    std::vector<std::string> kept;             // tables whose verified copies stay beside the target, for the next run
+    std::vector<std::string> reused;           // tables whose copies an earlier run had verified, compared and kept
 };
 
 // What a copy run or the repair command tells the one who started it. The window model

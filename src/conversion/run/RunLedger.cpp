@@ -338,8 +338,11 @@ std::vector<std::string> RunLedger::SummaryLines(const RunEnd& end) const {
         rows += done ? outcome.rows : 0;
         copied += done ? 1 : 0;
     }
-    std::string tables =
-        "테이블: 복사 " + std::to_string(copied) + "개, 실패 " + std::to_string(Count(TableState::Failed)) + "개, ";
+    std::string tables = "테이블: 복사 " + std::to_string(copied) + "개";
+    if (!end.reused.empty())
+        tables +=
+            "(그 가운데 " + std::to_string(end.reused.size()) + "개는 지난 실행에서 검증을 마친 복사본을 다시 씀)";
+    tables += ", 실패 " + std::to_string(Count(TableState::Failed)) + "개, ";
     if (const int stopped = Count(TableState::Stopped); stopped > 0)
         tables += "중지 " + std::to_string(stopped) + "개, ";
     tables += "실행 안 함 " + std::to_string(Count(TableState::NotRun)) + "개";

@@ -128,7 +128,7 @@ SwapPlan PlanSwap(ado::Connection& target, const std::vector<RunTable>& tables) 
     return plan;
 }
 
-std::vector<std::string> DropLeftoverShadows(ado::Connection& target) {
+std::vector<std::string> DropLeftoverShadows(ado::Connection& target, const std::set<std::string>& keep) {
     std::vector<std::string> leftovers;
     for (const char* prefix : {kShadowPrefix, kReplacedPrefix}) {
         const std::string length = std::to_string(std::string(prefix).size());
@@ -137,7 +137,7 @@ std::vector<std::string> DropLeftoverShadows(ado::Connection& target) {
                     "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND "
                     "LEFT(TABLE_NAME, " +
                         length + ") = " + SqlTextLiteral(prefix) + " ORDER BY TABLE_NAME"))
-            leftovers.push_back(std::move(table));
+            if (!keep.contains(table)) leftovers.push_back(std::move(table));
     }
     for (const std::string& table : leftovers) target.Execute("DROP TABLE IF EXISTS " + QuoteIdentifier(table));
     return leftovers;

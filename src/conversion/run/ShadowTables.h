@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,9 @@ struct SwapPlan {
 // foreign keys (a rename leaves triggers behind, and a foreign key follows the renamed table).
 SwapPlan PlanSwap(ado::Connection& target, const std::vector<RunTable>& tables);
 
-// Drops every table under a reserved name: those a killed run left behind. Returns their names.
-std::vector<std::string> DropLeftoverShadows(ado::Connection& target);
+// Drops every table under a reserved name but those in `keep`: what a killed run left behind,
+// and copies nothing will resume from. Returns their names.
+std::vector<std::string> DropLeftoverShadows(ado::Connection& target, const std::set<std::string>& keep = {});
 
 // Makes the table's shadow afresh from the table's own definition, its counter where the
 // table's is (the copy then numbers new rows as it would have in the emptied table).

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "conversion/copy/CopyPosition.h"
 #include "conversion/copy/SourceSnapshot.h"
 #include "conversion/run/FailureExplanation.h"
+#include "conversion/run/KeptShadows.h"
 #include "conversion/run/OrderDetailLinks.h"
 #include "conversion/run/RunPreparation.h"
 #include "conversion/run/RunStop.h"
@@ -138,12 +140,14 @@ public:
             try {
                 const TableCheck check = verification_->Collect();
                 events_.TableVerified(table, check);
+                if (targetConn_ && targetConn_->State() == ado::adStateOpen) Keep(*targetConn_, table, check);
             } catch (const std::exception&) {
                 // The run's own failure is the one reported.
             }
         }
         for (CopyLane& lane : lanes_) NoteLoadRefusal(lane);
         DiscardShadows();
+        NameKept();
         TellTargetUnchanged();
         // The work ends here: its times and record do not wait for the last box's answer.
         if (confirmed_) events_.RunFinished(end_);
@@ -210,12 +214,13 @@ private:
         if (verification_) {
             // The run waits on both servers' comparisons now.
             lanes_.front().activity->Await(ServerSide::Both);
-            Tell(TakeFindings(true));
+            Tell(TakeFindings(true), *targetConn_);
             lanes_.front().activity->Idle();
         }
         ThrowIfStopped();
         if (!failures_.empty() || !laneError_.empty()) return ReportFailures();
         if (!SwapIn()) return;
+        ForgetKept();
         if (end_.repairError.empty()) {
             end_.outcome = RunOutcome::Completed;
             lastMessage_ = "복사가 완료되었습니다.";
@@ -566,6 +571,7 @@ private:
         lane.shadowed = swapPlan_.Swaps(table.name);
         lane.writing = lane.shadowed ? ShadowName(table.name) : table.name;
         const std::string& written = lane.writing;
+        if (ReuseKept(lane)) return;
         // The source is opened before the target is emptied, so a table the source
         // cannot give never costs the target its rows. Forward-only, it is read in the
         // order of its key a chunk at a time (a table without a unique key in one read).
@@ -631,13 +637,14 @@ private:
                 findings = TakeFindings(false);
                 verification_->Start(table, written);
             }
-            return Tell(findings);
+            return Tell(findings, *lane.targetConn);
         }
         events_.TableVerifying(table);
         activity.Await(ServerSide::Both);
         const TableCheck check = TableVerifier(lane.sourceConn, lane.targetConn).Verify(table.name, written);
         events_.TableFinished(table, check.targetRows, seconds);
         events_.TableVerified(table, check);
+        Keep(*lane.targetConn, table, check);
         lane.current = RunTable{};
         if (check.match) return;
         const std::lock_guard hold(mutex_);
@@ -684,8 +691,9 @@ private:
         return findings;
     }
 
-    // A table that differs, or whose comparison failed, becomes a failure.
-    void Tell(const std::vector<Finding>& findings) {
+    // A table that differs, or whose comparison failed, becomes a failure; one that matches
+    // has its copy marked as kept, on `target`.
+    void Tell(const std::vector<Finding>& findings, Connection& target) {
         for (const Finding& finding : findings) {
             TableFailure failure{finding.table, finding.error, finding.check, finding.error != nullptr, {}, {}};
             if (finding.error) {
@@ -694,6 +702,7 @@ private:
                 events_.TableFailed(finding.table, failure.report);
             } else {
                 events_.TableVerified(finding.table, finding.check);
+                Keep(target, finding.table, finding.check);
                 if (finding.check.match) continue;
             }
             const std::lock_guard hold(mutex_);
@@ -775,7 +784,13 @@ private:
 
     // Copies a killed run left in the target: dropped under the target lock, and named.
     void DropLeftovers() {
-        end_.leftovers = DropLeftoverShadows(*targetConn_);
+        const CustomerForm& customers = request_.customers;
+        pair_ = CopyPair(customers.DBHost(kSourceCustomer), customers.DBName(kSourceCustomer),
+                         customers.DBName(kTargetCustomer));
+        Leftovers found = SortLeftovers(*targetConn_, pair_, request_.tables);
+        kept_ = std::move(found.kept);
+        for (const auto& [table, kept] : kept_) marked_.insert(table);
+        end_.leftovers = std::move(found.dropped);
         if (end_.leftovers.empty()) return;
         std::string names;
         for (const std::string& table : end_.leftovers) names += " " + table;
@@ -811,8 +826,8 @@ private:
         return false;
     }
 
-    // Shadows not swapped in are dropped on the run's own target connection, under its lock.
-    // What cannot be dropped now the next run drops.
+    // Shadows not swapped in are dropped on the run's own target connection, under its lock,
+    // but those verified, which stay for the next run. What cannot be dropped now the next run drops.
     void DiscardShadows() {
         if (shadows_.empty()) return;
         for (const std::string& table : shadows_)
@@ -822,8 +837,11 @@ private:
                 end_.notSwapped.push_back(table);
         // After a stop (which cut the connections, maybe from a server that no longer answers)
         // they stay for the next run on this target to drop.
+        std::vector<std::string> unverified;
+        for (const std::string& table : shadows_)
+            if (!marked_.contains(table)) unverified.push_back(table);
         if (!stop_.Requested() && targetConn_ && targetConn_->State() == ado::adStateOpen)
-            DropShadows(*targetConn_, shadows_);
+            DropShadows(*targetConn_, unverified);
         shadows_.clear();
     }
 
@@ -839,6 +857,66 @@ private:
         end_.targetNote = note;
         end_.explanation.push_back("대상 DB: " + note);
         if (lastMessage_.find(note) == std::string::npos) lastMessage_ += "\r\n\r\n" + note;
+    }
+
+    // A table's copy that matched its source is marked in the target, to be kept should the
+    // run not put it in.
+    void Keep(Connection& target, const RunTable& table, const TableCheck& check) {
+        if (!check.match || !swapPlan_.Swaps(table.name)) return;
+        if (!MarkVerified(target, pair_, table.name, check)) return;
+        const std::lock_guard hold(mutex_);
+        marked_.insert(table.name);
+    }
+
+    // A copy an earlier run verified is compared with the source again, not copied: still as
+    // it was verified, it goes in with the others. Else (or when the table is to be copied in
+    // place) it is dropped, and the table copied.
+    bool ReuseKept(CopyLane& lane) {
+        const RunTable table = lane.current;
+        const auto kept = kept_.find(table.name);
+        if (kept == kept_.end()) return false;
+        if (lane.shadowed) {
+            events_.TableVerifying(table);
+            lane.activity->Await(ServerSide::Both);
+            if (const auto check = RecheckKept(lane.sourceConn, lane.targetConn, table.name, kept->second)) {
+                {
+                    const std::lock_guard hold(mutex_);
+                    madeShadows_ = true;
+                    shadows_.push_back(table.name);
+                    end_.reused.push_back(table.name);
+                }
+                events_.TableCarried(table, "지난 실행에서 검증을 마친 복사본을 그대로 씀");
+                events_.TableVerified(table, *check);
+                events_.LogLine(table.name + ": 지난 실행에서 검증을 마친 " + std::to_string(check->targetRows) +
+                                "건을 다시 확인해 그대로 씀");
+                lane.current = RunTable{};
+                return true;
+            }
+            events_.LogLine(table.name + ": 지난 실행이 남긴 복사본이 원본과 달라 다시 복사합니다");
+        }
+        {
+            const std::lock_guard hold(mutex_);
+            marked_.erase(table.name);
+        }
+        DropKept(*lane.targetConn, table.name);
+        return false;
+    }
+
+    // Everything was put in: no copy is kept.
+    void ForgetKept() {
+        if (marked_.empty() && kept_.empty()) return;
+        DropMarks(*targetConn_);
+        marked_.clear();
+    }
+
+    // The copies left beside the target for the next run and those reused, in list order.
+    void NameKept() {
+        std::vector<std::string> reused;
+        for (const RunTable& table : request_.tables) {
+            if (!swapped_ && marked_.contains(table.name)) end_.kept.push_back(table.name);
+            if (std::ranges::find(end_.reused, table.name) != end_.reused.end()) reused.push_back(table.name);
+        }
+        end_.reused = std::move(reused);
     }
 
     void CloseAll() {
@@ -870,6 +948,10 @@ private:
     SwapPlan swapPlan_;                   // the tables copied in place instead of swapped in
     std::vector<std::string> shadows_;    // tables whose shadows are made, until swapped in or dropped
     std::vector<std::string> emptied_;    // tables emptied in place
+
+    std::string pair_;                        // the two databases, as the marks of kept copies name them
+    std::map<std::string, KeptShadow> kept_;  // verified copies an earlier run left, for this run to compare
+    std::set<std::string> marked_;            // tables whose copies are marked verified in the target
     bool madeShadows_ = false, swapped_ = false;
     std::unique_ptr<VerificationLane> verification_;  // waits for its comparison before the lanes go
     std::atomic<bool> lockLost_{false};               // the target lock's session ended during the run
