@@ -319,6 +319,7 @@ private:
         try {
             if (auto watcher = OpenConnection(kTargetCustomer))
                 lockWatch_ = std::make_unique<TargetLockWatch>(std::move(watcher), [this] {
+                    if (stop_.Requested()) return;  // a stop cuts the lock's session too
                     lockLost_ = true;
                     stop_.Request();
                 });
@@ -920,6 +921,8 @@ private:
     }
 
     void CloseAll() {
+        // Closing the target's session gives the lock up: the watch must not take that for a loss.
+        lockWatch_.reset();
         DiscardShadows();
         for (CopyLane& lane : lanes_) {
             CloseIfOpen(lane.sourceRs);
