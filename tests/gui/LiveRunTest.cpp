@@ -333,7 +333,7 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
 
     // The retry, with the question about the target's customers held open for a while: the
     // times leave the box out. So does 검증, its last box held open as long.
-    constexpr int kHeld = 3000;
+    constexpr int kHeld = 5000;
     fx.TargetSql("ALTER TABLE qlty DROP CONSTRAINT short_name");
     answerer.OnBox([&](QMessageBox& box) {
         if (box.windowTitle().endsWith(QStringLiteral("건 존재")) ||
@@ -391,6 +391,41 @@ TEST_F(LiveRun, AFailingRunIsExplainedAndCanBeResumed) {
 // flight: the rows say so, the explanation is a stop's, and 실패한 표부터 다시 selects every
 // table not both copied and verified, naming each; other IDs then get a plain warning that
 // only part of the catalogue is selected.
+// The check before the run, from the window: a name too long and a number too large for
+// their target columns are named together, and nothing in the target changes.
+TEST_F(LiveRun, TheCheckBeforeTheRunNamesValuesThatWouldNotFitAndWritesNothing) {
+    fx.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30)); INSERT INTO qlty VALUES (1,'짧다'),"
+        "(2,'대상 열보다 훨씬 긴 이름'); CREATE TABLE pclass (code INT PRIMARY KEY); INSERT INTO pclass VALUES "
+        "(7),(300)");
+    fx.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(5)); INSERT INTO qlty VALUES (9,'원래');"
+        "CREATE TABLE pclass (code TINYINT UNSIGNED PRIMARY KEY); INSERT INTO pclass VALUES (3)");
+    const std::vector<std::string> before = fx.TargetState();
+    window->LoadAndShow();
+    fx.Select({"customer", "qlty", "pclass"});
+    answerer.OnBox([](QMessageBox& box) {
+        if (box.text().startsWith(QStringLiteral("시작 전 점검")))
+            guitest::SaveScreenshot(box, "FrmMain_values_refused");
+    });
+    answerer.Plan({QMessageBox::Yes, QMessageBox::Ok});
+    QTest::mouseClick(&Get<QPushButton>("cmdStart"), Qt::LeftButton);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return ended; }, 120000));
+    ASSERT_EQ(answerer.Boxes().size(), 2u);
+    const QString report = answerer.Boxes()[1].text;
+    for (const char* part :
+         {"시작 전 점검에서 문제를 찾았습니다. 아무 테이블도 비우지 않았습니다.\n",
+          "\nqlty.name: 원본 값이 대상 열보다 깁니다 - 가장 긴 값 14자 (원본 행: code = 2) - 대상 열 "
+          "varchar(5)에는 5자까지 들어갑니다.",
+          "\npclass.code: 원본 값이 대상 열의 범위를 벗어납니다 - 값 300 (원본 행: code = 300)"})
+        EXPECT_TRUE(report.contains(QString::fromUtf8(part))) << part << "\n" << report.toStdString();
+    EXPECT_EQ(fx.TargetState(), before);
+    EXPECT_TRUE(Get<QLabel>("lblFailure").text().contains(QStringLiteral("시작 전 점검에서 문제 2건을 찾아")))
+        << Get<QLabel>("lblFailure").text().toStdString();
+    EXPECT_TRUE(AllInputsEnabled());
+    guitest::SaveScreenshot(*window, "FrmMain_values_refused_window");
+}
+
 TEST_F(LiveRun, EscapeStopsARunAndTheRetryTakesWhatWasNotVerified) {
     fx.SourceSql(
         "CREATE TABLE qlty (code INT PRIMARY KEY); INSERT INTO qlty VALUES (1),(2);"
