@@ -11,7 +11,6 @@
 #include "common/MsgBox.h"
 #include "conversion/run/TableCopyRun.h"
 #include "conversion/verification/TableVerification.h"
-#include "datalayer/BulkLoad.h"
 #include "support/ScriptedMsgBox.h"
 #include "window/FrmMain.h"
 
@@ -31,20 +30,18 @@ public:
     void RowsEstimated(const std::vector<std::int64_t>& rows) override { form_.RowsEstimated(rows); }
     void BytesEstimated(const std::vector<std::int64_t>& bytes) override { form_.BytesEstimated(bytes); }
     void StepStarted(const RunTable& table, RunStep step) override { form_.StepStarted(table, step); }
-    void TableStarted(const RunTable& table, std::int64_t rowTotal) override {
-        loadedBefore_[table.name] = ado::BulkLoadedRows(table.name);
-        form_.TableStarted(table, rowTotal);
-    }
+    void TableStarted(const RunTable& table, std::int64_t rowTotal) override { form_.TableStarted(table, rowTotal); }
     void RowsCopied(const RunTable& table, std::int64_t rows) override { form_.RowsCopied(table, rows); }
     void TableFinished(const RunTable& table, std::int64_t rows, double seconds) override {
         result_.tableSeconds.emplace_back(table.name, seconds);
-        result_.loadedRows.emplace_back(
-            table.name, static_cast<std::int64_t>(ado::BulkLoadedRows(table.name) - loadedBefore_[table.name]));
         form_.TableFinished(table, rows, seconds);
     }
     void TableFailed(const RunTable& table, const std::string& error) override { form_.TableFailed(table, error); }
     void TableVerifying(const RunTable& table) override { form_.TableVerifying(table); }
-    void TableCarried(const RunTable& table, const std::string& path) override { form_.TableCarried(table, path); }
+    void TableCarried(const RunTable& table, const CopyOutcome& outcome) override {
+        result_.loadedRows.emplace_back(table.name, outcome.loadedRows);
+        form_.TableCarried(table, outcome);
+    }
     void TableVerified(const RunTable& table, const TableCheck& check) override {
         result_.verifySeconds += check.seconds;
         form_.TableVerified(table, check);
@@ -58,7 +55,6 @@ public:
 private:
     FrmMain& form_;
     ConversionResult& result_;
-    std::map<std::string, std::size_t> loadedBefore_;
 };
 
 // What the status line would show at a moment: the run's status and the rows on the table bar.

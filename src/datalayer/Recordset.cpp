@@ -201,6 +201,10 @@ void Recordset::UpdateBatch(int /*affect*/) {
     if (impl_->writer) impl_->writer->Flush();
 }
 
+std::size_t Recordset::RowsLoaded() const {
+    return impl_->writer ? impl_->writer->LoadedRows() : 0;
+}
+
 void Recordset::CancelBatch(int /*affect*/) {
     RequireOpen();
     if (impl_->writer) impl_->writer->Drop();

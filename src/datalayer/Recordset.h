@@ -79,6 +79,9 @@ public:
     void CancelBatch(int affect = adAffectAll);
     // Drops the record being added or the changes to the current record.
     void CancelUpdate();
+    // Batch mode: of the rows sent so far, those LOAD DATA stored (the others went as
+    // array INSERTs, or one at a time); read before Close.
+    std::size_t RowsLoaded() const;
 
     Fields& GetFields() { return fields_; }
     const Fields& GetFields() const { return fields_; }

@@ -40,6 +40,8 @@ public:
     virtual void Flush() {}
     virtual void Drop() {}
     virtual std::size_t Queued() const { return 0; }
+    // Of the rows sent so far, those stored by LOAD DATA.
+    virtual std::size_t LoadedRows() const { return 0; }
 };
 
 struct Recordset::Impl {

@@ -119,7 +119,7 @@ public:
     void TableFailed(const RunTable& table, const std::string& error) override;
     void TableVerifying(const RunTable& table) override;
     void TableVerified(const RunTable& table, const TableCheck& check) override;
-    void TableCarried(const RunTable& table, const std::string& path) override;
+    void TableCarried(const RunTable& table, const CopyOutcome& outcome) override;
     int Question(const std::string& prompt, int style, const std::string& title = {}) override;
     void LogLine(const std::string& line) override { WriteLog(line); }
     void ServerSilent(ServerSide side, std::chrono::system_clock::time_point since) override;

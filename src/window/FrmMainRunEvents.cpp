@@ -167,8 +167,8 @@ void FrmMain::TableFinished(const RunTable& table, std::int64_t rows, double sec
     Notify(Change::Status);
 }
 
-void FrmMain::TableCarried(const RunTable& table, const std::string& path) {
-    ledger_.Carried(table, path);
+void FrmMain::TableCarried(const RunTable& table, const CopyOutcome& outcome) {
+    ledger_.Carried(table, outcome.Path());
 }
 
 void FrmMain::TableFailed(const RunTable& table, const std::string& /*error*/) {

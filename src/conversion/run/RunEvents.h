@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/CustomerForm.h"
+#include "conversion/copy/TableCopier.h"
 
 class RunStop;
 struct TableCheck;
@@ -91,8 +92,8 @@ public:
     // A table is being compared with its source, and what the comparison found.
     virtual void TableVerifying(const RunTable& /*table*/) {}
     virtual void TableVerified(const RunTable& /*table*/, const TableCheck& /*check*/) {}
-    // Which way the table's rows reached the target ("LOAD DATA", "배열 INSERT", or both with counts).
-    virtual void TableCarried(const RunTable& /*table*/, const std::string& /*path*/) {}
+    // Which way the table's rows reached the target, once they are all sent.
+    virtual void TableCarried(const RunTable& /*table*/, const CopyOutcome& /*outcome*/) {}
     // A message box: a question, a report or the completion message. Returns the answer.
     virtual int Question(const std::string& prompt, int style, const std::string& title = {}) = 0;
     virtual void LogLine(const std::string& line) = 0;

@@ -42,8 +42,8 @@ public:
     void TableVerified(const RunTable& table, const TableCheck& check) override {
         Pass([&] { listener_.TableVerified(table, check); });
     }
-    void TableCarried(const RunTable& table, const std::string& path) override {
-        Pass([&] { listener_.TableCarried(table, path); });
+    void TableCarried(const RunTable& table, const CopyOutcome& outcome) override {
+        Pass([&] { listener_.TableCarried(table, outcome); });
     }
     // Asked only by the thread that runs the operation, with no table in flight: a box that
     // waits for its answer holds no one else up.

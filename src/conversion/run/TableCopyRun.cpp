@@ -24,6 +24,7 @@
 #include "conversion/copy/ColumnMapping.h"
 #include "conversion/copy/CopyPosition.h"
 #include "conversion/copy/SourceSnapshot.h"
+#include "conversion/copy/TableCopier.h"
 #include "conversion/run/FailureExplanation.h"
 #include "conversion/run/KeptShadows.h"
 #include "conversion/run/OrderDetailLinks.h"
@@ -36,7 +37,6 @@
 #include "conversion/run/ZeroDateRepair.h"
 #include "conversion/verification/TableVerification.h"
 #include "conversion/verification/VerificationLane.h"
-#include "datalayer/BulkLoad.h"
 #include "datalayer/Connection.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/odbc/SqlText.h"
@@ -61,9 +61,6 @@ std::int32_t Count(Recordset& recordset) {
 }
 
 using Clock = std::chrono::steady_clock;
-
-// Rows are told to the listener this many at a time (and at the end of a table).
-constexpr std::int64_t kRowsPerReport = 256;
 
 // A pair of copy connections and the table it is copying. Owned by the run; while the
 // lanes work, each is used by its own thread alone (its activity is read by the watch).
@@ -586,39 +583,16 @@ private:
         lane.targetRs->Open(written, lane.targetConn, ado::adOpenForwardOnly, ado::adLockBatchOptimistic,
                             ado::adCmdTable);
 
-        const std::size_t loadedBefore = ado::BulkLoadedRows(written);
-        std::int64_t copied = 0, unreported = 0;
         events_.TableStarted(table, sourceRows_.at(table.name));
-
         const ColumnMapping mapping(*lane.sourceRs, *lane.targetRs, table.name, computed);
-        Recordset& source = *lane.sourceRs;
-        Recordset& target = *lane.targetRs;
-        try {
-            while (!source.Eof()) {
-                ThrowIfStopped();
-                target.AddNew();
-                mapping.CopyRow(source, target);
-                activity.Await(ServerSide::Target);
-                target.Update();
-                activity.Await(ServerSide::Source);
-                source.MoveNext();
-                ++copied;
-                if (++unreported == kRowsPerReport) {
-                    events_.RowsCopied(table, unreported);
-                    unreported = 0;
-                }
-            }
-            activity.Await(ServerSide::Target);
-            target.UpdateBatch();
-        } catch (...) {
-            if (unreported > 0) events_.RowsCopied(table, unreported);
-            if (!stop_.Requested()) SendQueuedRows(target);
-            throw;
-        }
-        if (unreported > 0) events_.RowsCopied(table, unreported);
-        source.Close();
-        target.Close();
-        NoteCarried(lane, table, copied, static_cast<std::int64_t>(ado::BulkLoadedRows(written) - loadedBefore));
+        const CopyOutcome outcome =
+            CopyRows(*lane.sourceRs, *lane.targetRs, mapping,
+                     {[this] { ThrowIfStopped(); }, [this] { return stop_.Requested(); },
+                      [&activity](bool target) { activity.Await(target ? ServerSide::Target : ServerSide::Source); },
+                      [&](std::int64_t rows) { events_.RowsCopied(table, rows); }});
+        lane.sourceRs->Close();
+        lane.targetRs->Close();
+        NoteCarried(lane, table, outcome);
 
         if (table.name == kOrderDetailTable) {
             events_.StepStarted(table, RunStep::Remapping);
@@ -717,14 +691,9 @@ private:
     }
 
     // Which way the table's rows went, and why loads ended when they did.
-    void NoteCarried(CopyLane& lane, const RunTable& table, std::int64_t copied, std::int64_t loaded) {
+    void NoteCarried(CopyLane& lane, const RunTable& table, const CopyOutcome& outcome) {
         NoteLoadRefusal(lane);
-        if (copied == 0) return;
-        const std::string arrays = "배열 INSERT";
-        if (loaded == 0) return events_.TableCarried(table, arrays);
-        if (loaded == copied) return events_.TableCarried(table, "LOAD DATA");
-        events_.TableCarried(table, "LOAD DATA " + std::to_string(loaded) + "건, " + arrays + " " +
-                                        std::to_string(copied - loaded) + "건");
+        if (outcome.rows > 0) events_.TableCarried(table, outcome);
     }
 
     // The first time a target connection gives up LOAD DATA: said once in the log and
@@ -739,16 +708,6 @@ private:
             end_.loadRefusal = refusal;
         }
         events_.LogLine("LOAD DATA를 이 실행에서 더 쓰지 않습니다(나머지는 배열 INSERT): " + refusal);
-    }
-
-    // After a failure elsewhere (a source row that cannot be read, ...), the rows whose
-    // Update came before it still go into the target, as they would had each been written
-    // at once; the row being built is dropped. Should one of them be refused, that refusal
-    // came first and is the error to report.
-    static void SendQueuedRows(Recordset& target) {
-        if (target.State() != ado::adStateOpen) return;
-        target.CancelUpdate();
-        target.UpdateBatch();
     }
 
     // A target order-detail table without one of the link columns has no links to remap.
@@ -886,7 +845,7 @@ private:
                     shadows_.push_back(table.name);
                     end_.reused.push_back(table.name);
                 }
-                events_.TableCarried(table, "지난 실행에서 검증을 마친 복사본을 그대로 씀");
+                events_.TableCarried(table, CopyOutcome{.reused = true});
                 events_.TableVerified(table, *check);
                 events_.LogLine(table.name + ": 지난 실행에서 검증을 마친 " + std::to_string(check->targetRows) +
                                 "건을 다시 확인해 그대로 씀");

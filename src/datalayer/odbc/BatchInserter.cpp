@@ -10,7 +10,6 @@
 
 #include "common/VbError.h"
 #include "datalayer/AdoErrors.h"
-#include "datalayer/BulkLoad.h"
 #include "datalayer/odbc/Diagnostics.h"
 #include "datalayer/odbc/Query.h"
 #include "datalayer/odbc/SqlText.h"
@@ -344,7 +343,7 @@ void BatchInserter::Write(Batch& batch) {
     if (Loads()) {
         if (!loader_) loader_.emplace(dbc_, loads_, table_, columns_, facts_->dataTypes);
         if (loader_->Load(batch.rows, batch.assigned, batch.used, batch.kinds)) {
-            CountBulkLoadedRows(table_, batch.rows.size());
+            loadedRows_ += batch.rows.size();
             return;
         }
         // Nothing of the load stayed. Its keys were numbered before it went, so the same

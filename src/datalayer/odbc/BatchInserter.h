@@ -28,6 +28,7 @@
 // Add, Flush or Drop.
 #include <sql.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -84,6 +85,8 @@ public:
     void Drop();
     // Rows not yet known to be in the table: queued or on their way.
     std::size_t Pending() const { return queue_.rows.size() + sendingRows_; }
+    // Rows stored by LOAD DATA so far (the others went as arrays or one at a time).
+    std::size_t LoadedRows() const { return loadedRows_.load(); }
     // The server's packet limit, read with the table's facts.
     std::int64_t PacketBytes() { return TableFacts().packetBytes; }
 
@@ -168,8 +171,9 @@ private:
     std::optional<std::size_t> autoIncrementColumn_;
 
     Batch queue_;
-    std::future<void> sending_;    // the batch on its way
-    std::size_t sendingRows_ = 0;  // and its rows
+    std::future<void> sending_;                // the batch on its way
+    std::size_t sendingRows_ = 0;              // and its rows
+    std::atomic<std::size_t> loadedRows_ = 0;  // counted by the sending thread
 
     // Prepared statements by the columns they name and the kinds bound to them; used by
     // the sending thread only.

@@ -33,6 +33,7 @@ public:
     void Flush() override;
     void Drop() override;
     std::size_t Queued() const override { return batch_ ? batch_->Pending() : 0; }
+    std::size_t LoadedRows() const override { return batch_ ? batch_->LoadedRows() : 0; }
     // Raises "Insufficient key column information..." for a table without a primary key
     // (or a row whose key is unknown), and -2147217864 when the row no longer exists.
     void Update(const Row& original, const Row& values, const std::vector<char>& assigned) override;
