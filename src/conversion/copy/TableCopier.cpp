@@ -20,7 +20,7 @@ void SendQueuedRows(ado::Recordset& target) {
 std::string CopyOutcome::Path() const {
     if (reused) return "지난 실행에서 검증을 마친 복사본을 그대로 씀";
     if (rows == 0) return {};
-    const std::string arrays = "배열 INSERT";
+    std::string arrays = "배열 INSERT";
     if (loadedRows == 0) return arrays;
     if (loadedRows == rows) return "LOAD DATA";
     return "LOAD DATA " + std::to_string(loadedRows) + "건, " + arrays + " " + std::to_string(rows - loadedRows) + "건";
