@@ -444,6 +444,40 @@ TEST(TableCopyRun, TablesWithTriggersOrForeignKeysAreCopiedInPlaceAndKeepThem) {
               "0");
 }
 
+// A big table's plain keys are built once its rows are in; a key the shadow could not declare
+// again as it stands (here one with a comment) stays on during the copy. Both tables end
+// declared exactly as before.
+TEST(TableCopyRun, ABigTablesKeysAreBuiltAfterItsRowsAndEndAsDeclared) {
+    ConversionFixture f;
+    f.form.SetTablesInFlight(1);
+    f.CreateZeroDateTables();
+    f.SourceSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30), grade INT);"
+        "INSERT INTO qlty SELECT seq, CONCAT('품질', seq MOD 977), seq MOD 13 FROM seq_1_to_200000;"
+        "CREATE TABLE pclass LIKE qlty; INSERT INTO pclass SELECT * FROM qlty");
+    f.TargetSql(
+        "CREATE TABLE qlty (code INT PRIMARY KEY, name VARCHAR(30), grade INT, UNIQUE KEY by_code (code, grade), "
+        "  KEY by_name (name(8), grade DESC), KEY by_grade (grade)) ENGINE=InnoDB;"
+        "CREATE TABLE pclass (code INT PRIMARY KEY, name VARCHAR(30), grade INT, "
+        "  KEY by_name (name) COMMENT '찾기', KEY by_grade (grade)) ENGINE=InnoDB;"
+        "CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
+    const auto definition = [&](const std::string& table) {
+        return AdminQuery("SHOW CREATE TABLE " + table, f.targetDb).at(0).at(1).value_or("");
+    };
+    const std::vector<std::string> declared = {definition("qlty"), definition("pclass")};
+    f.Select({"qlty", "pclass"});
+    std::set<std::string> steps;
+    f.form.SetChangeListener([&](FrmMain::Change) { steps.insert(f.form.Ledger().Status().step); });
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_TRUE(steps.contains("qlty 새 테이블의 색인 만드는 중"));
+    EXPECT_FALSE(steps.contains("pclass 새 테이블의 색인 만드는 중"));
+    EXPECT_EQ(definition("qlty"), declared[0]);
+    EXPECT_EQ(definition("pclass"), declared[1]);
+    EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM qlty FORCE INDEX (by_name) WHERE name = '품질5'"), "205");
+    EXPECT_EQ(f.SummaryLines().back(), "검증: 일치 2개, 불일치 0개");
+}
+
 // A session of the newer edition keeps a target table open: the swap waits a few seconds,
 // then gives up with the target as it was and says why; once it is closed, the run goes in.
 TEST(TableCopyRun, SwapGivesUpWhileAnotherSessionHoldsATargetTable) {

@@ -30,7 +30,7 @@ enum class RunOutcome {
 };
 
 // A step of the run besides copying rows, named on the status line while it lasts.
-enum class RunStep { Checking, Emptying, Counting, Remapping, MakingShadow, Swapping };
+enum class RunStep { Checking, Emptying, Counting, Remapping, MakingShadow, Swapping, BuildingKeys };
 
 // The server a run waits on: the source's, the target's, both (a comparison), or none.
 enum class ServerSide { None, Source, Target, Both };

@@ -171,7 +171,8 @@ void RunLedger::Step(const RunTable& table, RunStep step) {
                                              "원본 행 수 세는 중",
                                              "상위 연결 다시 잇는 중",
                                              "새 테이블 만드는 중",
-                                             "새 테이블로 바꿔 넣는 중"};
+                                             "새 테이블로 바꿔 넣는 중",
+                                             "새 테이블의 색인 만드는 중"};
     const std::string what = kSteps[static_cast<int>(step)];
     status_.step = table.name.empty() ? what : table.name + " " + what;
     // A lane that empties a table has taken it; its rows come next.

@@ -27,6 +27,7 @@
 #include "conversion/copy/TableCopier.h"
 #include "conversion/run/FailureExplanation.h"
 #include "conversion/run/KeptShadows.h"
+#include "conversion/run/LateKeys.h"
 #include "conversion/run/OrderDetailLinks.h"
 #include "conversion/run/RunPreparation.h"
 #include "conversion/run/RunStop.h"
@@ -55,6 +56,11 @@ struct PreCheck {
 };
 constexpr PreCheck kPreChecks[] = {{"고객", "customer", 0}, {"상품", "product_m", 1}};
 
+// From this many source rows on, a shadow's plain keys are built after its rows are in: one
+// sorted build costs less than keeping them up row by row, and an ALTER more than a small
+// table's upkeep.
+constexpr std::int64_t kLateKeysFromRows = 200000;
+
 std::int32_t Count(Recordset& recordset) {
     const std::int32_t count = recordset.GetFields().Item(0).GetValue().ToLong();
     return count;
@@ -72,6 +78,7 @@ struct CopyLane {
     bool targetTouched = false;  // that table has been emptied in the target
     bool shadowed = false;       // that table is copied into its shadow, beside the target's
     std::string writing;         // where its rows go: its shadow, or the target table itself
+    LateKeys lateKeys;           // the shadow's keys built once its rows are in
     std::unique_ptr<LaneActivity> activity = std::make_unique<LaneActivity>();
 };
 
@@ -566,6 +573,7 @@ private:
         LaneActivity& activity = *lane.activity;
         const Clock::time_point started = Clock::now();
         lane.targetTouched = false;
+        lane.lateKeys = {};
         lane.shadowed = swapPlan_.Swaps(table.name);
         lane.writing = lane.shadowed ? ShadowName(table.name) : table.name;
         const std::string& written = lane.writing;
@@ -597,6 +605,11 @@ private:
         if (table.name == kOrderDetailTable) {
             events_.StepStarted(table, RunStep::Remapping);
             RemapSkippingMissingColumns(lane.targetConn, written);
+        }
+        if (!lane.lateKeys.Empty()) {
+            events_.StepStarted(table, RunStep::BuildingKeys);
+            activity.Await(ServerSide::Target);
+            BuildKeys(*lane.targetConn, written, lane.lateKeys);
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
         if (!request_.verify || verification_) {
@@ -731,6 +744,9 @@ private:
                 if (std::ranges::find(shadows_, table.name) == shadows_.end()) shadows_.push_back(table.name);
             }
             MakeShadow(*lane.targetConn, table.name);
+            if (sourceRows_.at(table.name) < kLateKeysFromRows) return;
+            lane.lateKeys = PlainSecondaryKeys(*lane.targetConn, table.name);
+            TakeOffKeys(*lane.targetConn, lane.writing, lane.lateKeys);
             return;
         }
         events_.StepStarted(table, RunStep::Emptying);
