@@ -32,7 +32,7 @@ PeerResult ParallelDumpAndLoad(const Customers& customers, const std::vector<std
     MakeScratch(kScratchParallel, testdata::Edition::Tarn, names);
     const testsupport::TempDir files;
     const std::string threads = " --threads=" + std::to_string(std::max(1u, std::thread::hardware_concurrency()));
-    const std::string login = AdminLogin() + threads + " --verbose=1";
+    const std::string login = AdminLogin(true) + threads + " --verbose=1";
     std::string dump = "mydumper" + login + " --no-schemas --outputdir=" + ShellWord(files / "dump") +
                        " --database=" + ShellWord(customers.SourceDb());
     if (!tables.empty()) {

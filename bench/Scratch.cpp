@@ -41,12 +41,13 @@ std::shared_ptr<ado::Connection> OpenAsAdministrator(const testsupport::Isolated
     return connection;
 }
 
-std::string AdminLogin() {
+std::string AdminLogin(bool parallelTools) {
+    const std::string authority = ShellWord(testsupport::kAuthorityFile);
     return std::string(" --host=") + testsupport::kCentralHost +
            " --user=root --password=" + ShellWord(testsupport::kRootPassword) +
-           (*testsupport::kAuthorityFile
-                ? " --ssl-verify-server-cert --ssl-ca=" + ShellWord(testsupport::kAuthorityFile)
-                : std::string());
+           (!*testsupport::kAuthorityFile ? std::string()
+            : parallelTools               ? " --ssl --ca=" + authority
+                                          : " --ssl-verify-server-cert --ssl-ca=" + authority);
 }
 
 }  // namespace bench

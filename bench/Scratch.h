@@ -35,7 +35,9 @@ std::shared_ptr<ado::Connection> OpenAsAdministrator(const testsupport::Isolated
                                                      const std::string& dsn, const std::string& database);
 
 // " --host=... --user=root --password=..." for the central server (where every
-// customer's database lives in the benchmark), as command-line options.
-std::string AdminLogin();
+// customer's database lives in the benchmark), as command-line options, with its TLS in
+// the words of the server's own clients or, `parallelTools`, of mydumper and myloader
+// (which know only --ssl and --ca).
+std::string AdminLogin(bool parallelTools = false);
 
 }  // namespace bench
