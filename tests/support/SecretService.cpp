@@ -61,11 +61,20 @@ SecretService::SecretService() {
     bus_ = platform::ChildProcess::Start(
         {"sh", "-c", "exec dbus-daemon --config-file=\"$0\" --nofork 2>/dev/null", dir_ / "bus.conf"}, own);
     if (!bus_) throw std::runtime_error("dbus-daemon cannot be started");
+    // The keyring looks for its bus once, as it starts: on a busy machine the bus may not be
+    // listening yet, and the keyring would then run on no bus at all.
+    const std::string busUp = "dbus-send --bus=" + address_ +
+                              " --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus"
+                              " org.freedesktop.DBus.GetId >/dev/null 2>&1";
+    WaitOrGiveUp(busUp, own, "the test's session bus did not come up");
     keyring_ = platform::ChildProcess::Start(
         {"sh", "-c", "exec gnome-keyring-daemon --foreground --unlock --components=secrets <\"$0\" 2>/dev/null",
          dir_ / "unlock"},
         own);
-    if (!keyring_) throw std::runtime_error("gnome-keyring-daemon cannot be started");
+    if (!keyring_) {
+        Stop();
+        throw std::runtime_error("gnome-keyring-daemon cannot be started");
+    }
     // Ready once the keyring's default collection is there and unlocked, not merely once the
     // daemon answers on its bus: a write into a locked collection waits for a prompt that no
     // one answers.
@@ -73,15 +82,27 @@ SecretService::SecretService() {
                              " --print-reply --dest=org.freedesktop.secrets /org/freedesktop/secrets/aliases/default"
                              " org.freedesktop.DBus.Properties.Get string:org.freedesktop.Secret.Collection"
                              " string:Locked 2>/dev/null | grep -q 'boolean false'";
-    if (RunToEnd({"timeout", "15", "sh", "-c", "until " + ping + "; do sleep 0.05; done"}, own) != 0)
-        throw std::runtime_error("the keyring daemon did not come up on its bus");
+    WaitOrGiveUp(ping, own, "the keyring daemon did not come up on its bus");
     oldAddress_ = SwapAddress(address_);
 }
 
 SecretService::~SecretService() {
     SwapAddress(oldAddress_);
+    Stop();
+}
+
+void SecretService::Stop() noexcept {
     if (keyring_) keyring_->Kill();
     if (bus_) bus_->Kill();
+}
+
+// A failure ends both daemons before it is raised: the destructor does not run for an object
+// whose constructor threw, and each daemon's own destructor would wait for it for good.
+void SecretService::WaitOrGiveUp(const std::string& condition, const platform::SpawnOptions& options,
+                                 const char* failure) {
+    if (RunToEnd({"timeout", "30", "sh", "-c", "until " + condition + "; do sleep 0.05; done"}, options) == 0) return;
+    Stop();
+    throw std::runtime_error(failure);
 }
 
 std::optional<std::string> SecretService::Lookup(const std::string& service, const std::string& key) const {

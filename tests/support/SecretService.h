@@ -22,6 +22,10 @@ public:
     std::optional<std::string> Lookup(const std::string& service, const std::string& key) const;
 
 private:
+    void Stop() noexcept;
+    // Runs the shell condition until it holds, for 30 s at most; else stops and raises `failure`.
+    void WaitOrGiveUp(const std::string& condition, const platform::SpawnOptions& options, const char* failure);
+
     TempDir dir_;
     std::string address_;
     std::optional<std::string> oldAddress_;
