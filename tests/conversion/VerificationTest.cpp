@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <regex>
 
 #include "ConversionFixture.h"
 
@@ -63,8 +65,27 @@ TEST_F(Verification, CopyIsVerifiedAndLaterChangesInTheTargetAreNamedByKey) {
     EXPECT_TRUE(Has(record, "  sale: 검증됨 3,000건")) << record;
     EXPECT_TRUE(Has(record, "원본 3,000행 검사값 ")) << record;
 
+    // The status line as 검증 goes, and the 현재 bar beside it: the rows compared out of all.
+    std::vector<std::string> lines;
+    bool barAgrees = true;
+    f.form.SetChangeListener([&](FrmMain::Change) {
+        const RunStatus& status = f.form.Ledger().Status();
+        lines.push_back(status.Line(0, std::chrono::steady_clock::now()));
+        if (status.comparing.empty() || status.ended) return;
+        const auto all = static_cast<float>(std::max<std::int64_t>(1, status.rowsCompared + status.rowsToCompare));
+        barAgrees = barAgrees && f.form.Progress(0).Max == all &&
+                    f.form.Progress(0).Value == static_cast<float>(status.rowsCompared);
+    });
     Verify();
+    f.form.SetChangeListener({});
     EXPECT_EQ(f.boxes.Prompts(), std::vector<std::string>{"검증이 끝났습니다. 선택한 테이블이 모두 원본과 같습니다."});
+    EXPECT_TRUE(barAgrees);
+    const std::regex comparing(
+        "(sale|ordbook_d) 검증 중 · 비교한 행 [0-9,]+ / 약 [0-9,]+건 \\(테이블 [01] / 2개\\) · 경과 .*");
+    EXPECT_TRUE(std::ranges::any_of(lines, [&](const std::string& l) { return std::regex_match(l, comparing); }))
+        << testing::PrintToString(lines);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind("끝남: 테이블 2개, 행 3,005건 비교 · 경과 ", 0), 0u) << lines.back();
     EXPECT_EQ(States(), (std::vector<std::string>{"ordbook_d 검증됨", "sale 검증됨"}));
 
     // One cell, a Null become an empty text, one row, one parent link: line 15 now hangs
