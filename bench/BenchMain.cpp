@@ -34,12 +34,13 @@ struct Options {
     int rounds = 3;         // ours and the peers measured alternately this often
     double farMs = 5;       // each direction's delay far from the servers
     bool far = true;
+    bool farOnly = false;  // the customer generated, then only the far rounds
 };
 
 void Usage() {
     std::fputs(
         "usage: nutv-bench [--scale F] [--row-subset N] [--flat-rows N] [--only full|flat|estimate] [--flat-table T]\n"
-        "                  [--server-pid PID] [--detail] [--rounds R] [--far-ms D] [--near-only]\n"
+        "                  [--server-pid PID] [--detail] [--rounds R] [--far-ms D] [--near-only | --far-only]\n"
         "  full: a customer generated at size factor F (1000: about 1.8M rows) converted whole,\n"
         "        and the peers on the same rows, R rounds near the servers and R far from them\n"
         "        (every connection held D ms each way); flat: one table of N rows, memory along the way;\n"
@@ -199,6 +200,8 @@ int main(int argc, char** argv) {
             options.farMs = std::atof(argv[++i]);
         else if (arg == "--near-only")
             options.far = false;
+        else if (arg == "--far-only")
+            options.farOnly = true;
         else if (arg == "--only" && hasValue) {
             const std::string only = argv[++i];
             options.full = only == "full";
@@ -231,11 +234,12 @@ int main(int argc, char** argv) {
     std::int64_t fullRows = 0;  // the full customer's rows, once generated
     int status = 0;
     try {
+        const bench::Customers customers;
+        testdata::PopulateResult generated;
+        std::pair<std::string, std::int64_t> biggest{"", 0};
         if (options.full) {
-            const bench::Customers customers;
             std::printf("\n== full conversion: all %zu tables, size factor %g\n", AllTables().size(), options.scale);
-            const auto generated = bench::MakeCustomers(customers, options.scale, {});
-            std::pair<std::string, std::int64_t> biggest{"", 0};
+            generated = bench::MakeCustomers(customers, options.scale, {});
             std::int64_t lines = 0;
             for (const auto& [table, rows] : generated.rowsPerTable) {
                 if (rows > biggest.second) biggest = {table, rows};
@@ -245,7 +249,9 @@ int main(int argc, char** argv) {
                         static_cast<long long>(generated.rows), generated.seconds, biggest.first.c_str(),
                         static_cast<long long>(biggest.second), static_cast<long long>(lines));
             std::fflush(stdout);
-
+            fullRows = generated.rows;
+        }
+        if (options.full && !options.farOnly) {
             const bench::ConversionResult run = bench::RunConversion(customers, {});
             if (!run.completed) {
                 std::printf("conversion failed: %s\n", run.lastMessage.c_str());
@@ -340,34 +346,33 @@ int main(int argc, char** argv) {
             fullRows = generated.rows;
         }
         if (options.flat) {
-            bench::Customers customers;
-            customers.sourceId = "benchflatsrc";
-            customers.targetId = "benchflatdst";
+            bench::Customers flatCustomers;
+            flatCustomers.sourceId = "benchflatsrc";
+            flatCustomers.targetId = "benchflatdst";
             const std::string table = options.flatTable;
             const double perFactor = static_cast<double>(testdata::RowCount(table, 1.0));
             const double factor = std::ceil(static_cast<double>(options.flatRows) / perFactor);
             std::printf("\n== one table: %s at size factor %g\n", table.c_str(), factor);
-            const auto generated = bench::MakeCustomers(customers, factor, {table});
-            std::printf("generated %lld rows in %.0f s\n", static_cast<long long>(generated.rows), generated.seconds);
+            const auto oneTable = bench::MakeCustomers(flatCustomers, factor, {table});
+            std::printf("generated %lld rows in %.0f s\n", static_cast<long long>(oneTable.rows), oneTable.seconds);
             std::fflush(stdout);
-            const bench::ConversionResult run = bench::RunConversion(customers, {table});
+            const bench::ConversionResult run = bench::RunConversion(flatCustomers, {table});
             if (!run.completed) {
                 std::printf("conversion failed: %s\n", run.lastMessage.c_str());
                 return 1;
             }
-            PrintTimes(("copy of " + table).c_str(), generated.rows, run.time);
+            PrintTimes(("copy of " + table).c_str(), oneTable.rows, run.time);
             std::printf("%-33s peak resident memory %.1f MB%s\n", "", Mb(run.peakKiB),
                         run.peakOfRunOnly ? "" : " (of the whole process)");
             std::printf("resident memory at 0%%, 10%%, ... 100%% of the rows (MB):");
             for (std::int64_t kib : run.residentByTenth) std::printf(" %.1f", Mb(kib));
             std::printf("\n");
             peakKiB = std::max(peakKiB, run.peakKiB);
-            if (!SameRowCounts(customers, {table})) status = 1;
+            if (!SameRowCounts(flatCustomers, {table})) status = 1;
         }
         // Far from the servers after the one-table copy, whose memory the relay's buffers
         // would otherwise swell.
         if (options.full) {
-            const bench::Customers customers;
             if (options.far) {
                 std::printf(
                     "\n== far from the servers: every connection through a relay holding each byte %g ms "

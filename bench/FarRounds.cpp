@@ -1,5 +1,6 @@
 // Far from the servers: every connection of ours and of the peer through a relay that
 // holds each byte a while in each direction, as between an office and a data centre.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -7,10 +8,10 @@
 #include "bench/ConversionRun.h"
 #include "bench/Machine.h"
 #include "bench/Peers.h"
-#include "bench/Relay.h"
 #include "bench/RemapTiming.h"
 #include "bench/Rounds.h"
 #include "bench/Scratch.h"
+#include "support/Relay.h"
 #include "support/TestServer.h"
 #include "testdata/Database.h"
 
@@ -19,19 +20,20 @@ namespace bench {
 FarFigures FarRounds(int rounds, double delaySeconds, const testsupport::IsolatedEnvironment& env,
                      const Customers& customers, std::int64_t sourceRows) {
     FarFigures figures;
-    std::unique_ptr<Relay> relay;
+    std::unique_ptr<testsupport::Relay> relay;
     try {
         // The central server and both customers' servers: each address the program reaches.
-        relay = std::make_unique<Relay>(std::vector<std::string>{testsupport::kCentralHost, testsupport::kCustomerHostA,
-                                                                 testsupport::kCustomerHostB},
-                                        3306, delaySeconds);
+        relay = std::make_unique<testsupport::Relay>(
+            std::vector<std::string>{testsupport::kCentralHost, testsupport::kCustomerHostA,
+                                     testsupport::kCustomerHostB},
+            3306, delaySeconds);
     } catch (const std::exception& e) {
         figures.skipped = e.what();
         return figures;
     }
     {
         // What one statement costs through the relay: at least twice the delay.
-        const FarSide far(*relay);
+        const testsupport::FarSide far(*relay);
         testsupport::AdminSession session;
         const Stopwatch watch;
         for (int i = 0; i < 10; ++i) session.Sql("DO 1");
@@ -45,7 +47,7 @@ FarFigures FarRounds(int rounds, double delaySeconds, const testsupport::Isolate
         RemapResult remap;
         PeerResult dump;
         {
-            const FarSide far(*relay);
+            const testsupport::FarSide far(*relay);
             run = RunConversion(customers, {});
             if (!run.completed) throw std::runtime_error("conversion far from the servers failed: " + run.lastMessage);
             remap = TimeRemap(env, customers);
@@ -68,6 +70,12 @@ FarFigures FarRounds(int rounds, double delaySeconds, const testsupport::Isolate
             round, run.time.wall, run.time.client, run.time.server, remap100k, dump.time.wall, dump.time.client,
             dump.time.server, ours / dump.RowsPerSecond(), relayedMb,
             sameRows ? "rows and links as in the source" : "ROWS OR LINKS DIFFER from the source");
+        auto slowest = run.tableSeconds;
+        std::sort(slowest.begin(), slowest.end(), [](auto& a, auto& b) { return a.second > b.second; });
+        std::printf("  ours at peak %.1f MB resident; slowest tables:", static_cast<double>(run.peakKiB) / 1024);
+        for (std::size_t i = 0; i < slowest.size() && i < 4; ++i)
+            std::printf(" %s %.1f s", slowest[i].first.c_str(), slowest[i].second);
+        std::printf("\n");
         if (!dump.note.empty()) std::printf("  note: %s\n", dump.note.c_str());
         std::fflush(stdout);
     }

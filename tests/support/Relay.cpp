@@ -1,4 +1,4 @@
-#include "bench/Relay.h"
+#include "support/Relay.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -10,15 +10,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <stdexcept>
 
-#include "bench/Machine.h"
-
-namespace bench {
+namespace testsupport {
 
 namespace {
 
@@ -26,6 +25,11 @@ namespace {
 // delay, so the bound never limits bandwidth, yet memory stays bounded.
 constexpr std::size_t kHeldBytes = 64u << 20;
 constexpr std::size_t kChunk = 64u << 10;
+
+// Seconds on the steady clock.
+double Now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 std::runtime_error SystemError(const std::string& what) {
     return std::runtime_error(what + ": " + std::strerror(errno));
@@ -216,4 +220,4 @@ FarSide::~FarSide() {
     ::close(home_);
 }
 
-}  // namespace bench
+}  // namespace testsupport

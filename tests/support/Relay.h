@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace bench {
+namespace testsupport {
 
 class Relay {
 public:
@@ -56,4 +56,4 @@ private:
     int home_ = -1;
 };
 
-}  // namespace bench
+}  // namespace testsupport
