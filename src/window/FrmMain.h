@@ -13,6 +13,7 @@
 #include "conversion/run/RunEvents.h"
 #include "conversion/run/RunLedger.h"
 #include "conversion/run/RunStop.h"
+#include "conversion/run/TablesInFlight.h"
 #include "window/ListBox.h"
 
 namespace ado {
@@ -204,7 +205,7 @@ private:
     RunStop stop_;
     RunLedger ledger_;
     bool copyRunActive_ = false;  // between a copy run's start and its end
-    int tablesInFlight_ = DefaultTablesInFlight();
+    int tablesInFlight_ = kTablesInFlightByDistance;
     std::chrono::milliseconds silentAfter_ = kSilentAfter;
     std::vector<RunTable> runTables_;
     std::string signedInUser_;

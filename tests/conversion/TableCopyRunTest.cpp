@@ -7,6 +7,8 @@
 #include "ConversionFixture.h"
 #include "conversion/checks/TargetRoom.h"
 #include "conversion/run/ShadowTables.h"
+#include "conversion/run/TablesInFlight.h"
+#include "support/Relay.h"
 
 using namespace testsupport;
 
@@ -542,4 +544,44 @@ TEST(TableCopyRun, SwapGivesUpWhileAnotherSessionHoldsATargetTable) {
     f.Start();
     EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
     EXPECT_EQ(f.TargetScalar("SELECT COUNT(*) FROM office"), "40002");
+}
+
+// Far from the servers a table mostly waits for answers: the run copies four tables side by
+// side however few cores it has; near them, one per core.
+TEST(TableCopyRun, FarFromTheServersFourTablesAreCopiedAtOnce) {
+    ConversionFixture f;
+    f.form.SetTablesInFlight(kTablesInFlightByDistance);
+    f.CreateZeroDateTables();
+    const std::vector<std::string> tables = {"qlty", "pclass", "office", "storehouse", "accounts", "holiday1_d"};
+    for (const std::string& table : tables) {
+        const std::string create = "CREATE TABLE " + table + " (code INT PRIMARY KEY, name VARCHAR(20));";
+        f.SourceSql(create + "INSERT INTO " + table + " SELECT seq, CONCAT('이름', seq) FROM seq_1_to_3000");
+        f.TargetSql(create);
+    }
+    f.TargetSql("CREATE TABLE customer (code INT PRIMARY KEY); CREATE TABLE product_m (code INT PRIMARY KEY)");
+    f.Select({"qlty", "pclass", "office", "storehouse", "accounts", "holiday1_d"});
+    int most = 0;
+    f.form.SetChangeListener([&](FrmMain::Change) { most = std::max(most, f.form.Ledger().Status().tablesInFlight); });
+    {
+        std::unique_ptr<Relay> relay;
+        try {
+            relay = std::make_unique<Relay>(std::vector<std::string>{kCentralHost, kCustomerHostA, kCustomerHostB},
+                                            3306, 0.003);
+        } catch (const std::exception& e) {
+            GTEST_SKIP() << e.what();
+        }
+        const FarSide far(*relay);
+        f.Start();
+    }
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(most, kMostTablesInFlight);
+    for (const std::string& table : tables)
+        EXPECT_EQ(f.TargetScalar("SELECT CONCAT(COUNT(*), ' ', SUM(CRC32(name))) FROM " + table),
+                  f.SourceScalar("SELECT CONCAT(COUNT(*), ' ', SUM(CRC32(name))) FROM " + table));
+
+    most = 0;
+    f.boxes.Clear();
+    f.Start();
+    EXPECT_EQ(f.boxes.Prompts().back(), "복사가 완료되었습니다.");
+    EXPECT_EQ(most, DefaultTablesInFlight());
 }

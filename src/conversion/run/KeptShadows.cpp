@@ -6,6 +6,7 @@
 #include "conversion/verification/TableVerification.h"
 #include "datalayer/ColumnRules.h"
 #include "datalayer/Connection.h"
+#include "datalayer/OdbcError.h"
 #include "datalayer/Recordset.h"
 #include "datalayer/odbc/SqlText.h"
 
@@ -13,6 +14,8 @@ namespace {
 
 using ado::SqlTextLiteral;
 using ado::odbc::QuoteIdentifier;
+
+constexpr int kNoSuchTable = 1146;
 
 std::string MarksTable() {
     return QuoteIdentifier(kKeptMarksTable);
@@ -53,14 +56,21 @@ std::string CopyPair(const std::string& sourceHost, const std::string& sourceDb,
 
 bool MarkVerified(ado::Connection& target, const std::string& pair, const std::string& table,
                   const TableCheck& check) noexcept {
+    const std::string mark = "REPLACE INTO " + MarksTable() + " (tbl, pair, target_rows, digest) VALUES (" +
+                             SqlTextLiteral(table) + ", " + SqlTextLiteral(pair) + ", " +
+                             std::to_string(check.targetRows) + ", " + SqlTextLiteral(check.targetDigest) + ")";
     try {
-        target.Execute("CREATE TABLE IF NOT EXISTS " + MarksTable() +
-                       " (tbl VARCHAR(64) NOT NULL PRIMARY KEY, pair TEXT NOT NULL, target_rows BIGINT NOT NULL, "
-                       "digest TEXT NOT NULL, marked TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP) "
-                       "DEFAULT CHARSET=utf8mb4");
-        target.Execute("REPLACE INTO " + MarksTable() + " (tbl, pair, target_rows, digest) VALUES (" +
-                       SqlTextLiteral(table) + ", " + SqlTextLiteral(pair) + ", " + std::to_string(check.targetRows) +
-                       ", " + SqlTextLiteral(check.targetDigest) + ")");
+        // The marks' table is made by the run's first mark: one statement per mark after that.
+        try {
+            target.Execute(mark);
+        } catch (const ado::OdbcError& e) {
+            if (e.nativeError() != kNoSuchTable) throw;
+            target.Execute("CREATE TABLE IF NOT EXISTS " + MarksTable() +
+                           " (tbl VARCHAR(64) NOT NULL PRIMARY KEY, pair TEXT NOT NULL, target_rows BIGINT NOT NULL, "
+                           "digest TEXT NOT NULL, marked TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP) "
+                           "DEFAULT CHARSET=utf8mb4");
+            target.Execute(mark);
+        }
         return true;
     } catch (const std::exception&) {
         return false;

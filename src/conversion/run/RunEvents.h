@@ -130,9 +130,6 @@ struct RunRequest {
     RunStop& stop;
     std::vector<RunTable> tables;                          // the selected rows, in list order
     bool verify = true;                                    // each copied table is compared with its source
-    int tablesInFlight = 1;                                // the most tables copied at the same time
+    int tablesInFlight = 1;                                // at most at once; kTablesInFlightByDistance: run's choice
     std::chrono::milliseconds silentAfter = kSilentAfter;  // a server this long without an answer is named
 };
-
-// One table in flight per processor core, at most four: more would only queue on the servers.
-int DefaultTablesInFlight();

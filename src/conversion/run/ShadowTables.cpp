@@ -20,6 +20,7 @@ constexpr const char* kReplacedPrefix = "nutv_replaced__";
 constexpr std::size_t kMaxNameLength = 64;  // the server's limit, in characters
 
 constexpr int kLockWaitTimeout = 1205;
+constexpr int kTableExists = 1050;
 
 // The prefix and the table's name; a name too long for both keeps its start and gains a
 // digest of the whole, so that two long names never share a shadow.
@@ -145,8 +146,16 @@ std::vector<std::string> DropLeftoverShadows(ado::Connection& target, const std:
 
 void MakeShadow(ado::Connection& target, const std::string& table) {
     const std::string shadow = QuoteIdentifier(ShadowName(table));
-    target.Execute("DROP TABLE IF EXISTS " + shadow);
-    target.Execute("CREATE TABLE " + shadow + " LIKE " + QuoteIdentifier(table));
+    const std::string like = "CREATE TABLE " + shadow + " LIKE " + QuoteIdentifier(table);
+    // The run dropped every shadow it will not use before it began: one still there is
+    // dropped only when the CREATE finds it (far from the server each statement costs).
+    try {
+        target.Execute(like);
+    } catch (const ado::OdbcError& e) {
+        if (e.nativeError() != kTableExists) throw;
+        target.Execute("DROP TABLE " + shadow);
+        target.Execute(like);
+    }
     // The table's own counter, as SHOW CREATE TABLE gives it (information_schema may answer
     // from statistics kept for a while): emptied by DELETE, the table would have kept it.
     auto shown = target.Execute("SHOW CREATE TABLE " + QuoteIdentifier(table));

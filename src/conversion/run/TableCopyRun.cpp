@@ -34,6 +34,7 @@
 #include "conversion/run/SerialEvents.h"
 #include "conversion/run/ShadowTables.h"
 #include "conversion/run/SilenceWatch.h"
+#include "conversion/run/TablesInFlight.h"
 #include "conversion/run/TargetLock.h"
 #include "conversion/run/ZeroDateRepair.h"
 #include "conversion/verification/TableVerification.h"
@@ -264,8 +265,10 @@ private:
     // keeps busy) the run copies one table at a time and compares each on its own
     // connections, in a snapshot of the first source connection alone.
     void OpenLanesInOneSnapshot() {
-        const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request_.tablesInFlight)),
-                                                         request_.tables.size());
+        const int inFlight = request_.tablesInFlight == kTablesInFlightByDistance
+                                 ? TablesInFlight(*sourceConn_, *targetConn_)
+                                 : std::max(1, request_.tablesInFlight);
+        const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(inFlight), request_.tables.size());
         std::vector<CopyLane> more;
         std::shared_ptr<Connection> checkSource, checkTarget, locker;
         try {
@@ -613,8 +616,9 @@ private:
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
         if (!request_.verify || verification_) {
-            // The rows the target holds now.
-            events_.TableFinished(table, TargetRows(*lane.targetConn, written), seconds);
+            // The rows the target holds now: a shadow, made empty, holds just those copied
+            // (each insert's outcome was checked); a table emptied in place is counted.
+            events_.TableFinished(table, lane.shadowed ? outcome.rows : TargetRows(*lane.targetConn, written), seconds);
             lane.current = RunTable{};
             if (!verification_) return;
             events_.TableVerifying(table);
@@ -938,10 +942,6 @@ private:
 };
 
 }  // namespace
-
-int DefaultTablesInFlight() {
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
-}
 
 void RunTableCopy(const RunRequest& request, RunEvents& events) {
     // Every thread would otherwise get a malloc arena of its own whose freed chunks stay
