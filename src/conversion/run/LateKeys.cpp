@@ -19,11 +19,10 @@ std::string Text(const ado::Value& value) {
 }
 
 // The table's definition, one line per column, key and option, without trailing commas.
-std::vector<std::string> DefinitionLines(ado::Connection& target, const std::string& table) {
-    auto shown = target.Execute("SHOW CREATE TABLE " + QuoteIdentifier(table));
-    std::istringstream definition(shown->Eof() ? std::string() : Text(shown->GetFields().Item(1).GetValue()));
+std::vector<std::string> DefinitionLines(const std::string& definition) {
+    std::istringstream text(definition);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(definition, line);) {
+    for (std::string line; std::getline(text, line);) {
         if (!line.empty() && line.back() == ',') line.pop_back();
         lines.push_back(std::move(line));
     }
@@ -32,7 +31,7 @@ std::vector<std::string> DefinitionLines(ado::Connection& target, const std::str
 
 }  // namespace
 
-LateKeys PlainSecondaryKeys(ado::Connection& target, const std::string& table) {
+LateKeys PlainSecondaryKeys(ado::Connection& target, const std::string& table, const std::string& definition) {
     struct Key {
         std::string parts;
         bool plain = true;
@@ -55,7 +54,7 @@ LateKeys PlainSecondaryKeys(ado::Connection& target, const std::string& table) {
     rows->Close();
     if (keys.empty()) return {};
 
-    const std::vector<std::string> lines = DefinitionLines(target, table);
+    const std::vector<std::string> lines = DefinitionLines(definition);
     std::map<std::size_t, std::string> found;  // each key's name, by the place of its line
     LateKeys late;
     for (const auto& [name, key] : keys) {

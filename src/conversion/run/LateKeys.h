@@ -19,8 +19,9 @@ struct LateKeys {
 
 // The table's non-unique keys when every one is a plain BTREE key that can be declared
 // again exactly as SHOW CREATE TABLE shows it (no comment, no IGNORED, no USING, ...);
-// none otherwise, and the table keeps its keys during the copy.
-LateKeys PlainSecondaryKeys(ado::Connection& target, const std::string& table);
+// none otherwise, and the table keeps its keys during the copy. `definition` is the table's
+// SHOW CREATE TABLE text.
+LateKeys PlainSecondaryKeys(ado::Connection& target, const std::string& table, const std::string& definition);
 
 // Takes the keys off the shadow, while it is still empty.
 void TakeOffKeys(ado::Connection& target, const std::string& shadow, const LateKeys& keys);

@@ -144,7 +144,7 @@ std::vector<std::string> DropLeftoverShadows(ado::Connection& target, const std:
     return leftovers;
 }
 
-void MakeShadow(ado::Connection& target, const std::string& table) {
+std::string MakeShadow(ado::Connection& target, const std::string& table) {
     const std::string shadow = QuoteIdentifier(ShadowName(table));
     const std::string like = "CREATE TABLE " + shadow + " LIKE " + QuoteIdentifier(table);
     // The run dropped every shadow it will not use before it began: one still there is
@@ -159,14 +159,15 @@ void MakeShadow(ado::Connection& target, const std::string& table) {
     // The table's own counter, as SHOW CREATE TABLE gives it (information_schema may answer
     // from statistics kept for a while): emptied by DELETE, the table would have kept it.
     auto shown = target.Execute("SHOW CREATE TABLE " + QuoteIdentifier(table));
-    const std::string definition = shown->Eof() ? std::string() : shown->GetFields().Item(1).GetValue().Text();
+    std::string definition = shown->Eof() ? std::string() : shown->GetFields().Item(1).GetValue().Text();
     const std::size_t options = definition.rfind(')');
     const std::size_t at = options == std::string::npos ? options : definition.find(" AUTO_INCREMENT=", options);
-    if (at == std::string::npos) return;
+    if (at == std::string::npos) return definition;
     const std::size_t digits = at + 16;
     const std::size_t end = definition.find_first_not_of("0123456789", digits);
     const std::string counter = definition.substr(digits, end == std::string::npos ? end : end - digits);
     if (!counter.empty()) target.Execute("ALTER TABLE " + shadow + " AUTO_INCREMENT = " + counter);
+    return definition;
 }
 
 void DropShadows(ado::Connection& target, const std::vector<std::string>& tables) noexcept {

@@ -41,7 +41,8 @@ std::vector<std::string> DropLeftoverShadows(ado::Connection& target, const std:
 
 // Makes the table's shadow afresh from the table's own definition, its counter where the
 // table's is (the copy then numbers new rows as it would have in the emptied table).
-void MakeShadow(ado::Connection& target, const std::string& table);
+// Returns the table's definition as SHOW CREATE TABLE gives it.
+std::string MakeShadow(ado::Connection& target, const std::string& table);
 
 // Drops the tables' shadows; a failure leaves them for the next run to drop.
 void DropShadows(ado::Connection& target, const std::vector<std::string>& tables) noexcept;

@@ -747,9 +747,9 @@ private:
                 madeShadows_ = true;
                 if (std::ranges::find(shadows_, table.name) == shadows_.end()) shadows_.push_back(table.name);
             }
-            MakeShadow(*lane.targetConn, table.name);
+            const std::string definition = MakeShadow(*lane.targetConn, table.name);
             if (sourceRows_.at(table.name) < kLateKeysFromRows) return;
-            lane.lateKeys = PlainSecondaryKeys(*lane.targetConn, table.name);
+            lane.lateKeys = PlainSecondaryKeys(*lane.targetConn, table.name, definition);
             TakeOffKeys(*lane.targetConn, lane.writing, lane.lateKeys);
             return;
         }
