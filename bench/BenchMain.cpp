@@ -263,14 +263,7 @@ int main(int argc, char** argv) {
             std::printf("%-33s peak resident memory %.1f MB%s\n", "", Mb(run.peakKiB),
                         run.peakOfRunOnly ? "" : " (of the whole process)");
             peakKiB = std::max(peakKiB, run.peakKiB);
-            auto slowest = run.tableSeconds;
-            std::sort(slowest.begin(), slowest.end(), [](auto& a, auto& b) { return a.second > b.second; });
-            std::printf("%-33s slowest tables:", "");
-            for (std::size_t i = 0; i < slowest.size() && i < 6; ++i)
-                std::printf(" %s %.2f s,", slowest[i].first.c_str(), slowest[i].second);
-            double rest = 0;
-            for (std::size_t i = 6; i < slowest.size(); ++i) rest += slowest[i].second;
-            std::printf(" the other %zu %.2f s\n", slowest.size() > 6 ? slowest.size() - 6 : 0, rest);
+            std::printf("%-33s slowest tables: %s\n", "", bench::SlowestTables(run, 6).c_str());
             if (!SameRowCounts(customers, AllTables())) status = 1;
             // The same run without comparing the tables, into empty tables again: what the
             // comparison adds.

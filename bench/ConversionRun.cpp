@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <iterator>
 #include <map>
 
@@ -156,6 +158,26 @@ ConversionResult RunConversion(const Customers& customers, const std::vector<std
         seen, form.Ledger().Status(),
         everyTenth ? std::vector{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9} : std::vector{0.1, 0.5, 0.9});
     return result;
+}
+
+std::string SlowestTables(const ConversionResult& run, std::size_t named) {
+    auto slowest = run.tableSeconds;
+    std::ranges::sort(slowest, std::greater{}, [](const auto& table) { return table.second; });
+    std::string text;
+    double rest = 0;
+    for (std::size_t i = 0; i < slowest.size(); ++i) {
+        if (i >= named) {
+            rest += slowest[i].second;
+            continue;
+        }
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, " %.2f s, ", slowest[i].second);
+        text += slowest[i].first + seconds;
+    }
+    char others[64];
+    std::snprintf(others, sizeof others, "the other %zu %.2f s", slowest.size() > named ? slowest.size() - named : 0,
+                  rest);
+    return text + others;
 }
 
 }  // namespace bench

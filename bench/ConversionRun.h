@@ -43,4 +43,7 @@ struct ConversionResult {
 ConversionResult RunConversion(const Customers& customers, const std::vector<std::string>& tables, bool verify = true,
                                bool everyTenth = false);
 
+// The run's `named` slowest tables with their seconds, slowest first, then what the others took.
+std::string SlowestTables(const ConversionResult& run, std::size_t named);
+
 }  // namespace bench

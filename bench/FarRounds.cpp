@@ -1,6 +1,5 @@
 // Far from the servers: every connection of ours and of the peer through a relay that
 // holds each byte a while in each direction, as between an office and a data centre.
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -70,12 +69,8 @@ FarFigures FarRounds(int rounds, double delaySeconds, const testsupport::Isolate
             round, run.time.wall, run.time.client, run.time.server, remap100k, dump.time.wall, dump.time.client,
             dump.time.server, ours / dump.RowsPerSecond(), relayedMb,
             sameRows ? "rows and links as in the source" : "ROWS OR LINKS DIFFER from the source");
-        auto slowest = run.tableSeconds;
-        std::sort(slowest.begin(), slowest.end(), [](auto& a, auto& b) { return a.second > b.second; });
-        std::printf("  ours at peak %.1f MB resident; slowest tables:", static_cast<double>(run.peakKiB) / 1024);
-        for (std::size_t i = 0; i < slowest.size() && i < 4; ++i)
-            std::printf(" %s %.1f s", slowest[i].first.c_str(), slowest[i].second);
-        std::printf("\n");
+        std::printf("  ours at peak %.1f MB resident; slowest tables: %s\n", static_cast<double>(run.peakKiB) / 1024,
+                    SlowestTables(run, 4).c_str());
         if (!dump.note.empty()) std::printf("  note: %s\n", dump.note.c_str());
         std::fflush(stdout);
     }
